@@ -118,7 +118,9 @@ class IBrowser {
 };
 
 // Lets waits keep the window and the browser alive: processes what is
-// pending (window events, browser messages) and returns.
+// pending (window events, browser messages) and returns. When nothing is
+// pending it may wait a few milliseconds for something to arrive, so a loop
+// around it does not keep a processor core busy.
 class IEventPump {
  public:
   virtual ~IEventPump() = default;
