@@ -1,0 +1,17 @@
+#include "page/WebForm.h"
+
+#include "page/Positions.h"
+
+namespace ostrel {
+
+void WebForm::SetHTMLElement(std::unique_ptr<IElement> frm) {
+  element_ = std::move(frm);
+  name_ = element_->name();
+  const std::unique_ptr<IElementCollection> elements = element_->elements();
+  const int32_t count = elements->length();
+  for (int32_t i = 0; i < count; ++i) {
+    controls_.Add(positions::Require(elements->item(i), "form element", i));
+  }
+}
+
+}  // namespace ostrel
