@@ -32,6 +32,11 @@ constexpr int32_t kPermissionDenied = 70;
 constexpr int32_t kPathFileAccess = 75;
 constexpr int32_t kPathNotFound = 76;
 
+// Cipher errors (see EncryptedData in the cipher layer). DecryptBlock turns
+// every decryption failure into kCorruptedFile.
+constexpr int32_t kCipherBadData = -2146893819;   // text damaged or key wrong
+constexpr int32_t kCipherNoSecret = -2146893821;  // no usable key (no secret set)
+
 // Browser and document errors.
 constexpr int32_t kAccessDenied = 70;             // another site's frame
 constexpr int32_t kObjectRequired = 424;          // an item the page does not have

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/files/RecordFiles.h"
+
+namespace ostrel {
+
+// The real files: POSIX open/pread/pwrite on the local file system.
+class PosixRecordFiles : public IRecordFiles {
+ public:
+  std::unique_ptr<IRecordFile> Open(const std::string& path,
+                                    int32_t recordLength) override;
+  int64_t FileLength(const std::string& path) override;
+  void CopyFile(const std::string& source, const std::string& target) override;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "store/StoreContext.h"
+
+// Turning a packed record into a fixed-size slot image and back. A written
+// slot holds the cipher's text (NUL-free Base64) left-aligned and NUL-padded
+// to the slot size. The empty record is encrypted as the empty-block marker
+// (16 NUL bytes) and reads back as the empty string. useHeaderCipher picks
+// context.HeaderCipher, otherwise context.DataCipher.
+namespace ostrel {
+
+inline constexpr int kEmptyBlockMarkerLength = 16;
+
+// Replaces buf by its encrypted slot image of exactly `size` bytes. A record
+// whose text would not fit raises err::kBadRecordLength (59) with a
+// description and leaves buf unchanged; the text is never cut. Encryption
+// failures pass through unchanged.
+void EncryptBlock(StoreContext& context, std::string& buf, int16_t size,
+                  bool useHeaderCipher);
+
+// Replaces buf (a slot image, NUL padding included) by its plaintext; the
+// empty-block marker gives the empty string. Any failure (wrong key, changed
+// byte, unreadable text) raises err::kCorruptedFile with no description and
+// leaves buf as it was.
+void DecryptBlock(StoreContext& context, std::string& buf, bool useHeaderCipher);
+
+}  // namespace ostrel

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "store/StoreContext.h"
+
+namespace ostrel {
+
+// The password file's header: slot 16 of the 256-byte view holds
+//   LastUserID (integer), Version (byte), EncryptionKey (short string),
+// and slot 15 is a reserved record (an encrypted empty record), both
+// encrypted with context.HeaderCipher, which must hold the built-in key
+// before a FileInfo is made. Every file access uses the path that
+// context.PasswordFileName holds at the time of the call.
+//
+// Construction on a non-empty file brings the header to the current version
+// (2) and rewrites both header slots; it raises what that raises
+// (err::kCorruptedFile when slot 16 cannot be decrypted, file errors).
+// On an empty or missing file it reads and writes nothing and creates no
+// file.
+//
+// Getters load the header once (later calls use the fields in memory).
+// Setters load, then write both header slots with the new value; the field
+// changes only once the write has succeeded. On an empty file the getters
+// give 0, 0 and "" and the first setter creates a 4096-byte file.
+class FileInfo {
+ public:
+  static constexpr int16_t kCurrentVersion = 2;
+
+  explicit FileInfo(StoreContext& context);
+
+  // True while the file is missing or has length 0; once false it stays
+  // false for the life of the object.
+  bool IsEmpty();
+
+  int16_t LastUserID();
+  void SetLastUserID(int16_t intUserID);
+
+  // intVersion outside 0..255 raises err::kOverflow before the file is
+  // touched.
+  int16_t Version();
+  void SetVersion(int16_t intVersion);
+
+  // A key over kMaxEncryptionKeyBytes (SlotLimits.h) raises
+  // err::kBadRecordLength (over 255: err::kInvalidArgument) before the file
+  // is touched.
+  std::string EncryptionKey();
+  void SetEncryptionKey(const std::string& strKey);
+
+ private:
+  struct Fields {
+    int16_t LastUserID = 0;
+    int16_t Version = 0;
+    std::string EncryptionKey;
+  };
+
+  void ReadHeader();
+  void WriteHeader(const Fields& fields);
+  int16_t ReadVersion();
+  void Upgrade();
+  std::string ReadHeaderSlot16();
+  static Fields UnpackHeader(const std::string& text, bool withKey);
+
+  StoreContext& mContext;
+  bool mIsEmpty = true;
+  bool mLoaded = false;
+  Fields mFields;
+};
+
+}  // namespace ostrel

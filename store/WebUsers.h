@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/files/RecordFile.h"
+#include "store/StoreContext.h"
+
+namespace ostrel {
+
+// The table of the people sharing one password file: slots 1..12 of the
+// 256-byte view, one user per slot (table index = slot number), each slot a
+// packed record
+//   user id (integer), user name (short string), password (short string)
+// encrypted with context.DataCipher. The table ends at the first slot that
+// is empty (never written, or an encrypted empty record) or holds an empty
+// name. Ids come from the header's LastUserID and are never reused.
+//
+// Every member that touches the file opens it and closes it before it
+// returns (FileOpen/FileClose are kept for callers that want the file held
+// open, the members do not need it). Index arguments are 1-based: below 1
+// raises err::kBadRecordNumber (63) and above 12 err::kSubscript (9), both
+// before anything is read or written. A slot that cannot be decrypted raises
+// err::kCorruptedFile; reading a user from an empty slot raises
+// err::kInvalidArgument.
+class WebUsers {
+ public:
+  explicit WebUsers(StoreContext& context);
+  ~WebUsers();
+
+  bool Loaded() const { return mLoaded; }
+  void FileOpen();
+  void FileClose();
+
+  // Users found by the last Load, plus one per CreateUser since.
+  int16_t Count() const { return mCount; }
+
+  // The name cached by the last Load; outside 1..12 err::kSubscript.
+  const std::string& UserName(int16_t Index) const;
+
+  int16_t GetUserID(int16_t Index);
+
+  // Reads the names of the table (opening, and so creating, the file); a
+  // zero-length file gives Count 0. On failure Count and the names keep
+  // their previous values.
+  void Load();
+
+  // True exactly when the stored password equals strPassword byte for byte.
+  bool CheckPassword(int16_t Index, const std::string& strPassword);
+
+  // Writes a new user with id intLastUserID + 1 into slot Count + 1 and
+  // then sets intLastUserID to that id and adds one to Count; the caller
+  // stores intLastUserID back into the header. Refused before anything is
+  // written, with nothing changed: 12 users already (err::kSubscript), name
+  // plus password over kMaxUserNamePasswordBytes (err::kBadRecordLength),
+  // either over 255 bytes (err::kInvalidArgument), intLastUserID 32767
+  // (err::kOverflow). The names are not updated: Load again.
+  void CreateUser(int16_t& intLastUserID, const std::string& strUserName,
+                  const std::string& strPassword);
+
+  // Rewrites slot Index with the same id and name and a new password (the
+  // caller checks the old one first).
+  void ChangePassword(int16_t Index, const std::string& strPassword);
+
+  // Removes the user in slot Index: the raw bytes of slots Index+1..12 move
+  // down one slot and slot 12 becomes an encrypted empty record, all in one
+  // write that is taken back if it fails. Count and names are stale until
+  // the next Load; the user's site records are the caller's business.
+  void DeleteUser(int16_t Index);
+
+ private:
+  struct User {
+    int16_t id = 0;
+    std::string name;
+    std::string password;
+  };
+
+  std::string ReadRecord(IRecordFile& file, int16_t slot);
+  void WriteRecord(IRecordFile& file, int16_t slot, std::string record);
+  bool ReadUserName(IRecordFile& file, int16_t slot, std::string& name);
+  User ReadUser(int16_t slot);
+  std::unique_ptr<IRecordFile> Open();
+  static std::string EncodePassword(const std::string& strPassword);
+  static std::string PackUser(int16_t id, const std::string& name,
+                              const std::string& password);
+
+  StoreContext& mContext;
+  std::array<std::string, 13> mNames;  // [1..12]
+  int16_t mCount = 0;
+  bool mLoaded = false;
+  std::unique_ptr<IRecordFile> mFile;
+};
+
+}  // namespace ostrel
