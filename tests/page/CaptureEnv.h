@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/browser/Browser.h"
+
+// A browser showing the page-test fixtures (tests/page/fixtures): "site"
+// pages on one origin, "other" pages on a second origin. In the fixture
+// files the text {{OTHER}} stands for the second origin. The same capture
+// cases run against each kind of browser.
+namespace ostrel::testing {
+
+class CaptureEnv {
+ public:
+  virtual ~CaptureEnv() = default;
+  virtual IBrowser& Browser() = 0;
+  // Loads the site page at path and returns once it is complete.
+  virtual void Open(const std::string& path) = 0;
+  virtual std::string SiteUrl(const std::string& path) const = 0;
+  // Lets the browser deliver what is pending until done() holds or
+  // timeout_ms passed; returns done().
+  virtual bool PumpUntil(const std::function<bool()>& done, int timeout_ms) = 0;
+  // Whether this is a real browser that runs the pages' scripts.
+  virtual bool RunsScripts() const = 0;
+};
+
+// The kinds built into this test program: "fake" always, "chromium" when
+// the real browser layer is built.
+std::vector<std::string> CaptureEnvKinds();
+std::unique_ptr<CaptureEnv> MakeCaptureEnv(const std::string& kind);
+
+// The text of a fixture file with {{OTHER}} replaced by other_origin.
+std::string ReadFixture(const std::string& folder, const std::string& path,
+                        const std::string& other_origin);
+
+}  // namespace ostrel::testing

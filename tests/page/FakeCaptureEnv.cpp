@@ -1,0 +1,62 @@
+#include <fstream>
+#include <sstream>
+
+#include "tests/page/CaptureEnv.h"
+#include "tests/page/FakeBrowser.h"
+
+namespace ostrel::testing {
+
+namespace {
+
+constexpr char kSite[] = "http://site.test";
+constexpr char kOther[] = "http://other.test";
+
+class FakeCaptureEnv : public CaptureEnv {
+ public:
+  FakeCaptureEnv()
+      : browser_([](const std::string& url) -> std::optional<std::string> {
+          for (const auto& [origin, folder] : {std::pair{kSite, "site"}, {kOther, "other"}}) {
+            const std::string prefix = std::string(origin) + "/";
+            if (url.rfind(prefix, 0) != 0) continue;
+            std::string path = url.substr(prefix.size());
+            path = path.substr(0, path.find('?'));
+            std::string text = ReadFixture(folder, path, kOther);
+            if (!text.empty()) return text;
+          }
+          return std::nullopt;
+        }) {}
+
+  IBrowser& Browser() override { return browser_; }
+  void Open(const std::string& path) override { browser_.Navigate(SiteUrl(path)); }
+  std::string SiteUrl(const std::string& path) const override {
+    return std::string(kSite) + "/" + path;
+  }
+  bool PumpUntil(const std::function<bool()>& done, int) override { return done(); }
+  bool RunsScripts() const override { return false; }
+
+ private:
+  fake::FakeBrowser browser_;
+};
+
+}  // namespace
+
+std::unique_ptr<CaptureEnv> MakeFakeCaptureEnv() {
+  return std::make_unique<FakeCaptureEnv>();
+}
+
+std::string ReadFixture(const std::string& folder, const std::string& path,
+                        const std::string& other_origin) {
+  std::ifstream in(std::string(OSTREL_PAGE_FIXTURES) + "/" + folder + "/" + path,
+                   std::ios::binary);
+  if (!in) return {};
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  std::string text = buffer.str();
+  const std::string mark = "{{OTHER}}";
+  for (size_t at; (at = text.find(mark)) != std::string::npos;) {
+    text.replace(at, mark.size(), other_origin);
+  }
+  return text;
+}
+
+}  // namespace ostrel::testing

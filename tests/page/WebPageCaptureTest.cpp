@@ -1,0 +1,172 @@
+// Page capture, run alike on the in-memory browser and on real Chromium
+// with the fixture pages served on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "page/WebPage.h"
+#include "tests/page/CaptureEnv.h"
+
+namespace ostrel {
+namespace {
+
+using testing::CaptureEnv;
+
+class WebPageCaptureTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override { env_ = testing::MakeCaptureEnv(GetParam()); }
+
+  std::unique_ptr<WebPage> Capture(const std::string& path) {
+    env_->Open(path);
+    return CaptureNow();
+  }
+
+  std::unique_ptr<WebPage> CaptureNow() {
+    auto page = std::make_unique<WebPage>();
+    page->SetIE(env_->Browser());
+    page->Record();
+    return page;
+  }
+
+  // The value the page holds now in control `position` of the first form,
+  // read from the browser afresh.
+  std::string LiveValue(int32_t position) {
+    auto form = env_->Browser().Document()->forms()->item(0);
+    return form->elements()->item(position - 1)->value();
+  }
+
+  std::unique_ptr<CaptureEnv> env_;
+};
+
+std::vector<int32_t> Codes(const WebForm& form) {
+  std::vector<int32_t> codes;
+  for (const WebControl& control : form.Controls()) codes.push_back(control.CtlType());
+  return codes;
+}
+
+TEST_P(WebPageCaptureTest, PageWithoutFormsHasAddressTitleAndNoForms) {
+  auto page = Capture("empty.html");
+  EXPECT_EQ(page->URL(), env_->SiteUrl("empty.html"));
+  EXPECT_EQ(page->Title(), "Nothing to log into");
+  EXPECT_EQ(page->Forms().Count(), 0);
+  EXPECT_EQ(page->Javascript(), "");
+}
+
+TEST_P(WebPageCaptureTest, FieldsetTakesNoPosition) {
+  auto page = Capture("fieldset.html");
+  ASSERT_EQ(page->Forms().Count(), 1);
+  const WebForm& form = page->Forms().Item(1);
+  EXPECT_EQ(form.Name(), "login");
+  EXPECT_EQ(form.ID(), "") << "capture never fills a form's identifier";
+  EXPECT_EQ(form.Index(), 0);
+  EXPECT_EQ(form.FrameIndex(), 255);
+  EXPECT_EQ(form.FrameURL(), "");
+  ASSERT_EQ(form.Controls().Count(), 2);
+  const WebControl& user = form.Controls().Item(1);
+  EXPECT_EQ(user.CtlType(), 1);
+  EXPECT_EQ(user.Name(), "user");
+  EXPECT_EQ(user.ID(), "userId");
+  EXPECT_EQ(user.Value(), "preset");
+  const WebControl& pass = form.Controls().Item(2);
+  EXPECT_EQ(pass.CtlType(), 3);
+  EXPECT_EQ(pass.Name(), "pass");
+  EXPECT_EQ(pass.ID(), "passId");
+  EXPECT_EQ(pass.Value(), "");
+}
+
+TEST_P(WebPageCaptureTest, EveryElementKindTakesOnePositionWithItsCode) {
+  auto page = Capture("kinds.html");
+  ASSERT_EQ(page->Forms().Count(), 1);
+  const WebForm& form = page->Forms().Item(1);
+  // text, Password, no type, hidden, submit, checkbox, radio, button,
+  // reset, file, SELECT, TEXTAREA, BUTTON, TEXT, HiDdEn
+  EXPECT_EQ(Codes(form), (std::vector<int32_t>{1, 3, 1, 2, 8, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2}));
+  const WebControls& c = form.Controls();
+  EXPECT_EQ(c.Item(2).Name(), "p");
+  EXPECT_EQ(c.Item(2).Value(), "pv");
+  EXPECT_EQ(c.Item(3).Name(), "n") << "an input without a type is a text input";
+  EXPECT_EQ(c.Item(3).Value(), "nv");
+  EXPECT_EQ(c.Item(4).Value(), "hv");
+  EXPECT_EQ(c.Item(15).Value(), "h2v");
+  for (int32_t position : {5, 6, 11, 12, 13}) {
+    const WebControl& other = c.Item(position);
+    EXPECT_EQ(other.Name(), "") << position;
+    EXPECT_EQ(other.ID(), "") << position;
+    EXPECT_EQ(other.Value(), "") << position;
+  }
+}
+
+TEST_P(WebPageCaptureTest, TwoFormsTakeTheirDocumentPositions) {
+  auto page = Capture("twoforms.html");
+  ASSERT_EQ(page->Forms().Count(), 2);
+  for (int16_t i = 0; i < 2; ++i) {
+    const WebForm& form = page->Forms().Item(i + 1);
+    EXPECT_EQ(form.Index(), i);
+    EXPECT_EQ(form.FrameIndex(), 255);
+    EXPECT_EQ(form.FrameURL(), "");
+  }
+  EXPECT_EQ(page->Forms().Item(1).Name(), "search");
+  EXPECT_EQ(page->Forms().Item(2).Name(), "login");
+  EXPECT_EQ(page->Forms().Item(2).Controls().Count(), 2);
+}
+
+TEST_P(WebPageCaptureTest, FramesetLoginIsFoundInItsFrame) {
+  auto page = Capture("frameset.html");
+  EXPECT_EQ(page->Title(), "Framed login");
+  ASSERT_EQ(page->Forms().Count(), 1);
+  const WebForm& form = page->Forms().Item(1);
+  EXPECT_EQ(form.FrameIndex(), 1);
+  EXPECT_EQ(form.Index(), 0);
+  EXPECT_EQ(form.FrameURL(), env_->SiteUrl("login.html"));
+  EXPECT_EQ(form.Name(), "login");
+  EXPECT_EQ(Codes(form), (std::vector<int32_t>{1, 3, 8}));
+}
+
+TEST_P(WebPageCaptureTest, OtherSitesFrameAndNestedFramesAreLeftOut) {
+  auto page = Capture("mixedframes.html");
+  ASSERT_EQ(page->Forms().Count(), 2);
+  const WebForm& top = page->Forms().Item(1);
+  EXPECT_EQ(top.Name(), "top");
+  EXPECT_EQ(top.FrameIndex(), 255);
+  const WebForm& inner = page->Forms().Item(2);
+  EXPECT_EQ(inner.Name(), "inner");
+  EXPECT_EQ(inner.FrameIndex(), 1) << "frame 0 shows another site";
+  EXPECT_EQ(inner.Index(), 0);
+  EXPECT_EQ(inner.FrameURL(), env_->SiteUrl("inner.html"));
+}
+
+TEST_P(WebPageCaptureTest, TwoCapturesOfAnUnchangedPagePairUp) {
+  auto first = Capture("kinds.html");
+  auto second = CaptureNow();
+  ASSERT_EQ(first->Forms().Count(), second->Forms().Count());
+  const WebControls& a = first->Forms().Item(1).Controls();
+  const WebControls& b = second->Forms().Item(1).Controls();
+  ASSERT_EQ(a.Count(), b.Count());
+  for (int32_t j = 1; j <= a.Count(); ++j) {
+    EXPECT_EQ(a.Item(j).CtlType(), b.Item(j).CtlType()) << j;
+    EXPECT_EQ(a.Item(j).Value(), b.Item(j).Value()) << j;
+  }
+}
+
+TEST_P(WebPageCaptureTest, WritingAValueReachesOnlyValueBearingControls) {
+  auto page = Capture("kinds.html");
+  WebControls& controls = page->Forms().Item(1).Controls();
+  controls.Item(1).SetValue("typed");
+  controls.Item(4).SetValue("hidden now");
+  controls.Item(5).SetValue("not a submit value");
+  controls.Item(12).SetValue("not a textarea value");
+  EXPECT_EQ(LiveValue(1), "typed");
+  EXPECT_EQ(LiveValue(4), "hidden now");
+  EXPECT_EQ(LiveValue(5), "Go");
+  EXPECT_EQ(LiveValue(12), "tav");
+  EXPECT_EQ(controls.Item(1).Value(), "tv") << "the captured value stays";
+  auto later = CaptureNow();
+  EXPECT_EQ(later->Forms().Item(1).Controls().Item(1).Value(), "typed");
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, WebPageCaptureTest,
+                         ::testing::ValuesIn(testing::CaptureEnvKinds()),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,147 @@
+// The page model's collections and capture failures, on the in-memory
+// browser (the failures cannot be brought about in a real one at will).
+#include <gtest/gtest.h>
+
+#include "page/WebPage.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+#include "tests/page/CaptureEnv.h"
+#include "tests/page/FakeBrowser.h"
+
+namespace ostrel {
+namespace {
+
+int32_t ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const OstrelError& error) {
+    return error.Number();
+  }
+  return 0;
+}
+
+class WebPageModelTest : public ::testing::Test {
+ protected:
+  WebPageModelTest()
+      : browser_([](const std::string& url) -> std::optional<std::string> {
+          const std::string prefix = "http://site.test/";
+          std::string text = testing::ReadFixture("site", url.substr(prefix.size()),
+                                                  "http://other.test");
+          if (text.empty()) return std::nullopt;
+          return text;
+        }) {}
+
+  std::unique_ptr<WebPage> Capture(const std::string& path) {
+    browser_.Navigate("http://site.test/" + path);
+    auto page = std::make_unique<WebPage>();
+    page->SetIE(browser_);
+    page->Record();
+    return page;
+  }
+
+  fake::FakeBrowser browser_;
+};
+
+TEST_F(WebPageModelTest, ItemOutsideThePositionsFailsWithSubscript) {
+  auto page = Capture("twoforms.html");
+  WebForms& forms = page->Forms();
+  EXPECT_EQ(ErrorOf([&] { forms.Item(0); }), err::kSubscript);
+  EXPECT_EQ(ErrorOf([&] { forms.Item(3); }), err::kSubscript);
+  EXPECT_EQ(ErrorOf([&] { forms.Remove(3); }), err::kSubscript);
+  WebControls& controls = forms.Item(2).Controls();
+  EXPECT_EQ(ErrorOf([&] { controls.Item(0); }), err::kSubscript);
+  EXPECT_EQ(ErrorOf([&] { controls.Item(3); }), err::kSubscript);
+  EXPECT_EQ(ErrorOf([&] { controls.Item(-1); }), err::kSubscript);
+  EXPECT_EQ(forms.Count(), 2);
+  EXPECT_EQ(controls.Count(), 2);
+}
+
+TEST_F(WebPageModelTest, RemoveMovesLaterItemsUp) {
+  auto page = Capture("twoforms.html");
+  page->Forms().Remove(1);
+  ASSERT_EQ(page->Forms().Count(), 1);
+  EXPECT_EQ(page->Forms().Item(1).Name(), "login");
+  WebControls& controls = page->Forms().Item(1).Controls();
+  controls.Remove(1);
+  ASSERT_EQ(controls.Count(), 1);
+  EXPECT_EQ(controls.Item(1).Name(), "pass");
+}
+
+TEST_F(WebPageModelTest, CaptureHoldsItsElementsForItsLife) {
+  auto page = Capture("kinds.html");
+  // one form element and its fifteen controls
+  EXPECT_EQ(browser_.LiveElements(), 16);
+  page->Forms().Item(1).Controls().Remove(3);
+  EXPECT_EQ(browser_.LiveElements(), 15);
+  page.reset();
+  EXPECT_EQ(browser_.LiveElements(), 0);
+}
+
+TEST_F(WebPageModelTest, FormWithoutElementsHasNoControls) {
+  auto page = Capture("emptyform.html");
+  ASSERT_EQ(page->Forms().Count(), 1);
+  EXPECT_EQ(page->Forms().Item(1).Controls().Count(), 0);
+  EXPECT_EQ(page->Forms().Item(1).ID(), "");
+}
+
+TEST_F(WebPageModelTest, FieldsetCompareIsCaseSensitive) {
+  // An XHTML document reports its tags in lower case: its fieldset is not
+  // recognised and takes a position of its own.
+  auto page = Capture("lowercase.xhtml");
+  ASSERT_EQ(page->Forms().Count(), 1);
+  const WebControls& controls = page->Forms().Item(1).Controls();
+  ASSERT_EQ(controls.Count(), 3);
+  EXPECT_EQ(controls.Item(1).CtlType(), 0);
+  EXPECT_EQ(controls.Item(2).CtlType(), 1);
+  EXPECT_EQ(controls.Item(3).CtlType(), 3);
+}
+
+TEST_F(WebPageModelTest, FailingFormInAFrameIsLeftOutAndTheNextTaken) {
+  auto page = Capture("failframe.html");
+  ASSERT_EQ(page->Forms().Count(), 2);
+  const WebForm& good = page->Forms().Item(1);
+  EXPECT_EQ(good.Name(), "good");
+  EXPECT_EQ(good.FrameIndex(), 0);
+  EXPECT_EQ(good.Index(), 1) << "the failed form keeps its place in the count";
+  const WebForm& login = page->Forms().Item(2);
+  EXPECT_EQ(login.Name(), "login");
+  EXPECT_EQ(login.FrameIndex(), 1);
+  EXPECT_EQ(browser_.LiveElements(), (1 + 1) + (1 + 3)) << "nothing of the failed form is held";
+}
+
+TEST_F(WebPageModelTest, FailingFormOfTheTopDocumentFailsTheCapture) {
+  browser_.Navigate("http://site.test/topfail.html");
+  WebPage page;
+  page.SetIE(browser_);
+  EXPECT_EQ(ErrorOf([&] { page.Record(); }), err::kObjectDisconnected);
+}
+
+TEST_F(WebPageModelTest, CaptureWithoutBrowserOrDocumentFails) {
+  WebPage unbound;
+  EXPECT_EQ(ErrorOf([&] { unbound.Record(); }), err::kObjectRequired);
+  WebPage nothing_loaded;
+  nothing_loaded.SetIE(browser_);
+  EXPECT_EQ(ErrorOf([&] { nothing_loaded.Record(); }), err::kObjectRequired);
+}
+
+TEST_F(WebPageModelTest, BrowserGoneInTheFrameWalkFailsTheCapture) {
+  // The frame walk absorbs refusals, but must not report a capture with
+  // its frames silently missing when the browser itself went away.
+  browser_.Navigate("http://site.test/frameset.html");
+  browser_.CrashOnFrameAccess();
+  WebPage page;
+  page.SetIE(browser_);
+  EXPECT_EQ(ErrorOf([&] { page.Record(); }), err::kBrowserGone);
+}
+
+TEST_F(WebPageModelTest, JavascriptIsLeftToTheRecorder) {
+  WebPage page;
+  page.SetJavascript("doLogin()");
+  browser_.Navigate("http://site.test/login.html");
+  page.SetIE(browser_);
+  page.Record();
+  EXPECT_EQ(page.Javascript(), "doLogin()");
+}
+
+}  // namespace
+}  // namespace ostrel
