@@ -13,6 +13,8 @@
 
 namespace ostrel {
 
+class WebPage;
+
 // One site record in memory, and the site slots of the password file.
 //
 // Site slot k (1..32765) is 2048-byte record k + 2 (byte offset
@@ -55,6 +57,16 @@ class WebRecord {
   // Appends at position ControlsCount + 1.
   void AddControl(ControlInfo control) { mControls.push_back(std::move(control)); }
   void SetControls(std::vector<ControlInfo> controls) { mControls = std::move(controls); }
+
+  // Builds the record from WebPage1 (captured when recording started) and
+  // WebPage2 (captured as the page was left): SiteName, URL of WebPage1,
+  // and the inputs whose value changed, paired by form and control
+  // position, with Form taken from the first changed one (Javascript from
+  // WebPage2). No change leaves no Form and no controls (Save refuses such
+  // a record). err::kSubscript, with the record untouched, when WebPage2
+  // has fewer forms, or a form fewer controls, than WebPage1.
+  void CreateRecord(const std::string& strSiteName, const WebPage& WebPage1,
+                    const WebPage& WebPage2);
 
   // The packed record for owner intUserID. Raises what packing raises
   // (a string over 255 bytes: err::kInvalidArgument; a byte field outside
