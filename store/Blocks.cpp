@@ -1,0 +1,53 @@
+#include "store/Blocks.h"
+
+#include "platform/cipher/EncryptedData.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+
+namespace ostrel {
+
+namespace {
+EncryptionSvr& Cipher(StoreContext& context, bool useHeaderCipher) {
+  return useHeaderCipher ? context.HeaderCipher : context.DataCipher;
+}
+
+OstrelError DoesNotFit(size_t bytes, int16_t size) {
+  return OstrelError(err::kBadRecordLength,
+                     "a record of " + std::to_string(bytes) + " bytes does not fit a " +
+                         std::to_string(size) + "-byte slot once encrypted (at most " +
+                         std::to_string(EncryptedData::MaxContentBytes(size)) +
+                         " bytes); nothing was written");
+}
+}  // namespace
+
+void EncryptBlock(StoreContext& context, std::string& buf, int16_t size,
+                  bool useHeaderCipher) {
+  std::string plain = buf.empty() ? std::string(kEmptyBlockMarkerLength, '\0') : buf;
+  if (EncryptedData::TextLength(static_cast<int32_t>(plain.size())) > size) {
+    throw DoesNotFit(buf.size(), size);
+  }
+  EncryptionSvr& cipher = Cipher(context, useHeaderCipher);
+  cipher.SetContent(std::move(plain));
+  std::string slot = cipher.Encrypt();
+  if (slot.size() > static_cast<size_t>(size)) throw DoesNotFit(buf.size(), size);
+  slot.resize(static_cast<size_t>(size), '\0');
+  buf = std::move(slot);
+}
+
+void DecryptBlock(StoreContext& context, std::string& buf, bool useHeaderCipher) {
+  EncryptionSvr& cipher = Cipher(context, useHeaderCipher);
+  try {
+    cipher.Decrypt(buf);
+  } catch (const OstrelError&) {
+    throw OstrelError(err::kCorruptedFile);
+  }
+  const std::string& plain = cipher.Content();
+  if (plain.size() == kEmptyBlockMarkerLength &&
+      plain.find_first_not_of('\0') == std::string::npos) {
+    buf.clear();
+  } else {
+    buf = plain;
+  }
+}
+
+}  // namespace ostrel
