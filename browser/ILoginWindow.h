@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ostrel {
+
+// What recording and replay need of the main window (frmMain). The window
+// layer implements it over its panels and controls; tests use a fake.
+class ILoginWindow {
+ public:
+  // Panel numbers of ShowPanel used here.
+  static constexpr int32_t kSiteList = 0;
+  static constexpr int32_t kRecordReady = 1;
+  static constexpr int32_t kRecording = 2;
+  static constexpr int32_t kNameSite = 3;
+
+  virtual ~ILoginWindow() = default;
+  virtual void ShowPanel(int32_t n) = 0;
+  // txtSiteName's text, as typed.
+  virtual std::string SiteNameText() = 0;
+  // Puts text into txtSiteName, gives it the focus and selects all of it.
+  virtual void ProposeSiteName(const std::string& text) = 0;
+  // The text of lstSites' selected entry; empty when none is selected.
+  virtual std::string SelectedSiteName() = 0;
+  // mSiteIndex: the slot of the site being worked on, -1 for a new one.
+  virtual int16_t SiteIndex() = 0;
+  virtual void SetSiteIndex(int16_t index) = 0;
+  // Users.GetUserID(SelectedUserIndex): the logged-in user's id. Throws
+  // OstrelError when no user is selected or the table cannot be read.
+  virtual int16_t CurrentUserID() = 0;
+  virtual void RefreshSiteList() = 0;
+  // ShowError(number, ""): one modal message box, returns when closed.
+  virtual void ShowError(int32_t number) = 0;
+};
+
+}  // namespace ostrel

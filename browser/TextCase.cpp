@@ -1,0 +1,12 @@
+#include "browser/TextCase.h"
+
+namespace ostrel {
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+}  // namespace ostrel
