@@ -1,0 +1,30 @@
+#include "platform/qt/QtMessageBox.h"
+
+#include <QMessageBox>
+
+namespace ostrel {
+
+namespace {
+
+int Run(QWidget* parent, const std::string& text, QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton) {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ostrel"), QString::fromStdString(text),
+                  buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(defaultButton);
+  box.setWindowModality(Qt::ApplicationModal);
+  return box.exec();
+}
+
+}  // namespace
+
+void QtMessageBox::Show(const std::string& text) {
+  Run(parent_, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool QtMessageBox::AskYesNo(const std::string& text) {
+  return Run(parent_, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+         QMessageBox::Yes;
+}
+
+}  // namespace ostrel
