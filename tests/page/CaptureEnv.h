@@ -23,8 +23,14 @@ class CaptureEnv {
   // Lets the browser deliver what is pending until done() holds or
   // timeout_ms passed; returns done().
   virtual bool PumpUntil(const std::function<bool()>& done, int timeout_ms) = 0;
-  // Whether this is a real browser that runs the pages' scripts.
+  // Whether this is a real browser that runs the pages' scripts and takes
+  // key input.
   virtual bool RunsScripts() const = 0;
+  // Gives field the focus and types text into it key by key, as a person
+  // would. Only where RunsScripts().
+  virtual void TypeKeys(IElement& field, const std::string& text) = 0;
+  // Presses Enter in the focused field. Only where RunsScripts().
+  virtual void PressEnter() = 0;
 };
 
 // The kinds built into this test program: "fake" always, "chromium" when

@@ -33,6 +33,10 @@ class FakeCaptureEnv : public CaptureEnv {
   }
   bool PumpUntil(const std::function<bool()>& done, int) override { return done(); }
   bool RunsScripts() const override { return false; }
+  void TypeKeys(IElement& field, const std::string& text) override {
+    field.setValue(text);
+  }
+  void PressEnter() override {}
 
  private:
   fake::FakeBrowser browser_;
