@@ -31,6 +31,7 @@ int32_t RecordOf(int32_t index) {
 
 WebRecord::WebRecord(StoreContext& context) : mContext(context) {}
 WebRecord::~WebRecord() = default;
+WebRecord::WebRecord(WebRecord&&) noexcept = default;
 
 const FormInfo& WebRecord::Form() const {
   if (!mForm) throw OstrelError(err::kObjectRequired, "the site record has no form");

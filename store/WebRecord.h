@@ -36,6 +36,7 @@ class WebRecord {
  public:
   explicit WebRecord(StoreContext& context);
   ~WebRecord();
+  WebRecord(WebRecord&&) noexcept;
 
   const std::string& SiteName() const { return mSiteName; }
   void SetSiteName(std::string value) { mSiteName = std::move(value); }

@@ -1,0 +1,118 @@
+#include "platform/cipher/EncryptedData.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+
+namespace ostrel {
+namespace {
+
+int32_t NumberOf(auto&& call) {
+  try {
+    call();
+  } catch (const OstrelError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+class EncryptedDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override { cipher_.SetSecret("correct horse"); }
+
+  std::string EncryptText(const std::string& content) {
+    cipher_.SetContent(content);
+    return cipher_.Encrypt();
+  }
+
+  EncryptedData cipher_;
+};
+
+TEST_F(EncryptedDataTest, SameContentTwiceGivesDifferentTextsThatBothDecrypt) {
+  std::string a = EncryptText("user\x01pass");
+  std::string b = EncryptText("user\x01pass");
+  EXPECT_NE(a, b);
+  cipher_.SetContent("");
+  cipher_.Decrypt(a);
+  EXPECT_EQ(cipher_.Content(), "user\x01pass");
+  cipher_.SetContent("");
+  cipher_.Decrypt(b);
+  EXPECT_EQ(cipher_.Content(), "user\x01pass");
+}
+
+TEST_F(EncryptedDataTest, TextIsBase64OfThePredictedLength) {
+  for (int n : {0, 1, 16, 152, 153, 1496, 1497}) {
+    std::string text = EncryptText(std::string(n, '\0'));
+    EXPECT_EQ(static_cast<int>(text.size()), EncryptedData::TextLength(n)) << n;
+    EXPECT_EQ(text.find_first_not_of(
+                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+              std::string::npos);
+  }
+  EXPECT_EQ(EncryptedData::MaxContentBytes(256), 152);
+  EXPECT_LE(EncryptedData::TextLength(152), 256);
+  EXPECT_GT(EncryptedData::TextLength(153), 256);
+  EXPECT_LE(EncryptedData::TextLength(1496), 2048);
+  EXPECT_GT(EncryptedData::TextLength(1497), 2048);
+}
+
+TEST_F(EncryptedDataTest, AcceptsNulPaddingAfterTheText) {
+  std::string text = EncryptText("site record");
+  cipher_.Decrypt(text + std::string(2048 - text.size(), '\0'));
+  EXPECT_EQ(cipher_.Content(), "site record");
+}
+
+TEST_F(EncryptedDataTest, EveryChangedCharacterIsDetected) {
+  std::string content(100, 'v');
+  std::string slot = EncryptText(content);
+  slot.resize(256, '\0');
+  for (size_t i = 0; i < slot.size(); ++i) {
+    std::string damaged = slot;
+    damaged[i] = static_cast<char>(damaged[i] ^ 0x01);
+    cipher_.SetContent("untouched");
+    EXPECT_EQ(NumberOf([&] { cipher_.Decrypt(damaged); }), err::kCipherBadData) << i;
+    EXPECT_EQ(cipher_.Content(), "untouched");
+  }
+}
+
+TEST_F(EncryptedDataTest, WrongKeyIsDetected) {
+  std::string text = EncryptText("secret");
+  EncryptedData other;
+  other.SetSecret("correct horsE");
+  EXPECT_EQ(NumberOf([&] { other.Decrypt(text); }), err::kCipherBadData);
+  other.SetSecret("correct horse");
+  other.Decrypt(text);
+  EXPECT_EQ(other.Content(), "secret");
+}
+
+TEST_F(EncryptedDataTest, CutOrEmptyTextIsDetected) {
+  std::string text = EncryptText("secret");
+  EXPECT_EQ(NumberOf([&] { cipher_.Decrypt(text.substr(0, text.size() - 4)); }),
+            err::kCipherBadData);
+  EXPECT_EQ(NumberOf([&] { cipher_.Decrypt(""); }), err::kCipherBadData);
+  EXPECT_EQ(NumberOf([&] { cipher_.Decrypt(std::string(256, '\0')); }), err::kCipherBadData);
+}
+
+TEST(EncryptedDataWithoutSecret, RefusesToEncryptOrDecrypt) {
+  EncryptedData cipher;
+  cipher.SetContent("x");
+  EXPECT_EQ(NumberOf([&] { cipher.Encrypt(); }), err::kCipherNoSecret);
+  EXPECT_EQ(NumberOf([&] { cipher.Decrypt("AAAA"); }), err::kCipherNoSecret);
+}
+
+TEST(EncryptedDataSecret, SameSecretInTwoObjectsGivesTheSameKey) {
+  EncryptedData writer;
+  EncryptedData reader;
+  writer.SetSecret(std::string("k\0ey with nul", 13));
+  reader.SetSecret(std::string("k\0ey with nul", 13));
+  writer.SetContent(std::string("\0\xff\x80", 3));
+  reader.Decrypt(writer.Encrypt());
+  EXPECT_EQ(reader.Content(), std::string("\0\xff\x80", 3));
+  reader.SetSecret(std::string("k\0ey with nuL", 13));
+  EXPECT_EQ(NumberOf([&] { reader.Decrypt(writer.Encrypt()); }), err::kCipherBadData);
+}
+
+}  // namespace
+}  // namespace ostrel

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/StoreContext.h"
+#include "store/WebRecord.h"
+#include "support/OstrelError.h"
+
+namespace ostrel::test {
+
+inline const std::string kDataKey = "data key 8+";
+
+// A temporary folder removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return mPath; }
+
+ private:
+  std::string mPath;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// The number of the OstrelError `call` raises; 0 when it raises none.
+template <typename Call>
+int32_t ErrorNumberOf(Call&& call) {
+  try {
+    call();
+  } catch (const OstrelError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+// Keys `context` the way the main window does: the built-in key for the
+// header and kDataKey for the data.
+void KeyContext(StoreContext& context);
+
+// A site record with a top-level form and `controls` inputs (text, then
+// passwords), values derived from `name`.
+WebRecord MakeSite(StoreContext& context, const std::string& name, int controls = 2);
+
+// Fixture: a keyed context whose password file ostrel.xps lies in a fresh
+// temporary folder and does not exist yet.
+class StoreTest : public ::testing::Test {
+ protected:
+  StoreTest();
+
+  // Sets up a new password file (header with kDataKey) as the window does.
+  void CreatePasswordFile();
+  // Appends a site record for `owner`; returns its slot.
+  int16_t AddSite(int16_t owner, const std::string& name);
+  // The site names of `owner` in slot order, as the site list reads them.
+  std::vector<std::string> ListSites(int16_t owner);
+
+  std::string FileBytes() const { return ReadFileBytes(context.PasswordFileName); }
+
+  TempDir dir;
+  StoreContext context;
+};
+
+}  // namespace ostrel::test

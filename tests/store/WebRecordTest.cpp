@@ -1,0 +1,353 @@
+#include "store/WebRecord.h"
+
+#include <gtest/gtest.h>
+
+#include "store/Blocks.h"
+#include "store/Codec.h"
+#include "store/SlotLimits.h"
+#include "support/ErrorNumbers.h"
+#include "tests/store/StoreTestSupport.h"
+
+namespace ostrel {
+namespace {
+
+using test::ErrorNumberOf;
+
+class WebRecordTest : public test::StoreTest {
+ protected:
+  // Site slot k of the file, raw.
+  std::string SiteSlot(int k) { return FileBytes().substr(4096 + (k - 1) * 2048, 2048); }
+
+  std::string SiteText(int k) {
+    std::string text = SiteSlot(k);
+    DecryptBlock(context, text, false);
+    return text;
+  }
+
+  int16_t Count() {
+    WebRecord list(context);
+    list.FileOpen();
+    return list.RecordCount();
+  }
+};
+
+TEST_F(WebRecordTest, WorkedPackingExample) {
+  WebRecord record(context);
+  record.SetSiteName("abc");
+  record.SetURL("x");
+  FormInfo form;
+  form.FrameIndex = 255;
+  form.Index = 0;
+  form.Name = "f";
+  record.SetForm(form);
+  ControlInfo control;
+  control.Index = 0;
+  control.Name = "u";
+  control.CtlType = 1;
+  control.Value = "me";
+  record.AddControl(control);
+  const unsigned char expected[] = {0x01, 0x00, 0x00, 0x00, 0x03, 0x61, 0x62, 0x63, 0x01,
+                                    0x78, 0xFF, 0x00, 0x00, 0x00, 0x01, 0x66, 0x00, 0x01,
+                                    0x00, 0x00, 0x01, 0x75, 0x01, 0x02, 0x6D, 0x65};
+  EXPECT_EQ(record.Pack(1), std::string(reinterpret_cast<const char*>(expected), 26));
+  EXPECT_EQ(record.PackedLength(), 26);
+}
+
+TEST_F(WebRecordTest, FirstSaveOnANewFileWritesSlotOne) {
+  CreatePasswordFile();
+  EXPECT_EQ(Count(), 0);
+  int16_t index = -1;
+  test::MakeSite(context, "alpha").Save(1, index);
+  EXPECT_EQ(index, 1);
+  EXPECT_EQ(FileBytes().size(), 6144u);
+  EXPECT_EQ(Count(), 1);
+  int16_t pos = 1;
+  EXPECT_EQ(UnpackInteger(pos, SiteText(1)), 1);
+}
+
+TEST_F(WebRecordTest, RetrieveGivesBackEveryField) {
+  CreatePasswordFile();
+  WebRecord record = test::MakeSite(context, "beta", 3);
+  record.Form().FrameIndex = 3;
+  record.Form().FrameURL = "https://beta.example/frame";
+  record.Form().Index = 2;
+  record.Form().ID = "fid";
+  record.Form().Javascript = "javascript:go()";
+  record.Control(2).ID = "pid";
+  record.Control(3).CtlType = 2;
+  int16_t index = -1;
+  record.Save(9, index);
+
+  WebRecord loaded(context);
+  loaded.Retrieve(index);
+  EXPECT_EQ(loaded.SiteName(), "beta");
+  EXPECT_EQ(loaded.URL(), record.URL());
+  EXPECT_EQ(loaded.Form().FrameIndex, 3);
+  EXPECT_EQ(loaded.Form().FrameURL, "https://beta.example/frame");
+  EXPECT_EQ(loaded.Form().Index, 2);
+  EXPECT_EQ(loaded.Form().ID, "fid");
+  EXPECT_EQ(loaded.Form().Name, "login");
+  EXPECT_EQ(loaded.Form().Javascript, "javascript:go()");
+  ASSERT_EQ(loaded.ControlsCount(), 3);
+  for (int16_t i = 1; i <= 3; ++i) {
+    EXPECT_EQ(loaded.Control(i).Index, record.Control(i).Index);
+    EXPECT_EQ(loaded.Control(i).CtlType, record.Control(i).CtlType);
+    EXPECT_EQ(loaded.Control(i).Name, record.Control(i).Name);
+    EXPECT_EQ(loaded.Control(i).ID, record.Control(i).ID);
+    EXPECT_EQ(loaded.Control(i).Value, record.Control(i).Value);
+  }
+  EXPECT_EQ(ErrorNumberOf([&] { loaded.Control(4); }), err::kSubscript);
+  EXPECT_EQ(ErrorNumberOf([&] { loaded.Control(0); }), err::kSubscript);
+}
+
+TEST_F(WebRecordTest, DeleteMovesLaterRecordsDownAndTheNextSaveReusesTheSlot) {
+  CreatePasswordFile();
+  AddSite(1, "one");
+  AddSite(1, "two");
+  AddSite(1, "three");
+  std::string third = SiteSlot(3);
+  WebRecord list(context);
+  list.FileOpen();
+  list.Delete(2);
+  EXPECT_EQ(list.RecordCount(), 2);
+  list.FileClose();
+  EXPECT_EQ(SiteSlot(2), third);
+  EXPECT_EQ(SiteText(3), "");
+  EXPECT_EQ(FileBytes().size(), 10240u);
+  EXPECT_EQ(AddSite(1, "four"), 3);
+  EXPECT_EQ(FileBytes().size(), 10240u);
+  EXPECT_EQ(ListSites(1), (std::vector<std::string>{"one", "three", "four"}));
+}
+
+TEST_F(WebRecordTest, DeleteOfAnotherUsersRecordChangesNothing) {
+  CreatePasswordFile();
+  AddSite(1, "mine");
+  AddSite(2, "yours");
+  std::string before = FileBytes();
+  WebRecord list(context);
+  list.FileOpen();
+  list.Delete(2, 1);
+  list.FileClose();
+  EXPECT_EQ(FileBytes(), before);
+}
+
+TEST_F(WebRecordTest, DeleteOutsideTheRecordsChangesNothing) {
+  CreatePasswordFile();
+  AddSite(1, "a");
+  AddSite(1, "b");
+  std::string before = FileBytes();
+  WebRecord list(context);
+  list.FileOpen();
+  for (int16_t index : {0, -1, 3, 4, 32767}) {
+    list.Delete(index);
+    list.Delete(index, 1);
+  }
+  list.FileClose();
+  EXPECT_EQ(FileBytes(), before);
+}
+
+TEST_F(WebRecordTest, DeletingAUserScansDownAndKeepsTheOthers) {
+  CreatePasswordFile();
+  AddSite(1, "u1-a");
+  AddSite(2, "u2-a");
+  AddSite(1, "u1-b");
+  WebRecord list(context);
+  list.FileOpen();
+  for (int16_t k = list.RecordCount(); k >= 1; --k) list.Delete(k, 1);
+  EXPECT_EQ(list.RecordCount(), 1);
+  list.FileClose();
+  EXPECT_EQ(ListSites(2), std::vector<std::string>{"u2-a"});
+  EXPECT_TRUE(ListSites(1).empty());
+}
+
+TEST_F(WebRecordTest, InterleavedOwnersListOnlyTheirOwn) {
+  CreatePasswordFile();
+  for (int i = 0; i < 9; ++i) AddSite(static_cast<int16_t>(i % 3 + 1), "s" + std::to_string(i));
+  EXPECT_EQ(ListSites(1), (std::vector<std::string>{"s0", "s3", "s6"}));
+  EXPECT_EQ(ListSites(2), (std::vector<std::string>{"s1", "s4", "s7"}));
+  EXPECT_TRUE(ListSites(4).empty());
+}
+
+TEST_F(WebRecordTest, ReadOfAnotherUsersRecordLeavesTheName) {
+  CreatePasswordFile();
+  AddSite(2, "theirs");
+  WebRecord list(context);
+  list.FileOpen();
+  std::string name = "kept";
+  EXPECT_FALSE(list.Read(1, 1, name));
+  EXPECT_EQ(name, "kept");
+  EXPECT_TRUE(list.Read(1, 2, name));
+  EXPECT_EQ(name, "theirs");
+}
+
+TEST_F(WebRecordTest, SaveWithAnIndexOverwritesInPlace) {
+  CreatePasswordFile();
+  for (int i = 1; i <= 5; ++i) AddSite(1, "site" + std::to_string(i));
+  WebRecord record(context);
+  record.Retrieve(4);
+  record.SetSiteName("renamed");
+  int16_t index = 4;
+  record.Save(3, index);
+  EXPECT_EQ(index, 4);
+  EXPECT_EQ(ListSites(1), (std::vector<std::string>{"site1", "site2", "site3", "site5"}));
+  EXPECT_EQ(ListSites(3), std::vector<std::string>{"renamed"});
+  EXPECT_EQ(FileBytes().size(), 4096u + 5 * 2048);
+}
+
+TEST_F(WebRecordTest, SaveNeverLeavesAGap) {
+  CreatePasswordFile();
+  AddSite(1, "a");
+  std::string before = FileBytes();
+  for (int16_t bad : {int16_t{3}, int16_t{0}, int16_t{-2}}) {
+    int16_t index = bad;
+    EXPECT_EQ(ErrorNumberOf([&] { test::MakeSite(context, "b").Save(1, index); }),
+              err::kBadRecordNumber);
+    EXPECT_EQ(index, bad);
+  }
+  EXPECT_EQ(FileBytes(), before);
+  int16_t index = 2;
+  test::MakeSite(context, "b").Save(1, index);
+  EXPECT_EQ(ListSites(1), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST_F(WebRecordTest, LargestRecordFitsAndOneByteMoreIsRefused) {
+  CreatePasswordFile();
+  WebRecord record = test::MakeSite(context, "big", 6);
+  const int32_t spare = kMaxSiteRecordBytes - record.PackedLength();
+  record.Control(1).Value.assign(255, 'v');
+  record.Control(2).Value.assign(255, 'v');
+  record.Control(3).Value.assign(255, 'v');
+  record.Control(4).Value.assign(255, 'v');
+  record.Control(5).Value.clear();
+  record.Control(6).Value.clear();
+  int32_t rest = kMaxSiteRecordBytes - record.PackedLength();
+  ASSERT_GT(spare, 0);
+  ASSERT_GT(rest, 255);
+  record.Control(5).Value.assign(255, 'v');
+  record.Control(6).Value.assign(static_cast<size_t>(rest - 255), 'w');
+  EXPECT_EQ(record.PackedLength(), kMaxSiteRecordBytes);
+  EXPECT_EQ(static_cast<int32_t>(record.Pack(1).size()), kMaxSiteRecordBytes);
+  int16_t index = -1;
+  record.Save(1, index);
+  WebRecord loaded(context);
+  loaded.Retrieve(index);
+  EXPECT_EQ(loaded.Control(6).Value, record.Control(6).Value);
+
+  std::string before = FileBytes();
+  record.Control(6).Value += "w";
+  index = -1;
+  EXPECT_EQ(ErrorNumberOf([&] { record.Save(1, index); }), err::kBadRecordLength);
+  EXPECT_EQ(index, -1);
+  EXPECT_EQ(FileBytes(), before);
+}
+
+TEST_F(WebRecordTest, RecordThatCannotBePackedIsRefusedBeforeTheFileIsOpened) {
+  int16_t index = -1;
+  WebRecord noForm(context);
+  noForm.AddControl(ControlInfo{});
+  EXPECT_EQ(ErrorNumberOf([&] { noForm.Save(1, index); }), err::kInvalidArgument);
+  WebRecord noControls(context);
+  noControls.SetForm(FormInfo{});
+  EXPECT_EQ(ErrorNumberOf([&] { noControls.Save(1, index); }), err::kInvalidArgument);
+  WebRecord badIndex = test::MakeSite(context, "x");
+  badIndex.Form().Index = 256;
+  EXPECT_EQ(ErrorNumberOf([&] { badIndex.Save(1, index); }), err::kOverflow);
+  WebRecord longName = test::MakeSite(context, std::string(256, 'n'));
+  EXPECT_EQ(ErrorNumberOf([&] { longName.Save(1, index); }), err::kInvalidArgument);
+  EXPECT_EQ(ErrorNumberOf([&] { test::MakeSite(context, "x").Save(-5, index); }),
+            err::kInvalidArgument);
+  EXPECT_FALSE(test::FileExists(context.PasswordFileName));
+  EXPECT_EQ(ErrorNumberOf([&] { noForm.Form(); }), err::kObjectRequired);
+}
+
+TEST_F(WebRecordTest, DamagedByteInAnySlotIsCorruptedFile) {
+  CreatePasswordFile();
+  AddSite(1, "one");
+  AddSite(1, "two");
+  std::string good = FileBytes();
+  for (int offset : {0, 100, 300, 2047}) {
+    std::string bytes = good;
+    bytes[4096 + 2048 + offset] ^= 0x20;
+    test::WriteFileBytes(context.PasswordFileName, bytes);
+    WebRecord list(context);
+    list.FileOpen();
+    std::string name;
+    EXPECT_EQ(ErrorNumberOf([&] { list.RecordCount(); }), err::kCorruptedFile) << offset;
+    EXPECT_TRUE(list.Read(1, 1, name));
+    EXPECT_EQ(ErrorNumberOf([&] { list.Read(2, 1, name); }), err::kCorruptedFile) << offset;
+    list.FileClose();
+    EXPECT_EQ(ErrorNumberOf([&] { WebRecord(context).Retrieve(2); }), err::kCorruptedFile);
+  }
+}
+
+TEST_F(WebRecordTest, WrongDataKeyIsCorruptedFile) {
+  CreatePasswordFile();
+  AddSite(1, "one");
+  context.DataCipher.SetSecret("another data key");
+  WebRecord list(context);
+  list.FileOpen();
+  EXPECT_EQ(ErrorNumberOf([&] { list.RecordCount(); }), err::kCorruptedFile);
+  std::string name;
+  EXPECT_EQ(ErrorNumberOf([&] { list.Read(1, 1, name); }), err::kCorruptedFile);
+  EXPECT_EQ(ErrorNumberOf([&] { WebRecord(context).Retrieve(1); }), err::kCorruptedFile);
+}
+
+TEST_F(WebRecordTest, RecordCountRoundsHalfSlotsToEven) {
+  CreatePasswordFile();
+  for (int i = 0; i < 4; ++i) AddSite(1, "s" + std::to_string(i));
+  std::string full = FileBytes();
+  // 4.5 slots round down to 4: slot 3's remains are not counted.
+  test::WriteFileBytes(context.PasswordFileName, full.substr(0, 4096 + 2048 * 2 + 1024));
+  EXPECT_EQ(Count(), 2);
+  // 5.5 slots round up to 6: slot 4 is read with its tail as NUL bytes.
+  test::WriteFileBytes(context.PasswordFileName, full.substr(0, 4096 + 2048 * 3 + 1024));
+  EXPECT_EQ(Count(), 4);
+  // More than half a slot rounds up as well.
+  test::WriteFileBytes(context.PasswordFileName, full.substr(0, 4096 + 2048 * 2 + 1025));
+  EXPECT_EQ(Count(), 3);
+}
+
+TEST_F(WebRecordTest, SlotNumbersOutsideTheViewAreRefused) {
+  CreatePasswordFile();
+  AddSite(1, "one");
+  WebRecord list(context);
+  list.FileOpen();
+  std::string name;
+  EXPECT_EQ(ErrorNumberOf([&] { list.Read(0, 1, name); }), err::kBadRecordNumber);
+  EXPECT_EQ(ErrorNumberOf([&] { list.Read(-1, 1, name); }), err::kBadRecordNumber);
+  EXPECT_EQ(ErrorNumberOf([&] { list.Read(32766, 1, name); }), err::kOverflow);
+  EXPECT_EQ(ErrorNumberOf([&] { WebRecord(context).Retrieve(-1); }), err::kBadRecordNumber);
+}
+
+TEST_F(WebRecordTest, NoRecordBeyondTheLastSlot) {
+  CreatePasswordFile();
+  // A sparse file whose last possible slot is occupied.
+  WebRecord last = test::MakeSite(context, "last");
+  std::string slot = last.Pack(1);
+  EncryptBlock(context, slot, 2048, false);
+  context.Files().Open(context.PasswordFileName, 2048)->Write(kMaxSiteRecords + 2, slot);
+  const int64_t length = context.Files().FileLength(context.PasswordFileName);
+  ASSERT_EQ(length, 4096 + int64_t{kMaxSiteRecords} * 2048);
+  ASSERT_EQ(Count(), kMaxSiteRecords);
+  int16_t index = -1;
+  EXPECT_EQ(ErrorNumberOf([&] { test::MakeSite(context, "more").Save(1, index); }),
+            err::kOverflow);
+  EXPECT_EQ(index, -1);
+  EXPECT_EQ(context.Files().FileLength(context.PasswordFileName), length);
+}
+
+TEST_F(WebRecordTest, ListingNeedsTheFileOpen) {
+  CreatePasswordFile();
+  AddSite(1, "one");
+  WebRecord list(context);
+  std::string name;
+  EXPECT_EQ(ErrorNumberOf([&] { list.RecordCount(); }), err::kBadFileName);
+  EXPECT_EQ(ErrorNumberOf([&] { list.Read(1, 1, name); }), err::kBadFileName);
+  EXPECT_EQ(ErrorNumberOf([&] { list.Delete(1); }), err::kBadFileName);
+  list.FileOpen();
+  list.Retrieve(1);
+  EXPECT_TRUE(list.Read(1, 1, name));
+}
+
+}  // namespace
+}  // namespace ostrel
