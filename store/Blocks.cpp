@@ -34,20 +34,24 @@ void EncryptBlock(StoreContext& context, std::string& buf, int16_t size,
   buf = std::move(slot);
 }
 
-void DecryptBlock(StoreContext& context, std::string& buf, bool useHeaderCipher) {
+std::string DecryptSlot(StoreContext& context, std::string_view image,
+                        bool useHeaderCipher) {
   EncryptionSvr& cipher = Cipher(context, useHeaderCipher);
   try {
-    cipher.Decrypt(buf);
+    cipher.Decrypt(image);
   } catch (const OstrelError&) {
     throw OstrelError(err::kCorruptedFile);
   }
   const std::string& plain = cipher.Content();
   if (plain.size() == kEmptyBlockMarkerLength &&
       plain.find_first_not_of('\0') == std::string::npos) {
-    buf.clear();
-  } else {
-    buf = plain;
+    return {};
   }
+  return plain;
+}
+
+void DecryptBlock(StoreContext& context, std::string& buf, bool useHeaderCipher) {
+  buf = DecryptSlot(context, buf, useHeaderCipher);
 }
 
 }  // namespace ostrel

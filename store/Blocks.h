@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "store/StoreContext.h"
 
@@ -26,5 +27,8 @@ void EncryptBlock(StoreContext& context, std::string& buf, int16_t size,
 // byte, unreadable text) raises err::kCorruptedFile with no description and
 // leaves buf as it was.
 void DecryptBlock(StoreContext& context, std::string& buf, bool useHeaderCipher);
+
+// The same, giving the plaintext of `image` without changing it.
+std::string DecryptSlot(StoreContext& context, std::string_view image, bool useHeaderCipher);
 
 }  // namespace ostrel

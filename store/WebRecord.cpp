@@ -1,6 +1,7 @@
 #include "store/WebRecord.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "store/Blocks.h"
@@ -69,8 +70,7 @@ IRecordFile& WebRecord::OpenFile() {
 std::string WebRecord::ReadSiteSlot(IRecordFile& file, int16_t Index) {
   mSlotBuffer.resize(kSiteSlotSize);
   file.Read(RecordOf(Index), 1, mSlotBuffer.data());
-  DecryptBlock(mContext, mSlotBuffer, false);
-  return mSlotBuffer;
+  return DecryptSlot(mContext, mSlotBuffer, false);
 }
 
 // n = length / 2048 - 2, rounded to the nearest integer with halves to even,
@@ -146,10 +146,10 @@ void WebRecord::Delete(int16_t Index, int16_t UserID) {
   EncryptBlock(mContext, empty, kSiteSlotSize, false);
   const int32_t moved = last - Index + 1;
   const size_t movedBytes = static_cast<size_t>(moved) * kSiteSlotSize;
-  std::string slots(movedBytes + kSiteSlotSize, '\0');
-  file.Read(RecordOf(Index), moved, slots.data());
-  slots.replace(movedBytes, kSiteSlotSize, empty);
-  std::string_view all(slots);
+  auto slots = std::make_unique_for_overwrite<char[]>(movedBytes + kSiteSlotSize);
+  file.Read(RecordOf(Index), moved, slots.get());
+  std::copy(empty.begin(), empty.end(), slots.get() + movedBytes);
+  const std::string_view all(slots.get(), movedBytes + kSiteSlotSize);
   WriteSlots(file, RecordOf(Index), all.substr(kSiteSlotSize), all.substr(0, movedBytes));
 }
 

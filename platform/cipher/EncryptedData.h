@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ostrel {
 
@@ -55,6 +56,9 @@ class EncryptedData {
   std::array<unsigned char, kKeyBytes> key_{};
   bool hasKey_ = false;
   std::string content_;
+  // Reused between calls so that reading many slots allocates nothing.
+  std::vector<unsigned char> sealed_;
+  std::vector<unsigned char> plain_;
 };
 
 }  // namespace ostrel

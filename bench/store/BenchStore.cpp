@@ -1,0 +1,206 @@
+// Builds password files of 1,000 and 32,765 site records spread over 12
+// users, with typical login records (about 150 bytes packed) and with
+// records that fill their slots, and prints how long the store's operations
+// take on them. Usage: bench_store [folder for the files, default /tmp]
+#include <stdlib.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "store/Blocks.h"
+#include "store/BuiltInKey.h"
+#include "store/FileInfo.h"
+#include "store/SlotLimits.h"
+#include "store/StoreContext.h"
+#include "store/WebRecord.h"
+#include "store/WebUsers.h"
+
+namespace ostrel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int16_t kUsers = 12;
+const std::string kDataKey = "benchmark data key";
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// CPU time of this process in ms: on a busy machine the wall time of a step
+// includes waiting for a core, its CPU time does not.
+double CpuMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Wall and CPU time of one step, in ms.
+struct Timing {
+  double wall = 0;
+  double cpu = 0;
+};
+
+template <typename F>
+Timing Time(F&& f) {
+  const double cpu = CpuMs();
+  const auto start = Clock::now();
+  f();
+  return {MsSince(start), CpuMs() - cpu};
+}
+
+// The run with the median wall time of `runs`.
+template <typename F>
+Timing Median(int runs, F&& f) {
+  std::vector<Timing> times;
+  for (int i = 0; i < runs; ++i) times.push_back(Time(f));
+  std::sort(times.begin(), times.end(),
+            [](const Timing& a, const Timing& b) { return a.wall < b.wall; });
+  return times[times.size() / 2];
+}
+
+void Print(const char* what, Timing t, const std::string& note = "") {
+  std::printf("  %-28s %9.3f ms wall %9.3f ms cpu  %s\n", what, t.wall, t.cpu, note.c_str());
+}
+
+// A login of two or three inputs, about 150 bytes packed.
+WebRecord TypicalRecord(StoreContext& context, int n) {
+  WebRecord record(context);
+  record.SetSiteName("Site " + std::to_string(n));
+  record.SetURL("https://www.example" + std::to_string(n) + ".com/account/login");
+  FormInfo form;
+  form.Index = 0;
+  form.Name = "login";
+  record.SetForm(form);
+  ControlInfo user{0, 1, "username", "username", "user" + std::to_string(n) + "@mail.example"};
+  ControlInfo pass{1, 3, "password", "password", "pw-" + std::to_string(n * 7919) + "-secret"};
+  record.AddControl(user);
+  record.AddControl(pass);
+  if (n % 3 == 0) record.AddControl(ControlInfo{2, 2, "token", "", "t" + std::to_string(n)});
+  return record;
+}
+
+// A record that fills its slot: kMaxSiteRecordBytes packed.
+WebRecord FullRecord(StoreContext& context, int n) {
+  WebRecord record = TypicalRecord(context, n);
+  for (int16_t i = 1; i <= record.ControlsCount() && record.PackedLength() < kMaxSiteRecordBytes;
+       ++i) {
+    std::string& value = record.Control(i).Value;
+    size_t room = static_cast<size_t>(kMaxSiteRecordBytes - record.PackedLength());
+    value.append(std::min(room, 255 - value.size()), 'v');
+  }
+  while (record.PackedLength() < kMaxSiteRecordBytes) {
+    size_t room = static_cast<size_t>(kMaxSiteRecordBytes - record.PackedLength());
+    record.AddControl(ControlInfo{record.ControlsCount(), 2, "", "",
+                                  std::string(std::min<size_t>(room > 5 ? room - 5 : 0, 255), 'w')});
+  }
+  return record;
+}
+
+// Writes `count` site records, owners round-robin over the 12 users, in
+// bulk: packed and encrypted with the store's own primitives, then written
+// a thousand slots at a time.
+void WriteSites(StoreContext& context, int count, bool full) {
+  auto file = context.Files().Open(context.PasswordFileName, kSiteSlotSize);
+  std::string chunk;
+  int first = 1;
+  for (int n = 1; n <= count; ++n) {
+    WebRecord record = full ? FullRecord(context, n) : TypicalRecord(context, n);
+    std::string slot = record.Pack(static_cast<int16_t>((n - 1) % kUsers + 1));
+    EncryptBlock(context, slot, kSiteSlotSize, false);
+    chunk += slot;
+    if (n % 1000 == 0 || n == count) {
+      file->Write(first + 2, chunk);
+      first = n + 1;
+      chunk.clear();
+    }
+  }
+}
+
+void Run(const std::string& folder, int count, bool full) {
+  StoreContext context;
+  context.PasswordFileName = folder + "/bench-" + std::to_string(count) + ".xps";
+  std::filesystem::remove(context.PasswordFileName);
+
+  const Timing headerSecret = Time([&] { context.HeaderCipher.SetSecret(BuildBuiltInKey()); });
+  const Timing dataSecret = Time([&] { context.DataCipher.SetSecret(kDataKey); });
+
+  const Timing build = Time([&] {
+    FileInfo header(context);
+    header.SetEncryptionKey(kDataKey);
+    WebUsers users(context);
+    int16_t last = 0;
+    for (int16_t u = 1; u <= kUsers; ++u) {
+      users.CreateUser(last, "user" + std::to_string(u), "pw");
+    }
+    header.SetLastUserID(last);
+    WriteSites(context, count, full);
+  });
+
+  const int packed = (full ? FullRecord(context, 7) : TypicalRecord(context, 7)).PackedLength();
+  std::printf("\n%d %s records (site 7 packs to %d bytes), 12 users\n", count,
+              full ? "full" : "typical", packed);
+  Print("build the file (bulk)", build);
+  Print("SetSecret (header key)", headerSecret);
+  Print("SetSecret (data key)", dataSecret);
+
+  WebRecord list(context);
+  int16_t records = 0;
+  const Timing counting = Median(5, [&] {
+    list.FileOpen();
+    records = list.RecordCount();
+    list.FileClose();
+  });
+  Print("RecordCount", counting, "(" + std::to_string(records) + ")");
+
+  int listed = 0;
+  const Timing listing = Median(5, [&] {
+    listed = 0;
+    list.FileOpen();
+    const int16_t n = list.RecordCount();
+    std::string name;
+    for (int16_t k = 1; k <= n; ++k) listed += list.Read(k, 5, name) ? 1 : 0;
+    list.FileClose();
+  });
+  Print("list one user's sites", listing,
+        "(" + std::to_string(listed) + " of " + std::to_string(records) + " slots)");
+
+  Print("Retrieve", Median(5, [&] {
+          WebRecord(context).Retrieve(static_cast<int16_t>(records / 2));
+        }));
+
+  const Timing deletion = Time([&] {
+    list.FileOpen();
+    list.Delete(1);
+    list.FileClose();
+  });
+  Print("Delete(1)", deletion, "(moves " + std::to_string(records - 1) + " records)");
+
+  WebRecord record = full ? FullRecord(context, 1) : TypicalRecord(context, 1);
+  int16_t index = -1;
+  const Timing save = Time([&] { record.Save(1, index); });
+  Print("Save appending", save, "(into slot " + std::to_string(index) + ")");
+
+  const long long size = context.Files().FileLength(context.PasswordFileName);
+  std::printf("  %-28s %9.1f MiB (%lld bytes)\n", "file size",
+              static_cast<double>(size) / (1 << 20), size);
+  std::filesystem::remove(context.PasswordFileName);
+}
+
+}  // namespace
+}  // namespace ostrel
+
+int main(int argc, char** argv) {
+  const std::string folder = argc > 1 ? argv[1] : "/tmp";
+  for (bool full : {false, true}) {
+    for (int count : {1000, static_cast<int>(ostrel::kMaxSiteRecords)}) {
+      ostrel::Run(folder, count, full);
+    }
+  }
+  return 0;
+}
