@@ -19,7 +19,9 @@ constexpr int32_t kInvalidFile = kAppErrorBase + 1006;
 // Language-level errors.
 constexpr int32_t kInvalidArgument = 5;
 constexpr int32_t kOverflow = 6;
+constexpr int32_t kOutOfMemory = 7;       // the window's guard: memory ran out
 constexpr int32_t kSubscript = 9;
+constexpr int32_t kInternalError = 51;    // the window's guard: any other failure
 
 // File errors (see ErrorFromErrno in the files layer).
 constexpr int32_t kBadFileName = 52;

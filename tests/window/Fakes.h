@@ -1,0 +1,100 @@
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/qt/IFileDialogs.h"
+#include "platform/qt/ISettings.h"
+#include "platform/qt/ISystemTools.h"
+#include "support/MessageBox.h"
+
+namespace ostrel::test {
+
+// Message boxes answered by the test: every text shown is kept in order;
+// questions are answered from `answers` (Yes when it is empty).
+class FakeMessageBox : public IMessageBox {
+ public:
+  void Show(const std::string& text) override { shown.push_back(text); }
+  bool AskYesNo(const std::string& text) override {
+    questions.push_back(text);
+    if (answers.empty()) return true;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+  }
+  std::vector<std::string> shown;
+  std::vector<std::string> questions;
+  std::deque<bool> answers;
+};
+
+// File dialogs answered from `results` (cancelled when it is empty); each
+// call is kept.
+class FakeFileDialogs : public IFileDialogs {
+ public:
+  struct Call {
+    bool save;
+    std::string title, folder, filter;
+  };
+  std::string OpenFile(const std::string& title, const std::string& folder,
+                       const std::string& filter) override {
+    return Answer({false, title, folder, filter});
+  }
+  std::string SaveFile(const std::string& title, const std::string& folder,
+                       const std::string& filter) override {
+    return Answer({true, title, folder, filter});
+  }
+  std::deque<std::string> results;
+  std::vector<Call> calls;
+
+ private:
+  std::string Answer(Call call) {
+    calls.push_back(std::move(call));
+    if (results.empty()) return "";
+    std::string result = results.front();
+    results.pop_front();
+    return result;
+  }
+};
+
+class FakeSettings : public ISettings {
+ public:
+  std::string GetSetting(const std::string& key, const std::string& fallback) override {
+    auto it = values.find(key);
+    return it == values.end() ? fallback : it->second;
+  }
+  void SaveSetting(const std::string& key, const std::string& value) override {
+    values[key] = value;
+    writes.push_back(key + "=" + value);
+  }
+  std::map<std::string, std::string> values;
+  std::vector<std::string> writes;
+};
+
+// A registry with the values the test puts in, files that exist by name,
+// and programs that are only noted.
+class FakeSystemTools : public ISystemTools {
+ public:
+  bool GetKeyValue(KeyRoot, const std::string& keyName, const std::string& subKeyRef,
+                   std::string& keyVal) override {
+    auto it = registry.find(keyName + "|" + subKeyRef);
+    if (it == registry.end()) {
+      keyVal.clear();
+      return false;
+    }
+    keyVal = it->second;
+    return true;
+  }
+  bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+  bool StartProgram(const std::string& program) override {
+    started.push_back(program);
+    return startWorks;
+  }
+  std::map<std::string, std::string> registry;  // "key|value name" -> text
+  std::map<std::string, bool> files;
+  std::vector<std::string> started;
+  bool startWorks = true;
+};
+
+}  // namespace ostrel::test

@@ -1,0 +1,65 @@
+#include "tests/window/WindowTest.h"
+
+namespace ostrel::test {
+
+void WindowTest::SetUp() { ASSERT_TRUE(dir_.isValid()); }
+
+void WindowTest::TearDown() {
+  if (window_) window_->close();
+  window_.reset();
+}
+
+frmMain& WindowTest::Open() {
+  if (window_) window_->close();
+  WindowServices services;
+  services.messages = &box_;
+  services.dialogs = &dialogs_;
+  services.settings = &settings_;
+  services.tools = &tools_;
+  const std::string folder = Folder();
+  services.documentsFolder = [folder] { return folder; };
+  window_ = std::make_unique<frmMain>(services);
+  window_->Load();
+  window_->show();
+  window_->activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  return *window_;
+}
+
+void WindowTest::Seed(const std::vector<SeedUser>& users, const std::vector<SeedSite>& sites) {
+  SeedPasswordFile(DefaultFile(), kKey, users, sites);
+}
+
+void WindowTest::LogIn(int16_t index, const std::string& password) {
+  QComboBox* list = P().cmbUserNames;
+  list->setCurrentIndex(list->findData(index));
+  P().txtPassword->setText(QString::fromStdString(password));
+  P().cmdOK[4]->click();
+}
+
+void WindowTest::Type(QWidget* box, const std::string& text) {
+  QTest::keyClicks(box, QString::fromUtf8(text));
+}
+
+void WindowTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+  QWidget* target = window_->focusWidget() ? window_->focusWidget() : window_.get();
+  QTest::keyClick(target, key, modifiers);
+}
+
+std::vector<std::string> WindowTest::SiteNames() const {
+  std::vector<std::string> names;
+  for (int row = 0; row < P().lstSites->count(); ++row) {
+    names.push_back(P().lstSites->item(row)->text().toStdString());
+  }
+  return names;
+}
+
+std::vector<int> WindowTest::SiteSlots() const {
+  std::vector<int> result;
+  for (int row = 0; row < P().lstSites->count(); ++row) {
+    result.push_back(P().lstSites->item(row)->data(Qt::UserRole).toInt());
+  }
+  return result;
+}
+
+}  // namespace ostrel::test

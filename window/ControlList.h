@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ostrel {
+
+enum class ControlKind { Frame, Label, TextBox, ComboBox, ListBox, CommandButton };
+
+// One control of the main window as the keyboard dispatch sees it: its
+// name and array index (-1 when it is not part of a control array, as in
+// cmdOK(4) or cmdCancel(2)) and its tab index, unique over the window.
+struct ControlEntry {
+  QWidget* widget = nullptr;
+  ControlKind kind = ControlKind::Label;
+  std::string name;
+  int16_t index = -1;
+  int16_t tabIndex = 0;
+
+  // The control's own Enabled flag, regardless of the frame it sits in.
+  bool Enabled() const { return !widget->testAttribute(Qt::WA_ForceDisabled); }
+};
+
+// Every control of the main window, in the window's own order (the order in
+// which they were made). The widgets belong to the window.
+class ControlList {
+ public:
+  void Add(QWidget* widget, ControlKind kind, std::string name, int16_t tabIndex,
+           int16_t index = -1);
+  const std::vector<ControlEntry>& Entries() const { return mEntries; }
+  // The entry of widget; nullptr when it is not one of the window's controls.
+  const ControlEntry* Find(const QWidget* widget) const;
+
+ private:
+  std::vector<ControlEntry> mEntries;
+};
+
+}  // namespace ostrel

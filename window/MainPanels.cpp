@@ -1,0 +1,83 @@
+#include "window/MainPanels.h"
+
+#include "store/SlotLimits.h"
+#include "window/PanelLayout.h"
+#include "window/Twips.h"
+
+namespace ostrel {
+
+namespace {
+
+constexpr int kClientWidth = 4485;
+constexpr int kClientHeight = 3945;
+
+}  // namespace
+
+void BuildMainPanels(QWidget* window, MainPanels& panels, ControlList& controls) {
+  window->setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+  BuildSiteListPanels(window, panels, controls);
+  BuildLoginPanels(window, panels, controls);
+  BuildSitePanels(window, panels, controls);
+}
+
+void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) {
+  PanelLayout ui(controls);
+  constexpr int kLeft = 90, kWidth = 4305, kHeight = 3855;
+  constexpr int kOkLeft = 600, kCancelLeft = 2280, kBottomTop = 3240, kPairWidth = 1425;
+
+  // 0 SiteList
+  QGroupBox* f = p.fra[0] = ui.Frame(window, "fra", 3, 0, kLeft, 0, kWidth, kHeight);
+  p.cmdNewSite = ui.Button(f, "cmdNewSite", 4, "New Site", 2940, 1200, 1245);
+  p.cmdChangePassword = ui.Button(f, "cmdChangePassword", 5, "Change Ostrel Password", 120,
+                                  kBottomTop, 2700);
+  p.lstSites = new QListWidget(f);
+  p.lstSites->setSelectionMode(QAbstractItemView::SingleSelection);
+  PanelLayout::Place(p.lstSites, 120, 240, 2700, 2820);
+  ui.Register(p.lstSites, ControlKind::ListBox, "lstSites", 6);
+  p.cmdLogOff = ui.Button(f, "cmdLogOff", 7, "Log Off", 2940, kBottomTop, 1245);
+  p.cmdEdit = ui.Button(f, "cmdEdit", 8, "&Modify", 2940, 720, 1245);
+  p.cmdGoto = ui.Button(f, "cmdGoto", 9, "&Go To", 2940, 240, 1245);
+
+  // 3 NameSite
+  f = p.fra[3] = ui.Frame(window, "fra", 10, 3, kLeft, 0, kWidth, kHeight);
+  p.txtSiteName = ui.TextBox(f, "txtSiteName", 11, 255, false, 240, 1380, 3825);
+  p.cmdCancel[3] = ui.Button(f, "cmdCancel", 12, "Cancel", kCancelLeft, kBottomTop, kPairWidth,
+                             PanelLayout::kButtonHeight, 3);
+  p.cmdSave = ui.Button(f, "cmdSave", 13, "&Save", kOkLeft, kBottomTop, kPairWidth);
+  p.lblNameSite = ui.Label(f, "lblNameSite", 14,
+                           "Your personal information for this website has been successfully "
+                           "recorded. Please enter the name for the website:",
+                           240, 360, 3825, 900);
+
+  // 2 Recording
+  f = p.fra[2] = ui.Frame(window, "fra", 15, 2, kLeft, 0, kWidth, kHeight);
+  p.cmdCancel[2] = ui.Button(f, "cmdCancel", 16, "Cancel", 1440, kBottomTop, kPairWidth,
+                             PanelLayout::kButtonHeight, 2);
+  p.lblRecording = ui.Label(f, "lblRecording", 17,
+                            "Now enter your username and password as you usually do and submit "
+                            "your information.",
+                            240, 1200, 3825, 900);
+
+  // 1 RecordReady
+  f = p.fra[1] = ui.Frame(window, "fra", 18, 1, kLeft, 0, kWidth, kHeight);
+  p.cmdCancel[1] = ui.Button(f, "cmdCancel", 19, "Cancel", kCancelLeft, kBottomTop, kPairWidth,
+                             PanelLayout::kButtonHeight, 1);
+  p.cmdRecord = ui.Button(f, "cmdRecord", 20, "Start Recording", kOkLeft, kBottomTop, kPairWidth);
+  p.lblReady = ui.Label(f, "lblReady", 21,
+                        "Ostrel is now ready to record your username and password on the website "
+                        "of your choice.",
+                        240, 240, 3825, 660);
+  p.lblReadyHowTo = ui.Label(f, "lblReadyHowTo", 22,
+                             "Go to the login page of the website where you wish to use Ostrel and "
+                             "then click on the Start Recording button to start recording.",
+                             240, 1020, 3825, 900);
+  p.lblReadyWarning = ui.Label(f, "lblReadyWarning", 83,
+                               "Warning: Do not enter any information on the webpage until you "
+                               "click on the Start Recording button.",
+                               240, 2040, 3825, 900);
+  QFont bold = p.lblReadyWarning->font();
+  bold.setBold(true);
+  p.lblReadyWarning->setFont(bold);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,72 @@
+#include "window/PanelLayout.h"
+
+#include <QApplication>
+#include <QStyle>
+
+#include "window/Twips.h"
+#include "window/Utf8LimitValidator.h"
+
+namespace ostrel {
+
+void PanelLayout::Place(QWidget* widget, int left, int top, int width, int height) {
+  widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                      TwipsToPixels(height));
+}
+
+void PanelLayout::Register(QWidget* widget, ControlKind kind, const char* name, int16_t tabIndex,
+                           int16_t index) {
+  widget->setObjectName(index < 0 ? QString(name) : QString("%1(%2)").arg(name).arg(index));
+  mControls.Add(widget, kind, name, tabIndex, index);
+}
+
+QGroupBox* PanelLayout::Frame(QWidget* parent, const char* name, int16_t tabIndex, int16_t index,
+                              int left, int top, int width, int height, const QString& caption) {
+  auto* frame = new QGroupBox(caption, parent);
+  Place(frame, left, top, width, height);
+  Register(frame, ControlKind::Frame, name, tabIndex, index);
+  return frame;
+}
+
+QLabel* PanelLayout::Label(QWidget* parent, const char* name, int16_t tabIndex, const QString& text,
+                           int left, int top, int width, int height, int16_t index) {
+  auto* label = new QLabel(text, parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Place(label, left, top, width, height);
+  Register(label, ControlKind::Label, name, tabIndex, index);
+  return label;
+}
+
+QLineEdit* PanelLayout::TextBox(QWidget* parent, const char* name, int16_t tabIndex, int maxBytes,
+                                bool masked, int left, int top, int width) {
+  auto* box = new QLineEdit(parent);
+  box->setValidator(new Utf8LimitValidator(maxBytes, box));
+  if (masked) {
+    // Every character shows as "*".
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet("lineedit-password-character: 42");
+  }
+  Place(box, left, top, width, kTextBoxHeight);
+  Register(box, ControlKind::TextBox, name, tabIndex);
+  return box;
+}
+
+CommandButton* PanelLayout::Button(QWidget* parent, const char* name, int16_t tabIndex,
+                                   const QString& caption, int left, int top, int width,
+                                   int height, int16_t index) {
+  auto* button = new CommandButton(caption, parent);
+  Place(button, left, top, width, height);
+  Register(button, ControlKind::CommandButton, name, tabIndex, index);
+  return button;
+}
+
+CommandButton* PanelLayout::PictureButton(QWidget* parent, const char* name, int16_t tabIndex,
+                                          int left, int top) {
+  CommandButton* button = Button(parent, name, tabIndex, {}, left, top, 405, 345);
+  button->setIcon(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
+  button->setToolTip(QStringLiteral("Browse"));
+  return button;
+}
+
+}  // namespace ostrel

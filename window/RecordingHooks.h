@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/browser/Browser.h"
+
+namespace ostrel {
+
+class frmMain;
+class StoreContext;
+
+// Recording and replay as the main window calls them. The window makes one
+// set of hooks per load (through the factory given to
+// frmMain::SetRecordingHooks), after its StoreContext exists, and drops it
+// at unload before the context goes. Every call runs on the window's
+// thread, inside the window's error guard: an OstrelError that escapes is
+// shown with ShowError and ends the action.
+class IRecordingHooks {
+ public:
+  virtual ~IRecordingHooks() = default;
+  // The window's bound browser changed (also called once right after the
+  // hooks are made); nullptr when none is bound.
+  virtual void SetIE(IBrowser* browser) = 0;
+  // "Start Recording" on RecordReady.
+  virtual void cmdRecord_Click() = 0;
+  // "&Save" on NameSite.
+  virtual void cmdSave_Click() = 0;
+  // "&Re-record" on ModifySite; the window's SiteIndex keeps the site chosen.
+  virtual void cmdReRecord_Click() = 0;
+  // "&Go To", Enter on SiteList, or a double-click in the list: replay the
+  // site in slot n (the entry data of the chosen entry).
+  virtual void GoToSite(int16_t n) = 0;
+};
+
+using RecordingHooksFactory =
+    std::function<std::unique_ptr<IRecordingHooks>(frmMain& window, StoreContext& context)>;
+
+}  // namespace ostrel

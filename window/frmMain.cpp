@@ -1,0 +1,172 @@
+#include "window/frmMain.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QLineEdit>
+#include <new>
+
+#include "platform/files/PosixRecordFiles.h"
+#include "platform/qt/LinuxSystemTools.h"
+#include "platform/qt/QtFileDialogs.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtSettings.h"
+#include "support/DocumentsFolder.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+#include "support/ShowError.h"
+#include "window/Text.h"
+
+namespace ostrel {
+
+frmMain::frmMain(WindowServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window), mServices(std::move(services)) {
+  if (!mServices.messages) {
+    mOwnMessages = std::make_unique<QtMessageBox>(this);
+    mServices.messages = mOwnMessages.get();
+  }
+  if (!mServices.dialogs) {
+    mOwnDialogs = std::make_unique<QtFileDialogs>(this);
+    mServices.dialogs = mOwnDialogs.get();
+  }
+  if (!mServices.settings) {
+    mOwnSettings = std::make_unique<QtSettings>();
+    mServices.settings = mOwnSettings.get();
+  }
+  if (!mServices.tools) {
+    mOwnTools = std::make_unique<LinuxSystemTools>();
+    mServices.tools = mOwnTools.get();
+  }
+  if (!mServices.documentsFolder) mServices.documentsFolder = [] { return GetDocumentsFolder(); };
+  if (!mServices.files) mServices.files = [] { return std::make_unique<PosixRecordFiles>(); };
+
+  setWindowTitle(QStringLiteral("Ostrel"));
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(11);
+  setFont(font);
+  BuildMainPanels(this, mPanels, mControls);
+  mKeys = std::make_unique<KeyDispatcher>(
+      mControls, [this](const ControlEntry& button) { PressButton(button); },
+      [this](const ControlEntry& button) { CancelButton(button); });
+  for (const ControlEntry& entry : mControls.Entries()) entry.widget->installEventFilter(this);
+  Connect();
+}
+
+frmMain::~frmMain() {
+  if (mLoaded) Form_Unload();
+}
+
+void frmMain::Guarded(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const OstrelError& e) {
+    ostrel::ShowError(*mServices.messages, e.Number(), e.Description());
+  } catch (const std::bad_alloc&) {
+    ostrel::ShowError(*mServices.messages, err::kOutOfMemory, "");
+  } catch (const std::exception& e) {
+    ostrel::ShowError(*mServices.messages, err::kInternalError, e.what());
+  } catch (...) {
+    ostrel::ShowError(*mServices.messages, err::kInternalError, "");
+  }
+}
+
+void frmMain::Connect() {
+  const MainPanels& p = mPanels;
+  auto on = [this](CommandButton* button, void (frmMain::*handler)()) {
+    connect(button, &QPushButton::clicked, this, [this, handler] {
+      if (mLoaded) Guarded([this, handler] { (this->*handler)(); });
+    });
+  };
+  for (int16_t i = 0; i < MainPanels::kPanelCount; ++i) {
+    if (p.cmdCancel[i]) {
+      connect(p.cmdCancel[i], &QPushButton::clicked, this, [this, i] {
+        if (mLoaded) Guarded([this, i] { cmdCancel_Click(i); });
+      });
+    }
+    if (p.cmdOK[i]) {
+      connect(p.cmdOK[i], &QPushButton::clicked, this, [this, i] {
+        if (mLoaded) Guarded([this, i] { cmdOK_Click(i); });
+      });
+    }
+  }
+  on(p.cmdNewSite, &frmMain::cmdNewSite_Click);
+  on(p.cmdChangePassword, &frmMain::cmdChangePassword_Click);
+  on(p.cmdLogOff, &frmMain::cmdLogOff_Click);
+  on(p.cmdEdit, &frmMain::cmdEdit_Click);
+  on(p.cmdGoto, &frmMain::cmdGoto_Click);
+  on(p.cmdRecord, &frmMain::cmdRecord_Click);
+  on(p.cmdSave, &frmMain::cmdSave_Click);
+  on(p.cmdOptions, &frmMain::cmdOptions_Click);
+  on(p.cmdAbout, &frmMain::cmdAbout_Click);
+  on(p.cmdNewUser, &frmMain::cmdNewUser_Click);
+  on(p.cmdDeleteUser, &frmMain::cmdDeleteUser_Click);
+  on(p.cmdOpenFile, &frmMain::cmdOpenFile_Click);
+  on(p.cmdContinue, &frmMain::cmdContinue_Click);
+  on(p.cmdRenameSite, &frmMain::cmdRenameSite_Click);
+  on(p.cmdNewPassword, &frmMain::cmdNewPassword_Click);
+  on(p.cmdDeleteSite, &frmMain::cmdDeleteSite_Click);
+  on(p.cmdReRecord, &frmMain::cmdReRecord_Click);
+  on(p.cmdChangeFile, &frmMain::cmdChangeFile_Click);
+  on(p.cmdCopyFile, &frmMain::cmdCopyFile_Click);
+  connect(p.lstSites, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    const int row = mPanels.lstSites->row(item);
+    if (mLoaded) Guarded([this, row] { lstSites_DblClick(row); });
+  });
+}
+
+bool frmMain::event(QEvent* event) {
+  if (event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(event))) return true;
+  if (event->type() == QEvent::WindowActivate && mLoaded) Form_Activate();
+  return QWidget::event(event);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) return HandleKey(static_cast<QKeyEvent*>(event));
+  if (event->type() == QEvent::FocusIn) {
+    // On ModifySite the default button follows the field being typed in.
+    if (watched == mPanels.txtNewPassword) SetDefaultButton(mPanels.cmdNewPassword);
+    if (watched == mPanels.txtNewSiteName) SetDefaultButton(mPanels.cmdRenameSite);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  if (mLoaded) Form_Unload();
+  event->accept();
+}
+
+void frmMain::SetIE(IBrowser* browser) {
+  mIE = browser;
+  if (mHooks) Guarded([this] { mHooks->SetIE(mIE); });
+}
+
+void frmMain::Load() {
+  if (!mLoaded) Form_Load();
+}
+
+void frmMain::ShowOver(IBrowserWindowSite&) {
+  show();
+  raise();
+  activateWindow();
+}
+
+void frmMain::SetRecordingHooks(RecordingHooksFactory factory) { mHooksFactory = std::move(factory); }
+
+void frmMain::Message(const std::string& text) { mServices.messages->Show(text); }
+
+bool frmMain::Ask(const std::string& text) { return mServices.messages->AskYesNo(text); }
+
+std::string frmMain::Setting(const std::string& key, const std::string& fallback) {
+  return mServices.settings->GetSetting(key, fallback);
+}
+
+void frmMain::SaveSetting(const std::string& key, const std::string& value) {
+  mServices.settings->SaveSetting(key, value);
+}
+
+std::string frmMain::Text(const QWidget* box) {
+  return ToUtf8(static_cast<const QLineEdit*>(box)->text());
+}
+
+void frmMain::ShowError(int32_t number) { ostrel::ShowError(*mServices.messages, number, ""); }
+
+}  // namespace ostrel

@@ -1,0 +1,182 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "browser/IBrowserWindowSite.h"
+#include "browser/ILoginWindow.h"
+#include "platform/browser/Browser.h"
+#include "store/FileInfo.h"
+#include "store/StoreContext.h"
+#include "store/WebUsers.h"
+#include "window/ControlList.h"
+#include "window/KeyDispatcher.h"
+#include "window/MainPanels.h"
+#include "window/RecordingHooks.h"
+#include "window/WindowServices.h"
+
+namespace ostrel {
+
+// The Ostrel window: ten panels stacked in one frame position, one shown at
+// a time (ShowPanel), with the start-up and the password file, users and
+// login, the site list, and its own keyboard handling of Tab, Enter and
+// Escape. See MainPanels.h for the panels and their controls.
+//
+// Life: made not loaded; Load() runs the start-up (ciphers, settings, the
+// password file, the first panel); hiding keeps everything loaded; closing
+// unloads it (position saved, store objects, browser and ciphers released)
+// and the next Load() starts afresh. While loaded it owns the StoreContext
+// of its password file, the user table (Users) and the header (FileHeader).
+//
+// Every user action runs under one error guard: a failure is shown with
+// ShowError (the error's number, and its description when it has one) and
+// ends the action; nothing escapes the window.
+class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
+ public:
+  static constexpr int32_t kSiteList = 0, kRecordReady = 1, kRecording = 2, kNameSite = 3,
+                           kLogin = 4, kWelcome = 5, kNewUser = 6, kModifyPassword = 7,
+                           kModifySite = 8, kOptions = 9;
+
+  explicit frmMain(WindowServices services = {}, QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // The toolbar button's side.
+  // The IE property: stores the browser in mIE (not owned; nullptr unbinds)
+  // and passes it on to the recording hooks.
+  void SetIE(IBrowser* browser) override;
+  IBrowser* IE() const { return mIE; }
+  // Runs the start-up unless the window is loaded. A failure is shown and
+  // leaves the window hidden and unloaded.
+  void Load() override;
+  void ShowOver(IBrowserWindowSite& owner) override;
+  bool IsLoaded() const { return mLoaded; }
+
+  // What recording and replay use.
+  void ShowPanel(int32_t n) override;
+  std::string SiteNameText() override;
+  void ProposeSiteName(const std::string& text) override;
+  std::string SelectedSiteName() override;
+  int16_t SiteIndex() override { return mSiteIndex; }
+  void SetSiteIndex(int16_t index) override { mSiteIndex = index; }
+  int16_t CurrentUserID() override;
+  void RefreshSiteList() override;
+  void ShowError(int32_t number) override;
+  // Selects the entry of lstSites whose entry data is slot; nothing when
+  // slot is negative or no entry carries it.
+  void SelectSite(int16_t slot);
+  // The 1-based user-table index of the entry selected in cmbUserNames;
+  // -1 when none is.
+  int16_t SelectedUserIndex() const;
+  // Hooks for recording and replay, made at each load; without them
+  // "Start Recording", "&Save" and "&Go To" do nothing and "&Re-record"
+  // only shows RecordReady. Takes effect at the next load.
+  void SetRecordingHooks(RecordingHooksFactory factory);
+  // The store context of the open file; nullptr while not loaded.
+  StoreContext* Context() { return mContext.get(); }
+
+  int32_t CurrentPanel() const { return mCurrentPanel; }
+  // The window's controls, by name.
+  const MainPanels& Panels() const { return mPanels; }
+  // Every control with its name, array index and tab index, in the
+  // window's own order.
+  const ControlList& Controls() const { return mControls; }
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Runs action; an error is shown and ends it.
+  void Guarded(const std::function<void()>& action);
+  void Connect();
+  void Message(const std::string& text);
+  bool Ask(const std::string& text);
+  std::string Setting(const std::string& key, const std::string& fallback);
+  void SaveSetting(const std::string& key, const std::string& value);
+  static std::string Text(const QWidget* box);
+
+  // Panels (frmMainPanels.cpp).
+  void SetDefaultButton(CommandButton* button);
+  void SetCancelButton(CommandButton* button);
+  void Form_Activate();
+  void cmdCancel_Click(int16_t Index);
+
+  // Start-up, settings and the password file (frmMainStartup.cpp).
+  bool Form_Load();
+  void Form_Unload();
+  void ResetControls();
+  std::string FolderOf(const std::string& path) const;
+  bool FileExists(const std::string& path);
+  bool CheckFile(const std::string& path);
+  void OpenPasswordFile();
+  void SwitchPasswordFile(const std::string& path);
+  void FillUserList();
+  void cmdContinue_Click();
+  void cmdOpenFile_Click();
+  void cmdOptions_Click();
+  void cmdChangeFile_Click();
+  void cmdCopyFile_Click();
+  void OptionsOK();
+
+  // Users and login (frmMainUsers.cpp).
+  void cmdOK_Click(int16_t Index);
+  void LoginOK();
+  void NewUserOK();
+  void ModifyPasswordOK();
+  void cmdNewUser_Click();
+  void cmdDeleteUser_Click();
+  void cmdChangePassword_Click();
+  void cmdLogOff_Click();
+  void cmdAbout_Click();
+
+  // The site list (frmMainSites.cpp).
+  int ListIndex() const;
+  void cmdNewSite_Click();
+  void cmdEdit_Click();
+  void cmdRenameSite_Click();
+  void cmdNewPassword_Click();
+  void cmdDeleteSite_Click();
+  void cmdGoto_Click();
+  void lstSites_DblClick(int row);
+  void cmdRecord_Click();
+  void cmdSave_Click();
+  void cmdReRecord_Click();
+
+  // Keyboard (frmMainKeys.cpp).
+  bool HandleKey(QKeyEvent* event);
+  void PressButton(const ControlEntry& button);
+  void CancelButton(const ControlEntry& button);
+
+  // Services, owned when made here.
+  std::unique_ptr<IMessageBox> mOwnMessages;
+  std::unique_ptr<IFileDialogs> mOwnDialogs;
+  std::unique_ptr<ISettings> mOwnSettings;
+  std::unique_ptr<ISystemTools> mOwnTools;
+  WindowServices mServices;
+
+  MainPanels mPanels;
+  ControlList mControls;
+  std::unique_ptr<KeyDispatcher> mKeys;
+  CommandButton* mDefaultButton = nullptr;
+  CommandButton* mCancelButton = nullptr;
+
+  bool mLoaded = false;
+  int32_t mCurrentPanel = -1;
+  int16_t mSiteIndex = -1;
+  std::string mDefaultFolder;
+  IBrowser* mIE = nullptr;
+
+  // While loaded (released in this order at unload: hooks, Users,
+  // FileHeader, then the context with both ciphers).
+  std::unique_ptr<StoreContext> mContext;
+  std::unique_ptr<FileInfo> FileHeader;
+  std::unique_ptr<WebUsers> Users;
+  RecordingHooksFactory mHooksFactory;
+  std::unique_ptr<IRecordingHooks> mHooks;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,243 @@
+// Start-up and unload, the settings, the choice of password file and the
+// user list.
+#include <charconv>
+#include <filesystem>
+
+#include "store/BuiltInKey.h"
+#include "store/SlotLimits.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+#include "support/ShowError.h"
+#include "window/Text.h"
+#include "window/Twips.h"
+#include "window/frmMain.h"
+
+namespace ostrel {
+
+namespace {
+
+const char kDefaultFileName[] = "ostrel.xps";
+const char kFilter[] = "All Files (*.xps)";
+const char kDefaultPosition[] = "1000";
+
+// A stored number, or fallback when the text is not one.
+float ParseSingle(const std::string& text, float fallback) {
+  float value = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end ? value : fallback;
+}
+
+int ParseInteger(const std::string& text, int fallback) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && value >= INT16_MIN && value <= INT16_MAX ? value
+                                                                                    : fallback;
+}
+
+// The text of a single-precision number, shortest form ("1500", "1234.5").
+std::string SingleText(float value) {
+  char buffer[32];
+  auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, ec == std::errc() ? ptr : buffer);
+}
+
+}  // namespace
+
+void frmMain::ResetControls() {
+  for (QLineEdit* box : mPanels.TextBoxes()) box->clear();
+  mPanels.cmbUserNames->clear();
+  mPanels.lstSites->clear();
+  SetDefaultButton(nullptr);
+  SetCancelButton(nullptr);
+  mSiteIndex = -1;
+}
+
+bool frmMain::Form_Load() {
+  try {
+    mContext = std::make_unique<StoreContext>(mServices.files());
+    mDefaultFolder = mServices.documentsFolder();
+    const float left = ParseSingle(Setting("MainLeft", kDefaultPosition), 1000);
+    const float top = ParseSingle(Setting("MainTop", kDefaultPosition), 1000);
+    move(static_cast<int>(left / kTwipsPerPixel), static_cast<int>(top / kTwipsPerPixel));
+    ResetControls();
+    for (QGroupBox* frame : mPanels.fra) {
+      frame->move(frame->x(), 0);
+      frame->setEnabled(false);
+    }
+    mCurrentPanel = -1;
+    mContext->HeaderCipher.SetSecret(BuildBuiltInKey());
+    mContext->PasswordFileName = Setting("FileName", "");
+    if (mContext->PasswordFileName.empty() || !FileExists(mContext->PasswordFileName)) {
+      mContext->PasswordFileName = mDefaultFolder + "/" + kDefaultFileName;
+    }
+    Users = std::make_unique<WebUsers>(*mContext);
+    FileHeader = std::make_unique<FileInfo>(*mContext);
+    mLoaded = true;
+    if (mHooksFactory) {
+      mHooks = mHooksFactory(*this, *mContext);
+      if (mHooks) mHooks->SetIE(mIE);
+    }
+    if (FileHeader->IsEmpty()) {
+      ShowPanel(kWelcome);
+    } else {
+      OpenPasswordFile();
+    }
+    return true;
+  } catch (const OstrelError& e) {
+    ostrel::ShowError(*mServices.messages, e.Number(), e.Description());
+  } catch (const std::exception& e) {
+    ostrel::ShowError(*mServices.messages, err::kInternalError, e.what());
+  }
+  hide();
+  mLoaded = true;
+  Form_Unload();
+  return false;
+}
+
+void frmMain::Form_Unload() {
+  if (!isMinimized()) {
+    const QRect frame = frameGeometry();
+    SaveSetting("MainLeft", SingleText(PixelsToTwips(frame.x())));
+    SaveSetting("MainTop", SingleText(PixelsToTwips(frame.y())));
+  }
+  mHooks.reset();
+  Users.reset();
+  FileHeader.reset();
+  mIE = nullptr;
+  mContext.reset();
+  mLoaded = false;
+}
+
+std::string frmMain::FolderOf(const std::string& path) const {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+bool frmMain::FileExists(const std::string& path) {
+  try {
+    return mContext->Files().FileLength(path) != 0;
+  } catch (const OstrelError&) {
+    return false;
+  }
+}
+
+bool frmMain::CheckFile(const std::string& path) {
+  if (TrimBlanks(path).empty()) return false;
+  if (FileExists(path)) return true;
+  ShowError(err::kFileNotFound);
+  return false;
+}
+
+void frmMain::OpenPasswordFile() {
+  mContext->DataCipher.SetSecret(FileHeader->EncryptionKey());
+  FillUserList();
+  ShowPanel(Users->Count() == 0 ? kNewUser : kLogin);
+}
+
+// Makes the file at path the open one: a new header object (which brings
+// the header up to date), the data key from it and the user table. Nothing
+// changes when any step fails.
+void frmMain::SwitchPasswordFile(const std::string& path) {
+  const std::string previous = mContext->PasswordFileName;
+  mContext->PasswordFileName = path;
+  try {
+    auto header = std::make_unique<FileInfo>(*mContext);
+    const std::string key = header->EncryptionKey();
+    auto users = std::make_unique<WebUsers>(*mContext);
+    mContext->DataCipher.SetSecret(key);
+    users->Load();
+    FileHeader = std::move(header);
+    Users = std::move(users);
+  } catch (...) {
+    mContext->PasswordFileName = previous;
+    if (!FileHeader->IsEmpty()) mContext->DataCipher.SetSecret(FileHeader->EncryptionKey());
+    throw;
+  }
+}
+
+void frmMain::FillUserList() {
+  QComboBox* list = mPanels.cmbUserNames;
+  list->clear();
+  Users->Load();
+  for (int16_t i = 1; i <= Users->Count(); ++i) list->addItem(FromUtf8(Users->UserName(i)), i);
+  list->setCurrentIndex(-1);
+  if (list->count() == 0) return;
+  int remembered = ParseInteger(Setting("User", "-1"), -1);
+  if (remembered == -2) {
+    remembered = list->itemData(list->count() - 1).toInt();
+    SaveSetting("User", std::to_string(remembered));
+  }
+  list->setCurrentIndex(list->findData(remembered));
+}
+
+int16_t frmMain::SelectedUserIndex() const {
+  const QComboBox* list = mPanels.cmbUserNames;
+  if (list->count() == 0 || list->currentIndex() < 0) return -1;
+  return static_cast<int16_t>(list->currentData().toInt());
+}
+
+void frmMain::cmdContinue_Click() {
+  const std::string typed = Text(mPanels.txtInitialFilePathName);
+  if (CheckFile(typed)) {
+    const std::string path = TrimBlanks(typed);
+    SwitchPasswordFile(path);
+    SaveSetting("FileName", path);
+    FillUserList();
+    ShowPanel(Users->Count() == 0 ? kNewUser : kLogin);
+    return;
+  }
+  mPanels.txtInitialFilePathName->clear();
+  const std::string key = TrimBlanks(Text(mPanels.txtEncryptionKey));
+  if (key.size() < static_cast<size_t>(kMinEncryptionKeyLength)) {
+    Message("The encryption key has to be at least 8 character long");
+    return;
+  }
+  if (key.size() > static_cast<size_t>(kMaxEncryptionKeyBytes)) {
+    Message("The encryption key is too long: it may have at most " +
+            std::to_string(kMaxEncryptionKeyBytes) + " bytes.");
+    return;
+  }
+  mContext->DataCipher.SetSecret(key);
+  FileHeader->SetEncryptionKey(key);
+  ShowPanel(kNewUser);
+}
+
+void frmMain::cmdOpenFile_Click() {
+  const std::string name = mServices.dialogs->OpenFile("Open", "", kFilter);
+  if (!name.empty() && CheckFile(name)) mPanels.txtInitialFilePathName->setText(FromUtf8(name));
+}
+
+void frmMain::cmdOptions_Click() { ShowPanel(kOptions); }
+
+void frmMain::cmdChangeFile_Click() {
+  const std::string name = mServices.dialogs->OpenFile(
+      "Select another Ostrel file", FolderOf(mContext->PasswordFileName), kFilter);
+  if (!name.empty() && CheckFile(name)) mPanels.txtFileName->setText(FromUtf8(name));
+}
+
+void frmMain::cmdCopyFile_Click() {
+  const std::string name = mServices.dialogs->SaveFile(
+      "Copy your Ostrel file to another location", FolderOf(mContext->PasswordFileName), kFilter);
+  if (name.empty()) return;
+  std::error_code ec;
+  // The file copied onto itself is already there; copying would only risk it.
+  if (std::filesystem::equivalent(mContext->PasswordFileName, name, ec)) return;
+  mContext->Files().CopyFile(mContext->PasswordFileName, name);
+}
+
+void frmMain::OptionsOK() {
+  const std::string typed = Text(mPanels.txtFileName);
+  const std::string path = TrimBlanks(typed);
+  if (path != mContext->PasswordFileName && CheckFile(typed)) {
+    // The new file is opened at once, so nothing of the old file's users or
+    // key is ever written into it.
+    SwitchPasswordFile(path);
+    SaveSetting("FileName", path);
+    FillUserList();
+  }
+  ShowPanel(kLogin);
+}
+
+}  // namespace ostrel

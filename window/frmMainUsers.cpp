@@ -1,0 +1,167 @@
+// Users and login: log in, create a user, delete a user with all of their
+// sites, change the password, log off, the about box.
+#include "store/SlotLimits.h"
+#include "store/WebRecord.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+#include "support/WindowPlacement.h"
+#include "window/Text.h"
+#include "window/WidgetGeometry.h"
+#include "window/frmAbout.h"
+#include "window/frmMain.h"
+
+namespace ostrel {
+
+namespace {
+
+const char kNoMatch[] = "Your new password entries did not match.";
+
+std::string TooLongText() {
+  return "The user name and the password are too long: together they may have at most " +
+         std::to_string(kMaxUserNamePasswordBytes) + " bytes.";
+}
+
+}  // namespace
+
+void frmMain::cmdOK_Click(int16_t Index) {
+  switch (Index) {
+    case kLogin: LoginOK(); break;
+    case kNewUser: NewUserOK(); break;
+    case kModifyPassword: ModifyPasswordOK(); break;
+    case kOptions: OptionsOK(); break;
+    default: break;
+  }
+}
+
+void frmMain::LoginOK() {
+  const int16_t i = SelectedUserIndex();
+  if (i == -1) {
+    // Nobody to log in: the table is not asked at all.
+    Message("Select a user from the list before you click on the OK button.");
+    return;
+  }
+  if (Users->CheckPassword(i, Text(mPanels.txtPassword))) {
+    SaveSetting("User", std::to_string(i));
+    RefreshSiteList();
+    ShowPanel(kSiteList);
+  } else {
+    ShowError(err::kInvalidPassword);
+    mPanels.txtPassword->clear();
+    mPanels.txtPassword->setFocus();
+  }
+}
+
+void frmMain::NewUserOK() {
+  MainPanels& p = mPanels;
+  const std::string name = TrimBlanks(Text(p.txtUserName));
+  if (name.empty()) {
+    p.txtUserName->setFocus();
+    p.txtPassword1->clear();
+    p.txtPassword2->clear();
+    return;
+  }
+  const std::string first = TrimBlanks(Text(p.txtPassword1));
+  const std::string second = TrimBlanks(Text(p.txtPassword2));
+  if (first != second) {
+    Message(kNoMatch);
+    p.txtPassword1->clear();
+    p.txtPassword2->clear();
+    p.txtPassword1->setFocus();
+    return;
+  }
+  if (Users->Count() >= kMaxUsers) {
+    Message("This Ostrel file already holds " + std::to_string(kMaxUsers) +
+            " users, the most it can hold. Delete a user before you create another one.");
+    return;
+  }
+  if (name.size() + first.size() > static_cast<size_t>(kMaxUserNamePasswordBytes)) {
+    Message(TooLongText());
+    return;
+  }
+  int16_t lastUserID = FileHeader->LastUserID();
+  if (lastUserID == INT16_MAX) throw OstrelError(err::kOverflow);
+  // The header takes the new id first: if writing the user then fails, an id
+  // is skipped, but no two users can ever get the same one.
+  FileHeader->SetLastUserID(static_cast<int16_t>(lastUserID + 1));
+  Users->CreateUser(lastUserID, name, first);
+  SaveSetting("User", "-2");
+  FillUserList();
+  RefreshSiteList();
+  ShowPanel(kSiteList);
+}
+
+void frmMain::ModifyPasswordOK() {
+  MainPanels& p = mPanels;
+  const int16_t i = SelectedUserIndex();
+  if (!Users->CheckPassword(i, TrimBlanks(Text(p.txtOldPassword)))) {
+    ShowError(err::kInvalidPassword);
+    ShowPanel(kModifyPassword);
+    return;
+  }
+  const std::string first = TrimBlanks(Text(p.txtNewPassword1));
+  const std::string second = TrimBlanks(Text(p.txtNewPassword2));
+  if (first != second) {
+    Message(kNoMatch);
+    p.txtNewPassword1->clear();
+    p.txtNewPassword2->clear();
+    p.txtNewPassword1->setFocus();
+    return;
+  }
+  if (Users->UserName(i).size() + first.size() > static_cast<size_t>(kMaxUserNamePasswordBytes)) {
+    Message(TooLongText());
+    return;
+  }
+  Users->ChangePassword(i, first);
+  ShowPanel(kSiteList);
+}
+
+void frmMain::cmdNewUser_Click() {
+  ShowPanel(kNewUser);
+  mPanels.txtUserName->setFocus();
+}
+
+void frmMain::cmdDeleteUser_Click() {
+  if (!Ask("Are you sure you want to delete this user?")) return;
+  const int16_t i = SelectedUserIndex();
+  if (i == -1) {
+    Message("Select a user from the list before you click on the Delete button.");
+    return;
+  }
+  const int16_t id = Users->GetUserID(i);
+  {
+    WebRecord record(*mContext);
+    record.FileOpen();
+    for (int16_t r = record.RecordCount(); r >= 1; --r) record.Delete(r, id);
+    record.FileClose();
+  }
+  Users->DeleteUser(i);
+  SaveSetting("User", "-1");
+  FillUserList();
+  ShowPanel(kLogin);
+}
+
+void frmMain::cmdChangePassword_Click() {
+  ShowPanel(kModifyPassword);
+  mPanels.txtOldPassword->setFocus();
+}
+
+void frmMain::cmdLogOff_Click() {
+  ShowPanel(kLogin);
+  mPanels.txtPassword->setFocus();
+}
+
+void frmMain::cmdAbout_Click() {
+  frmAbout about(*mServices.messages, *mServices.tools, this);
+  WidgetGeometry aboutGeometry(about);
+  WidgetGeometry mainGeometry(*this);
+  CentreForm(aboutGeometry, mainGeometry.Top(), mainGeometry.Left(), mainGeometry.Height(),
+             mainGeometry.Width());
+  about.exec();
+}
+
+int16_t frmMain::CurrentUserID() {
+  if (!Users) throw OstrelError(err::kObjectRequired);
+  return Users->GetUserID(SelectedUserIndex());
+}
+
+}  // namespace ostrel
