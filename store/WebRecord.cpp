@@ -57,10 +57,14 @@ ControlInfo& WebRecord::Control(int16_t Index) {
 }
 
 void WebRecord::FileOpen() {
+  ForgetReadAhead();
   mFile = mContext.Files().Open(mContext.PasswordFileName, kSiteSlotSize);
 }
 
-void WebRecord::FileClose() { mFile.reset(); }
+void WebRecord::FileClose() {
+  ForgetReadAhead();
+  mFile.reset();
+}
 
 IRecordFile& WebRecord::OpenFile() {
   if (!mFile) throw OstrelError(err::kBadFileName, "the password file is not open");
@@ -92,8 +96,25 @@ int16_t WebRecord::CountRecords(IRecordFile& file) {
 
 int16_t WebRecord::RecordCount() { return CountRecords(OpenFile()); }
 
+std::string_view WebRecord::ReadAhead(IRecordFile& file, int16_t Index) {
+  const int32_t record = RecordOf(Index);
+  if (Index < mAheadFirst || Index >= mAheadFirst + mAheadCount) {
+    if (!mAhead) {
+      mAhead = std::make_unique_for_overwrite<char[]>(kReadAheadSlots * kSiteSlotSize);
+    }
+    mAheadCount = 0;
+    const int32_t count = std::min<int32_t>(kReadAheadSlots, kMaxSiteRecords - Index + 1);
+    file.Read(record, count, mAhead.get());
+    mAheadFirst = Index;
+    mAheadCount = count;
+  }
+  return {mAhead.get() + static_cast<size_t>(Index - mAheadFirst) * kSiteSlotSize,
+          static_cast<size_t>(kSiteSlotSize)};
+}
+
 bool WebRecord::Read(int16_t Index, int16_t intRequestedUserID, std::string& SiteName) {
-  std::string text = ReadSiteSlot(OpenFile(), Index);
+  IRecordFile& file = OpenFile();
+  std::string text = DecryptSlot(mContext, ReadAhead(file, Index), false);
   int16_t pos = 1;
   if (UnpackInteger(pos, text) != intRequestedUserID) return false;
   UnpackInteger(pos, text);
@@ -111,6 +132,7 @@ void WebRecord::Retrieve(int16_t Index) {
 }
 
 void WebRecord::Save(int16_t intUserID, int16_t& intIndex) {
+  ForgetReadAhead();
   if (intIndex != -1) RecordOf(intIndex);
   std::string slot = Pack(intUserID);
   EncryptBlock(mContext, slot, kSiteSlotSize, false);
@@ -134,6 +156,7 @@ void WebRecord::Save(int16_t intUserID, int16_t& intIndex) {
 // single write, which is taken back if it fails.
 void WebRecord::Delete(int16_t Index, int16_t UserID) {
   IRecordFile& file = OpenFile();
+  ForgetReadAhead();
   if (Index < 1) return;
   const int16_t last = CountRecords(file);
   if (Index > last) return;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files/RecordFile.h"
@@ -109,11 +110,19 @@ class WebRecord {
 
   // When slot Index belongs to intRequestedUserID: sets SiteName (the out
   // argument) and returns true; otherwise returns false, SiteName as it was.
+  // For the site list, Read fetches slots in runs of kReadAheadSlots with
+  // one file read and serves the following slots from that run until the
+  // next FileOpen, FileClose, Delete or Save of this object; writes made
+  // through other objects while the file is held open may not be seen.
   bool Read(int16_t Index, int16_t intRequestedUserID, std::string& SiteName);
+
+  static constexpr int32_t kReadAheadSlots = 32;
 
  private:
   IRecordFile& OpenFile();
   std::string ReadSiteSlot(IRecordFile& file, int16_t Index);
+  std::string_view ReadAhead(IRecordFile& file, int16_t Index);
+  void ForgetReadAhead() { mAheadCount = 0; }
   int16_t CountRecords(IRecordFile& file);
   void Unpack(const std::string& text);
 
@@ -124,6 +133,9 @@ class WebRecord {
   std::vector<ControlInfo> mControls;
   std::unique_ptr<IRecordFile> mFile;
   std::string mSlotBuffer;
+  std::unique_ptr<char[]> mAhead;  // kReadAheadSlots raw slots
+  int32_t mAheadFirst = 0;         // slot number of the first of them
+  int32_t mAheadCount = 0;         // how many are valid; 0 = none
 };
 
 }  // namespace ostrel

@@ -168,6 +168,34 @@ TEST_F(WebRecordTest, InterleavedOwnersListOnlyTheirOwn) {
   EXPECT_TRUE(ListSites(4).empty());
 }
 
+TEST_F(WebRecordTest, ListingAcrossManyReadAheadRuns) {
+  CreatePasswordFile();
+  std::vector<std::string> expected;
+  const int total = 2 * WebRecord::kReadAheadSlots + 5;
+  for (int i = 0; i < total; ++i) {
+    AddSite(static_cast<int16_t>(i % 2 + 1), "s" + std::to_string(i));
+    if (i % 2 == 1) expected.push_back("s" + std::to_string(i));
+  }
+  EXPECT_EQ(ListSites(2), expected);
+}
+
+TEST_F(WebRecordTest, ReadAfterDeleteSeesTheMovedRecords) {
+  CreatePasswordFile();
+  AddSite(1, "one");
+  AddSite(1, "two");
+  AddSite(1, "three");
+  WebRecord list(context);
+  list.FileOpen();
+  std::string name;
+  ASSERT_TRUE(list.Read(1, 1, name));
+  list.Delete(1);
+  ASSERT_TRUE(list.Read(1, 1, name));
+  EXPECT_EQ(name, "two");
+  ASSERT_TRUE(list.Read(2, 1, name));
+  EXPECT_EQ(name, "three");
+  EXPECT_EQ(ErrorNumberOf([&] { list.Read(3, 1, name); }), err::kInvalidArgument);
+}
+
 TEST_F(WebRecordTest, ReadOfAnotherUsersRecordLeavesTheName) {
   CreatePasswordFile();
   AddSite(2, "theirs");
