@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+
 namespace ostrel {
 
 namespace {
@@ -32,6 +35,7 @@ void WebControl::SetValue(const std::string& vNewValue) {
 }
 
 void WebControl::SetHTMLElement(std::unique_ptr<IElement> elt) {
+  if (!elt) throw OstrelError(err::kObjectRequired, "no element to capture");
   element_ = std::move(elt);
   if (UpperCase(element_->tagName()) == "INPUT") {
     const int32_t code = InputTypeCode(element_->type());

@@ -44,6 +44,7 @@ class WebControl {
   // for the value-bearing kinds then reads name, id and value, in that
   // order. A read the browser refuses throws and leaves the control
   // unusable. An unlisted kind leaves the type code as it was (0 when new).
+  // A null elt fails with err::kObjectRequired.
   void SetHTMLElement(std::unique_ptr<IElement> elt);
 
   static bool IsValueBearing(int32_t ctl_type) {

@@ -1,10 +1,13 @@
 #include "page/WebForm.h"
 
 #include "page/Positions.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
 
 namespace ostrel {
 
 void WebForm::SetHTMLElement(std::unique_ptr<IElement> frm) {
+  if (!frm) throw OstrelError(err::kObjectRequired, "no form to capture");
   element_ = std::move(frm);
   name_ = element_->name();
   const std::unique_ptr<IElementCollection> elements = element_->elements();

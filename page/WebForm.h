@@ -40,7 +40,7 @@ class WebForm {
   // Captures frm: keeps it, reads its name, then adds every element of its
   // elements collection, in order, to Controls(). Index, FrameIndex,
   // FrameURL and ID are left alone. A refused read throws; the form is then
-  // unusable.
+  // unusable. A null frm fails with err::kObjectRequired.
   void SetHTMLElement(std::unique_ptr<IElement> frm);
 
   WebControls& Controls() { return controls_; }

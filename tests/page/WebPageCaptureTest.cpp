@@ -74,6 +74,17 @@ TEST_P(WebPageCaptureTest, FieldsetTakesNoPosition) {
   EXPECT_EQ(pass.Value(), "");
 }
 
+TEST_P(WebPageCaptureTest, LowerCaseFieldsetOfAnXhtmlPageTakesAPosition) {
+  // An XHTML document reports its tags as written, in lower case: the
+  // exact "FIELDSET" compare does not know its fieldset, which then takes
+  // a position like any other element.
+  auto page = Capture("lowercase.xhtml");
+  EXPECT_EQ(page->Title(), "XHTML login");
+  ASSERT_EQ(page->Forms().Count(), 1);
+  EXPECT_EQ(Codes(page->Forms().Item(1)), (std::vector<int32_t>{0, 1, 3}));
+  EXPECT_EQ(page->Forms().Item(1).Controls().Item(2).Name(), "user");
+}
+
 TEST_P(WebPageCaptureTest, EveryElementKindTakesOnePositionWithItsCode) {
   auto page = Capture("kinds.html");
   ASSERT_EQ(page->Forms().Count(), 1);

@@ -84,18 +84,6 @@ TEST_F(WebPageModelTest, FormWithoutElementsHasNoControls) {
   EXPECT_EQ(page->Forms().Item(1).ID(), "");
 }
 
-TEST_F(WebPageModelTest, FieldsetCompareIsCaseSensitive) {
-  // An XHTML document reports its tags in lower case: its fieldset is not
-  // recognised and takes a position of its own.
-  auto page = Capture("lowercase.xhtml");
-  ASSERT_EQ(page->Forms().Count(), 1);
-  const WebControls& controls = page->Forms().Item(1).Controls();
-  ASSERT_EQ(controls.Count(), 3);
-  EXPECT_EQ(controls.Item(1).CtlType(), 0);
-  EXPECT_EQ(controls.Item(2).CtlType(), 1);
-  EXPECT_EQ(controls.Item(3).CtlType(), 3);
-}
-
 TEST_F(WebPageModelTest, FailingFormInAFrameIsLeftOutAndTheNextTaken) {
   auto page = Capture("failframe.html");
   ASSERT_EQ(page->Forms().Count(), 2);
