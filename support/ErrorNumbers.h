@@ -46,5 +46,6 @@ constexpr int32_t kBrowserGone = 462;             // the browser exited or crash
 constexpr int32_t kObjectDisconnected = -2147417848;  // element or frame no longer exists
 constexpr int32_t kScriptError = -2147352319;     // a script raised an exception
 constexpr int32_t kBrowserProtocol = -2147467259; // the browser refused a command
+constexpr int32_t kBrowserTimeout = -2147417825;  // the browser did not answer in time
 
 }  // namespace ostrel::err

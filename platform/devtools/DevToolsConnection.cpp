@@ -1,0 +1,123 @@
+#include "platform/devtools/DevToolsConnection.h"
+
+#include "platform/devtools/DevToolsSession.h"
+
+namespace ostrel {
+
+namespace {
+constexpr int kIdleSliceMs = 50;  // how long one idle read waits before checking liveness
+}
+
+DevToolsConnection::DevToolsConnection(std::unique_ptr<PipeTransport> transport)
+    : transport_(std::move(transport)) {
+  browser_ = std::make_unique<DevToolsSession>(*this, "");
+}
+
+DevToolsConnection::~DevToolsConnection() {
+  browser_.reset();
+  transport_->Close();
+}
+
+void DevToolsConnection::Register(DevToolsSession* session) {
+  sessions_[session->Id()] = session;
+  if (closed_) session->Close("the browser has gone");
+}
+
+void DevToolsConnection::Unregister(DevToolsSession* session) {
+  auto it = sessions_.find(session->Id());
+  if (it != sessions_.end() && it->second == session) sessions_.erase(it);
+}
+
+int64_t DevToolsConnection::Send(const std::string& session_id, const std::string& method,
+                                 const nlohmann::json& params, bool round_trip) {
+  if (closed_) return -1;
+  int64_t id = next_id_++;
+  nlohmann::json message = {{"id", id}, {"method", method}, {"params", params}};
+  if (!session_id.empty()) message["sessionId"] = session_id;
+  if (!transport_->Send(message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))) {
+    CloseAll("the browser has gone (the pipe is closed)");
+    return -1;
+  }
+  ++commands_sent_;
+  if (round_trip) ++round_trips_;
+  return id;
+}
+
+bool DevToolsConnection::ReadSome(int wait_ms) {
+  if (closed_) return false;
+  std::vector<std::string> messages;
+  bool open = transport_->Receive(wait_ms, messages);
+  for (auto& message : messages) inbox_.push_back(std::move(message));
+  if (!open) {
+    CloseAll("the browser has gone (the pipe is closed)");
+  } else if (messages.empty() && alive_ && !alive_()) {
+    transport_->Close();
+    CloseAll("the browser process has exited");
+  }
+  return !messages.empty();
+}
+
+void DevToolsConnection::ProcessPending(int wait_ms) {
+  ++pump_passes_;
+  if (inbox_.empty()) ReadSome(wait_ms);
+  else ReadSome(0);
+  while (!inbox_.empty()) {
+    std::string text = std::move(inbox_.front());
+    inbox_.pop_front();
+    Dispatch(text);
+  }
+}
+
+void DevToolsConnection::Drain() {
+  ReadSome(0);
+  while (!inbox_.empty()) {
+    std::string text = std::move(inbox_.front());
+    inbox_.pop_front();
+    Dispatch(text);
+  }
+}
+
+bool DevToolsConnection::PumpUntil(const std::function<bool()>& done,
+                                   std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    if (done()) return true;
+    if (!inbox_.empty()) {
+      std::string text = std::move(inbox_.front());
+      inbox_.pop_front();
+      Dispatch(text);
+      continue;
+    }
+    if (closed_) return done();
+    auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return done();
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+    ReadSome(static_cast<int>(std::min<long long>(left + 1, kIdleSliceMs)));
+  }
+}
+
+void DevToolsConnection::Dispatch(const std::string& text) {
+  nlohmann::json message = nlohmann::json::parse(text, nullptr, false);
+  if (message.is_discarded() || !message.is_object()) return;
+  std::string session_id = message.value("sessionId", std::string());
+  auto it = sessions_.find(session_id);
+  if (message.contains("id")) {
+    if (it != sessions_.end()) it->second->OnResponse(message["id"].get<int64_t>(), message);
+    return;
+  }
+  std::string method = message.value("method", std::string());
+  const nlohmann::json params = message.contains("params") ? message["params"] : nlohmann::json::object();
+  if (method == "Target.detachedFromTarget") {
+    auto gone = sessions_.find(params.value("sessionId", std::string()));
+    if (gone != sessions_.end()) gone->second->Close("the target has gone");
+  }
+  if (it != sessions_.end()) it->second->OnEvent(method, params);
+}
+
+void DevToolsConnection::CloseAll(const std::string& reason) {
+  if (closed_) return;
+  closed_ = true;
+  auto sessions = sessions_;
+  for (auto& [id, session] : sessions) session->Close(reason);
+}
+
+}  // namespace ostrel

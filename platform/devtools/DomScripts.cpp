@@ -1,0 +1,169 @@
+#include "platform/devtools/DomScripts.h"
+
+namespace ostrel::dom {
+
+namespace {
+
+// Helpers put in front of the functions that need them.
+const char* const kPrelude = R"JS(
+  const ostrelGet = (proto, property, object) =>
+      Object.getOwnPropertyDescriptor(proto, property).get.call(object);
+  const ostrelClass = (object) => Object.prototype.toString.call(object);
+  const ostrelFail = (number) => { throw new Error('ostrel:' + number); };
+  const ostrelInfo = (el) => {
+    const k = ostrelClass(el);
+    let kind = 'other', type = '', name = '', value = '';
+    if (k === '[object HTMLInputElement]') {
+      kind = 'input';
+      type = ostrelGet(HTMLInputElement.prototype, 'type', el);
+      name = ostrelGet(HTMLInputElement.prototype, 'name', el);
+      value = ostrelGet(HTMLInputElement.prototype, 'value', el);
+    } else if (k === '[object HTMLFormElement]') {
+      kind = 'form';
+      name = ostrelGet(HTMLFormElement.prototype, 'name', el);
+    }
+    return [kind, ostrelGet(Element.prototype, 'tagName', el), ostrelGet(Element.prototype, 'id', el),
+            type, name, value, Element.prototype.getAttribute.call(el, 'name') ?? ''];
+  };
+  const ostrelPack = (list) => {
+    const items = Array.from(list);
+    items.ostrelSnapshot = JSON.stringify(items.map(ostrelInfo));
+    return items;
+  };
+  const ostrelWindowOf = (el) => (el.ownerDocument && el.ownerDocument.defaultView) || window;
+  const ostrelLeaving = Symbol.for('ostrel.leaving');
+)JS";
+
+std::string Function(const std::string& params, const std::string& body) {
+  return "function(" + params + ") {" + kPrelude + body + "}";
+}
+
+}  // namespace
+
+std::string FormsOfWindow() {
+  return Function("", "return ostrelPack(ostrelGet(Document.prototype, 'forms', this.document));");
+}
+
+std::string ElementsOfForm() {
+  return Function("",
+                  "if (ostrelClass(this) !== '[object HTMLFormElement]') ostrelFail(424);"
+                  "return ostrelPack(ostrelGet(HTMLFormElement.prototype, 'elements', this));");
+}
+
+std::string DescendantsOf() {
+  return Function("", "return ostrelPack(Element.prototype.querySelectorAll.call(this, '*'));");
+}
+
+std::string ElementInfo() { return Function("", "return ostrelInfo(this);"); }
+
+std::string SetInputValue() {
+  return Function("value", R"JS(
+    if (ostrelClass(this) !== '[object HTMLInputElement]') ostrelFail(424);
+    Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value').set.call(this, value);
+    const w = ostrelWindowOf(this);
+    for (const type of ['input', 'change']) {
+      EventTarget.prototype.dispatchEvent.call(this, new w.Event(type, {bubbles: true}));
+    }
+    return ostrelInfo(this);
+  )JS");
+}
+
+std::string ClickLater() {
+  return Function("", R"JS(
+    const el = this;
+    ostrelWindowOf(el).setTimeout(() => HTMLElement.prototype.click.call(el), 0);
+  )JS");
+}
+
+std::string SubmitLater() {
+  return Function("", R"JS(
+    if (ostrelClass(this) !== '[object HTMLFormElement]') ostrelFail(424);
+    const form = this;
+    ostrelWindowOf(form).setTimeout(() => HTMLFormElement.prototype.submit.call(form), 0);
+  )JS");
+}
+
+std::string OwnerWindow() {
+  return Function("", R"JS(
+    const w = this.ownerDocument && this.ownerDocument.defaultView;
+    if (!w) ostrelFail(-2147417848);
+    return w;
+  )JS");
+}
+
+std::string CheckDocumentAccess() { return Function("", "void this.document.URL; return true;"); }
+
+std::string DocumentUrl() { return Function("", "return ostrelGet(Document.prototype, 'URL', this.document);"); }
+
+std::string DocumentTitle() {
+  return Function("", "return ostrelGet(Document.prototype, 'title', this.document);");
+}
+
+std::string DocumentReadyState() {
+  return Function("", R"JS(
+    const d = this.document;
+    if (d[ostrelLeaving]) return 'loading';
+    return ostrelGet(Document.prototype, 'readyState', d);
+  )JS");
+}
+
+std::string NavigateWindow() {
+  return Function("url", R"JS(
+    const d = this.document;
+    let leaves = !/^\s*javascript:/i.test(url);
+    if (leaves && url.includes('#')) {
+      const target = new URL(url, d.baseURI), current = new URL(ostrelGet(Document.prototype, 'URL', d));
+      target.hash = '';
+      current.hash = '';
+      leaves = target.href !== current.href;
+    }
+    if (leaves) Object.defineProperty(d, ostrelLeaving, {value: true, configurable: true});
+    this.location.href = url;
+  )JS");
+}
+
+std::string FrameCount() { return Function("", "return this.length;"); }
+
+std::string FrameAt() {
+  return Function("index", "if (index < 0 || index >= this.length) ostrelFail(-2147417848); return this[index];");
+}
+
+std::string RunScript() { return Function("text", "(0, this.eval)(text);"); }
+
+std::string TopReadyState() { return Function("", "return document.readyState;"); }
+
+std::string BeforeNavigateScript() {
+  return R"JS((() => {
+  const installed = Symbol.for('ostrel.beforeNavigate');
+  if (window[installed]) return;
+  Object.defineProperty(window, installed, {value: true});
+  let lastStop = -1e9;
+  function ostrelBeforeNavigate(destination) {
+    debugger;
+    return destination;
+  }
+  const stop = (url) => {
+    if (performance.now() - lastStop < 1000) return;
+    ostrelBeforeNavigate(url);
+    lastStop = performance.now();
+  };
+  if (window.navigation) {
+    window.navigation.addEventListener('navigate', (event) => {
+      if (!event.destination.sameDocument) stop(event.destination.url);
+    });
+  }
+  window.addEventListener('click', (event) => {
+    for (const node of event.composedPath()) {
+      if (!(node instanceof Element)) continue;
+      if ((node.localName === 'a' || node.localName === 'area') && node.hasAttribute('href')) {
+        const href = node.getAttribute('href');
+        if (/^\s*javascript:/i.test(href)) stop(href.trim());
+        return;
+      }
+    }
+  }, true);
+  window.addEventListener('beforeunload', () => stop(''));
+})();)JS";
+}
+
+}  // namespace ostrel::dom

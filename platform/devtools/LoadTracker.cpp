@@ -1,0 +1,51 @@
+#include "platform/devtools/LoadTracker.h"
+
+namespace ostrel {
+
+int32_t LoadTracker::StateOf(const std::string& loader_id) const {
+  if (loaded_.count(loader_id)) return 4;
+  if (interactive_.count(loader_id)) return 3;
+  return 1;
+}
+
+int32_t LoadTracker::ReadyState() const {
+  if (awaiting_answer_) return 1;
+  if (!expected_.empty()) return StateOf(expected_);
+  if (in_flight_) return 1;
+  if (current_.empty()) return initial_;
+  return StateOf(current_);
+}
+
+void LoadTracker::NavigationRequested() {
+  awaiting_answer_ = true;
+  expected_.clear();
+}
+
+void LoadTracker::NavigationAnswered(const std::string& loader_id) {
+  awaiting_answer_ = false;
+  expected_ = loader_id;
+}
+
+void LoadTracker::StartedLoading() { in_flight_ = true; }
+
+void LoadTracker::StoppedLoading() { in_flight_ = false; }
+
+void LoadTracker::Committed(const std::string& loader_id) {
+  current_ = loader_id;
+  in_flight_ = false;
+}
+
+void LoadTracker::Lifecycle(const std::string& loader_id, const std::string& name) {
+  if (name == "init") {
+    current_ = loader_id;
+    in_flight_ = false;
+  } else if (name == "DOMContentLoaded") {
+    interactive_.insert(loader_id);
+  } else if (name == "load") {
+    interactive_.insert(loader_id);
+    loaded_.insert(loader_id);
+    if (loader_id == expected_) expected_.clear();
+  }
+}
+
+}  // namespace ostrel

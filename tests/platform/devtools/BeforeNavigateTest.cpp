@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+#include "tests/platform/devtools/BrowserFixture.h"
+
+namespace ostrel::test {
+namespace {
+
+// What a handler saw: the destination and, read through the same browser
+// while the page was stopped, the values of the login form.
+struct Seen {
+  std::string url;
+  std::string user;
+  std::string pass;
+  std::string title;
+};
+
+class BeforeNavigateTest : public BrowserFixture {
+ protected:
+  void Watch() {
+    browser_->SetBeforeNavigate([this](const std::string& url) {
+      Seen entry{url, "", "", ""};
+      auto document = browser_->Document();
+      entry.title = document->title();
+      auto form = document->forms()->item("login");
+      if (form) {
+        auto elements = form->elements();
+        entry.user = elements->item("user")->value();
+        entry.pass = elements->item("pass")->value();
+      }
+      seen_.push_back(entry);
+    });
+  }
+  // Waits until the handler has run and the browser has moved on to the
+  // landing page, then gives the landing page time to stop again if it
+  // were going to.
+  void WaitForLanding() {
+    ASSERT_TRUE(PumpUntil([&] { return !seen_.empty(); })) << "no before-navigate event";
+    ASSERT_TRUE(PumpUntil([&] {
+      return browser_->ReadyState() == 4 && browser_->Document()->title() == "Done";
+    })) << "the page did not go on after the event";
+    PumpUntil([] { return false; }, std::chrono::milliseconds(150));
+  }
+  void TypeLogin() {
+    TypeInto("user", "alice");
+    TypeInto("pass", "s3cret");
+  }
+
+  std::vector<Seen> seen_;
+};
+
+TEST_F(BeforeNavigateTest, SubmitButtonClick) {
+  Open("/login.html");
+  Watch();
+  TypeLogin();
+  MouseClick("loginForm");  // nothing to leave: a click on the form itself
+  browser_->Document()->forms()->item(0)->elements()->item("go")->click();
+  WaitForLanding();
+  ASSERT_EQ(seen_.size(), 1u);
+  EXPECT_EQ(seen_[0].url, server_->Url("/done.html"));
+  EXPECT_EQ(seen_[0].user, "alice");
+  EXPECT_EQ(seen_[0].pass, "s3cret");
+  EXPECT_EQ(seen_[0].title, "Login page");
+}
+
+TEST_F(BeforeNavigateTest, EnterInAField) {
+  Open("/login.html");
+  Watch();
+  TypeLogin();
+  PressEnter();
+  WaitForLanding();
+  ASSERT_EQ(seen_.size(), 1u);
+  EXPECT_EQ(seen_[0].url, server_->Url("/done.html"));
+  EXPECT_EQ(seen_[0].user, "alice");
+  EXPECT_EQ(seen_[0].pass, "s3cret");
+}
+
+TEST_F(BeforeNavigateTest, FormSubmitFromScript) {
+  Open("/script.html");
+  Watch();
+  TypeLogin();
+  browser_->Document()->parentWindow()->execScript("document.forms.login.submit()");
+  WaitForLanding();
+  ASSERT_EQ(seen_.size(), 1u);
+  EXPECT_EQ(seen_[0].url, server_->Url("/done.html?user=alice&pass=s3cret"));
+  EXPECT_EQ(seen_[0].pass, "s3cret");
+}
+
+TEST_F(BeforeNavigateTest, JavascriptLinkGivesTheWholeScriptAddress) {
+  Open("/script.html");
+  Watch();
+  TypeLogin();
+  MouseClick("jslink");
+  WaitForLanding();
+  ASSERT_EQ(seen_.size(), 1u);  // the submit the script makes is the same navigation
+  EXPECT_EQ(seen_[0].url, "javascript:doLogin('x')");
+  EXPECT_EQ(seen_[0].user, "alice");
+  EXPECT_EQ(seen_[0].pass, "s3cret");
+}
+
+TEST_F(BeforeNavigateTest, ScriptNavigation) {
+  Open("/script.html");
+  Watch();
+  TypeLogin();
+  browser_->Document()->parentWindow()->execScript("goAway()");
+  WaitForLanding();
+  ASSERT_EQ(seen_.size(), 1u);
+  EXPECT_EQ(seen_[0].url, server_->Url("/done.html?via=script"));
+  EXPECT_EQ(seen_[0].user, "alice");
+}
+
+TEST_F(BeforeNavigateTest, NavigateOfTheProgramItself) {
+  Open("/script.html");
+  Watch();
+  TypeLogin();
+  browser_->Navigate(server_->Url("/done.html"));
+  WaitForLanding();
+  ASSERT_EQ(seen_.size(), 1u);
+  EXPECT_EQ(seen_[0].url, server_->Url("/done.html"));
+  EXPECT_EQ(seen_[0].user, "alice");
+  EXPECT_EQ(seen_[0].pass, "s3cret");
+}
+
+TEST_F(BeforeNavigateTest, FrameNavigationIsReported) {
+  Open("/frames.html");
+  Watch();
+  auto frame = browser_->Document()->frames()->item(0);
+  frame->execScript("location.href = '/done.html?frame'");
+  ASSERT_TRUE(PumpUntil([&] { return !seen_.empty(); }));
+  EXPECT_EQ(seen_[0].url, server_->Url("/done.html?frame"));
+  EXPECT_EQ(seen_[0].title, "Frames");
+}
+
+TEST_F(BeforeNavigateTest, NoHandlerNoStopAndDisconnectingStopsReports) {
+  Open("/script.html");
+  Watch();
+  browser_->SetBeforeNavigate({});
+  browser_->Document()->parentWindow()->execScript("goAway()");
+  ASSERT_TRUE(PumpUntil([&] { return browser_->ReadyState() == 4 && browser_->Document()->title() == "Done"; }));
+  EXPECT_TRUE(seen_.empty());
+}
+
+TEST_F(BeforeNavigateTest, PagesOwnDebuggerStatementDoesNotStall) {
+  Open("/script.html");
+  Watch();
+  browser_->Document()->parentWindow()->execScript("debugger; document.title = 'went on'");
+  EXPECT_EQ(browser_->Document()->title(), "went on");
+  EXPECT_TRUE(seen_.empty());
+}
+
+TEST(DevToolsCrashTest, KilledBrowserFailsWaitingAndLaterCallsWithBrowserGone) {
+  TestServer server(OSTREL_DEVTOOLS_PAGES);
+  ChromiumProcess chromium;
+  auto browser = DevToolsBrowser::OpenTab(chromium);
+  browser->Navigate(server.Url("/login.html"));
+  auto document = browser->Document();
+  auto window = document->parentWindow();
+  std::thread killer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    chromium.Kill();
+  });
+  auto start = std::chrono::steady_clock::now();
+  int32_t number = 0;
+  try {
+    window->execScript("for (;;) {}");  // waits until the browser dies
+  } catch (const OstrelError& e) {
+    number = e.Number();
+  }
+  killer.join();
+  EXPECT_EQ(number, err::kBrowserGone);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_THROW(document->title(), OstrelError);
+  try {
+    browser->ReadyState();
+    FAIL() << "ReadyState answered after the browser died";
+  } catch (const OstrelError& e) {
+    EXPECT_EQ(e.Number(), err::kBrowserGone);
+  }
+  try {
+    browser->Navigate(server.Url("/done.html"));
+    FAIL() << "Navigate went through after the browser died";
+  } catch (const OstrelError& e) {
+    EXPECT_EQ(e.Number(), err::kBrowserGone);
+  }
+}
+
+}  // namespace
+}  // namespace ostrel::test

@@ -1,0 +1,160 @@
+#include "platform/devtools/DevToolsConnection.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "platform/devtools/DevToolsSession.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+
+namespace ostrel {
+namespace {
+
+// A connection over pipes whose browser side is played by the test: answers
+// are written before the call that expects them (ids count from 1).
+class DevToolsConnectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int to_us[2], to_browser[2];
+    ASSERT_EQ(pipe(to_us), 0);
+    ASSERT_EQ(pipe(to_browser), 0);
+    browser_out_ = to_us[1];
+    browser_in_ = to_browser[0];
+    connection_ = std::make_unique<DevToolsConnection>(std::make_unique<PipeTransport>(to_us[0], to_browser[1]));
+    connection_->SetCallTimeout(std::chrono::milliseconds(300));
+  }
+  void TearDown() override {
+    connection_.reset();
+    if (browser_out_ >= 0) close(browser_out_);
+    close(browser_in_);
+  }
+  void BrowserSays(const nlohmann::json& message) {
+    std::string text = message.dump();
+    text.push_back('\0');
+    ASSERT_EQ(write(browser_out_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  }
+  nlohmann::json LastSent() {
+    char buffer[4096];
+    ssize_t n = read(browser_in_, buffer, sizeof buffer);
+    std::string all(buffer, static_cast<size_t>(n));
+    all.pop_back();
+    return nlohmann::json::parse(all.substr(all.rfind('\0') == std::string::npos ? 0 : all.rfind('\0') + 1));
+  }
+
+  int browser_out_ = -1;
+  int browser_in_ = -1;
+  std::unique_ptr<DevToolsConnection> connection_;
+};
+
+TEST_F(DevToolsConnectionTest, CallReturnsTheResultOfItsOwnId) {
+  BrowserSays({{"id", 99}, {"result", {{"wrong", true}}}});
+  BrowserSays({{"id", 1}, {"result", {{"product", "Chromium"}}}});
+  auto result = connection_->Browser().Call("Browser.getVersion");
+  EXPECT_EQ(result["product"], "Chromium");
+  auto sent = LastSent();
+  EXPECT_EQ(sent["id"], 1);
+  EXPECT_EQ(sent["method"], "Browser.getVersion");
+  EXPECT_EQ(connection_->RoundTrips(), 1u);
+}
+
+TEST_F(DevToolsConnectionTest, SessionMessagesAreRoutedBySessionId) {
+  DevToolsSession tab(*connection_, "S1");
+  std::vector<std::string> seen;
+  tab.AddListener("Page.loadEventFired", [&](const nlohmann::json& p) { seen.push_back("tab:" + p["n"].dump()); });
+  connection_->Browser().AddListener("Page.loadEventFired", [&](const nlohmann::json&) { seen.push_back("browser"); });
+  BrowserSays({{"method", "Page.loadEventFired"}, {"params", {{"n", 1}}}, {"sessionId", "S1"}});
+  BrowserSays({{"method", "Page.loadEventFired"}, {"params", {{"n", 2}}}, {"sessionId", "other"}});
+  BrowserSays({{"id", 1}, {"result", {{"ok", 1}}}, {"sessionId", "S1"}});
+  EXPECT_EQ(tab.Call("Page.enable")["ok"], 1);
+  EXPECT_EQ(seen, std::vector<std::string>{"tab:1"});
+  EXPECT_EQ(LastSent()["sessionId"], "S1");
+}
+
+TEST_F(DevToolsConnectionTest, ErrorAnswerNamesTheMethod) {
+  BrowserSays({{"id", 1}, {"error", {{"code", -32000}, {"message", "Cannot find context with specified id"}}}});
+  try {
+    connection_->Browser().Call("Runtime.callFunctionOn");
+    FAIL() << "no error";
+  } catch (const OstrelError& e) {
+    EXPECT_EQ(e.Number(), err::kObjectDisconnected);
+    EXPECT_NE(e.Description().find("Runtime.callFunctionOn"), std::string::npos);
+  }
+  BrowserSays({{"id", 2}, {"error", {{"code", -32601}, {"message", "'Foo.bar' wasn't found"}}}});
+  try {
+    connection_->Browser().Call("Foo.bar");
+    FAIL() << "no error";
+  } catch (const OstrelError& e) {
+    EXPECT_EQ(e.Number(), err::kBrowserProtocol);
+  }
+}
+
+TEST_F(DevToolsConnectionTest, NoAnswerTimesOutAndALateAnswerIsDropped) {
+  auto start = std::chrono::steady_clock::now();
+  try {
+    connection_->Browser().Call("Page.navigate");
+    FAIL() << "no error";
+  } catch (const OstrelError& e) {
+    EXPECT_EQ(e.Number(), err::kBrowserTimeout);
+    EXPECT_NE(e.Description().find("Page.navigate"), std::string::npos);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  BrowserSays({{"id", 1}, {"result", {{"late", true}}}});
+  BrowserSays({{"id", 2}, {"result", {{"fresh", true}}}});
+  EXPECT_EQ(connection_->Browser().Call("Page.reload"), (nlohmann::json{{"fresh", true}}));
+}
+
+TEST_F(DevToolsConnectionTest, ClosingThePipeFailsTheWaitingCallAndEveryLaterOne) {
+  connection_->SetCallTimeout(std::chrono::seconds(20));
+  BrowserSays({{"method", "Inspector.detached"}, {"params", nlohmann::json::object()}});
+  std::string partial = "{\"id\":1,\"res";
+  ASSERT_EQ(write(browser_out_, partial.data(), partial.size()), static_cast<ssize_t>(partial.size()));
+  close(browser_out_);
+  browser_out_ = -1;
+  auto start = std::chrono::steady_clock::now();
+  try {
+    connection_->Browser().Call("Runtime.evaluate");
+    FAIL() << "no error";
+  } catch (const OstrelError& e) {
+    EXPECT_EQ(e.Number(), err::kBrowserGone);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_TRUE(connection_->Closed());
+  DevToolsSession later(*connection_, "S2");
+  EXPECT_FALSE(later.Open());
+  try {
+    later.Call("Page.enable");
+    FAIL() << "no error";
+  } catch (const OstrelError& e) {
+    EXPECT_EQ(e.Number(), err::kBrowserGone);
+  }
+  later.Post("Runtime.releaseObjectGroup");  // does nothing, throws nothing
+}
+
+TEST_F(DevToolsConnectionTest, ListenerCanCallWhileTheOuterCallWaits) {
+  // The event arrives while Outer waits; its listener makes a call of its
+  // own (id 2), whose answer arrives before Outer's (id 1).
+  std::string inner_result;
+  connection_->Browser().AddListener("Debugger.paused", [&](const nlohmann::json&) {
+    inner_result = connection_->Browser().Call("Inner")["v"];
+  });
+  BrowserSays({{"method", "Debugger.paused"}, {"params", nlohmann::json::object()}});
+  BrowserSays({{"id", 2}, {"result", {{"v", "inner"}}}});
+  BrowserSays({{"id", 1}, {"result", {{"v", "outer"}}}});
+  EXPECT_EQ(connection_->Browser().Call("Outer")["v"], "outer");
+  EXPECT_EQ(inner_result, "inner");
+}
+
+TEST_F(DevToolsConnectionTest, DetachedTargetFailsItsSessionOnly) {
+  DevToolsSession tab(*connection_, "S1");
+  BrowserSays({{"method", "Target.detachedFromTarget"}, {"params", {{"sessionId", "S1"}}}});
+  connection_->ProcessPending(50);
+  EXPECT_FALSE(tab.Open());
+  EXPECT_THROW(tab.Call("Page.enable"), OstrelError);
+  BrowserSays({{"id", 1}, {"result", nlohmann::json::object()}});
+  EXPECT_NO_THROW(connection_->Browser().Call("Browser.getVersion"));
+}
+
+}  // namespace
+}  // namespace ostrel
