@@ -4,8 +4,18 @@
 
 #include "platform/cipher/EncryptedData.h"
 
-// Slot sizes of the password file and the largest packed record that fits
-// each once encrypted. Input limits in the window come from here.
+// The password file is one file of fixed-size slots, read in two views over
+// the same bytes:
+//   bytes 0..3071     256-byte slots 1..12    user table (WebUsers)    DataCipher
+//   bytes 3072..3583  256-byte slots 13..14   never written, read as NUL
+//   bytes 3584..3839  256-byte slot 15        reserved (FileInfo)      HeaderCipher
+//   bytes 3840..4095  256-byte slot 16        header (FileInfo)        HeaderCipher
+//   from byte 4096    2048-byte slot k + 2    site record k (WebRecord) DataCipher
+// A written slot holds the encrypted text left-aligned and NUL-padded
+// (Blocks.h); the plaintext is a packed record (Codec.h).
+//
+// Below: the slot sizes and the largest packed record that fits each once
+// encrypted. Input limits in the window come from here.
 namespace ostrel {
 
 inline constexpr int16_t kUserSlotSize = 256;   // header and user slots

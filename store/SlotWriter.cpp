@@ -30,6 +30,7 @@ void WriteSlots(IRecordFile& file, int32_t first, std::string_view data,
   const int64_t oldLength = file.Length();
   try {
     file.Write(first, data);
+    file.Sync();
   } catch (const OstrelError& failure) {
     try {
       PutBack(file, first, oldBytes, oldLength);

@@ -7,9 +7,10 @@
 
 namespace ostrel {
 
-// Writes whole slots so that a failure leaves the file as it was: when the
-// write fails part-way, the bytes it replaced are written back and anything
-// it added past the old end is cut off, then the write's error is raised.
+// Writes whole slots and waits until they are on disk, so that a failure
+// leaves the file as it was: when the write (or the wait) fails, the bytes it
+// replaced are written back and anything it added past the old end is cut
+// off, then the write's error is raised.
 // Should putting back fail as well, the error says so in its description.
 //
 // `oldBytes` must be the current content of the slots being written (as

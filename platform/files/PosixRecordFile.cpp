@@ -74,6 +74,10 @@ void PosixRecordFile::Write(int32_t first, std::string_view data) {
   }
 }
 
+void PosixRecordFile::Sync() {
+  if (::fdatasync(mFd) != 0) throw ErrorFromErrno(errno, "sync", mPath);
+}
+
 int64_t PosixRecordFile::Length() {
   struct stat st {};
   if (::fstat(mFd, &st) != 0) throw ErrorFromErrno(errno, "stat", mPath);

@@ -18,6 +18,7 @@ class PosixRecordFile : public IRecordFile {
   int32_t RecordLength() const override { return mRecordLength; }
   void Read(int32_t first, int32_t count, char* out) override;
   void Write(int32_t first, std::string_view data) override;
+  void Sync() override;
   int64_t Length() override;
   void Truncate(int64_t length) override;
 

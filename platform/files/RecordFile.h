@@ -30,6 +30,10 @@ class IRecordFile {
   // to the caller to put the old bytes back.
   virtual void Write(int32_t first, std::string_view data) = 0;
 
+  // Waits until what was written has reached the disk; raises the file
+  // error when it cannot.
+  virtual void Sync() = 0;
+
   // The current length of the file in bytes.
   virtual int64_t Length() = 0;
 

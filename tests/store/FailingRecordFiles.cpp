@@ -16,6 +16,7 @@ class FailingRecordFile : public IRecordFile {
   int32_t RecordLength() const override { return mReal->RecordLength(); }
   void Read(int32_t first, int32_t count, char* out) override { mReal->Read(first, count, out); }
   void Write(int32_t first, std::string_view data) override { mOwner.Write(*mReal, first, data); }
+  void Sync() override { mReal->Sync(); }
   int64_t Length() override { return mReal->Length(); }
   void Truncate(int64_t length) override { mReal->Truncate(length); }
 
