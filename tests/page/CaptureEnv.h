@@ -36,6 +36,8 @@ class CaptureEnv {
 // The kinds built into this test program: "fake" always, "chromium" when
 // the real browser layer is built.
 std::vector<std::string> CaptureEnvKinds();
+// Those of them that run scripts and take key input.
+std::vector<std::string> ScriptingCaptureEnvKinds();
 std::unique_ptr<CaptureEnv> MakeCaptureEnv(const std::string& kind);
 
 // The text of a fixture file with {{OTHER}} replaced by other_origin.

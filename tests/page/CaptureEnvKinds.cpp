@@ -17,6 +17,14 @@ std::vector<std::string> CaptureEnvKinds() {
 #endif
 }
 
+std::vector<std::string> ScriptingCaptureEnvKinds() {
+#ifdef OSTREL_HAVE_CHROMIUM_ENV
+  return {"chromium"};
+#else
+  return {};
+#endif
+}
+
 std::unique_ptr<CaptureEnv> MakeCaptureEnv(const std::string& kind) {
   if (kind == "fake") return MakeFakeCaptureEnv();
 #ifdef OSTREL_HAVE_CHROMIUM_ENV

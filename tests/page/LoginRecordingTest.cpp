@@ -14,14 +14,19 @@
 namespace ostrel {
 namespace {
 
-#define SKIP_WITHOUT_SCRIPTS() \
-  if (!env_->RunsScripts()) GTEST_SKIP() << "the in-memory browser runs no script"
 
 class LoginRecordingTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     env_ = testing::MakeCaptureEnv(GetParam());
-    env_->Open("submit.html");
+    StartRecording("submit.html");
+  }
+
+  // Opens path and takes the first capture, as Start Recording does.
+  void StartRecording(const std::string& path) {
+    env_->Browser().SetBeforeNavigate(nullptr);
+    page_ = path;
+    env_->Open(path);
     first_ = std::make_unique<WebPage>();
     first_->SetIE(env_->Browser());
     first_->Record();
@@ -58,9 +63,12 @@ class LoginRecordingTest : public ::testing::TestWithParam<std::string> {
     Control(2).SetValue("s3cret");
   }
 
-  // An element of the login form by id.
+  // An element of the top document's login form by id.
   std::unique_ptr<IElement> Find(const std::string& id) {
-    auto all = env_->Browser().Document()->forms()->item(0)->all();
+    return FindIn(*env_->Browser().Document(), id);
+  }
+  std::unique_ptr<IElement> FindIn(IDocument& document, const std::string& id) {
+    auto all = document.forms()->item(0)->all();
     for (int32_t i = 0; i < all->length(); ++i) {
       auto element = all->item(i);
       if (element->id() == id) return element;
@@ -74,15 +82,14 @@ class LoginRecordingTest : public ::testing::TestWithParam<std::string> {
     ASSERT_TRUE(env_->PumpUntil([this] { return second_ || !capture_error_.empty(); }, 15000))
         << "no before-navigate notification arrived";
     ASSERT_EQ(capture_error_, "");
-    EXPECT_EQ(second_->URL(), env_->SiteUrl("submit.html")) << "captured before leaving";
-    EXPECT_EQ(second_->Title(), "Sign in to the test site");
+    EXPECT_EQ(second_->URL(), env_->SiteUrl(page_)) << "captured before leaving";
     record_.CreateRecord("Test site", *first_, *second_);
   }
 
-  void ExpectTypedLogin(bool token_filled) {
+  void ExpectTypedLogin(bool token_filled, int16_t frame_index = 255) {
     ASSERT_EQ(record_.ControlsCount(), token_filled ? 3 : 2);
     EXPECT_EQ(record_.Form().Name, "login");
-    EXPECT_EQ(record_.Form().FrameIndex, 255);
+    EXPECT_EQ(record_.Form().FrameIndex, frame_index);
     EXPECT_EQ(record_.Control(1).Index, 0);
     EXPECT_EQ(record_.Control(1).CtlType, 1);
     EXPECT_EQ(record_.Control(1).Value, "alice");
@@ -97,6 +104,7 @@ class LoginRecordingTest : public ::testing::TestWithParam<std::string> {
   }
 
   std::unique_ptr<testing::CaptureEnv> env_;
+  std::string page_;
   std::unique_ptr<WebPage> first_;
   std::unique_ptr<WebPage> second_;
   std::string capture_error_;
@@ -114,8 +122,11 @@ TEST_P(LoginRecordingTest, SubmitButton) {
   EXPECT_EQ(record_.Form().Javascript, "");
 }
 
-TEST_P(LoginRecordingTest, EnterInTheField) {
-  SKIP_WITHOUT_SCRIPTS();
+// The ways of leaving the page that need the page's own scripts or key
+// input: real browsers only.
+class ScriptedLoginRecordingTest : public LoginRecordingTest {};
+
+TEST_P(ScriptedLoginRecordingTest, EnterInTheField) {
   env_->TypeKeys(*Find("user"), "alice");
   env_->TypeKeys(*Find("pass"), "s3cret");
   env_->PressEnter();
@@ -124,12 +135,23 @@ TEST_P(LoginRecordingTest, EnterInTheField) {
   EXPECT_EQ(record_.Form().Javascript, "");
 }
 
-TEST_P(LoginRecordingTest, FormSubmitCall) {
-  SKIP_WITHOUT_SCRIPTS();
+TEST_P(ScriptedLoginRecordingTest, FormSubmitCall) {
   TypeLogin();
   Find("formsubmit")->click();
   Finish();
   ExpectTypedLogin(false);  // submit() runs no onsubmit
+}
+
+TEST_P(LoginRecordingTest, SubmitButtonInAFrame) {
+  StartRecording("frameset.html");
+  TypeLogin();
+  auto frame = env_->Browser().Document()->frames()->item(1)->Document();
+  FindIn(*frame, "submit")->click();
+  Finish();
+  EXPECT_EQ(second_->Title(), "Framed login");
+  EXPECT_EQ(record_.URL(), env_->SiteUrl("frameset.html"));
+  EXPECT_EQ(record_.Form().FrameURL, env_->SiteUrl("login.html"));
+  ExpectTypedLogin(false, 1);
 }
 
 TEST_P(LoginRecordingTest, JavascriptLink) {
@@ -142,8 +164,7 @@ TEST_P(LoginRecordingTest, JavascriptLink) {
   EXPECT_EQ(record_.Form().Javascript, "doLogin('x')");
 }
 
-TEST_P(LoginRecordingTest, ScriptNavigation) {
-  SKIP_WITHOUT_SCRIPTS();
+TEST_P(ScriptedLoginRecordingTest, ScriptNavigation) {
   TypeLogin();
   Find("scriptnav")->click();
   Finish();
@@ -161,6 +182,10 @@ TEST_P(LoginRecordingTest, NavigationTheProgramStarts) {
 
 INSTANTIATE_TEST_SUITE_P(Browsers, LoginRecordingTest,
                          ::testing::ValuesIn(testing::CaptureEnvKinds()),
+                         [](const auto& info) { return info.param; });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ScriptedLoginRecordingTest);
+INSTANTIATE_TEST_SUITE_P(Browsers, ScriptedLoginRecordingTest,
+                         ::testing::ValuesIn(testing::ScriptingCaptureEnvKinds()),
                          [](const auto& info) { return info.param; });
 
 }  // namespace
