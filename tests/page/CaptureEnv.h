@@ -8,8 +8,9 @@
 #include "platform/browser/Browser.h"
 
 // A browser showing the page-test fixtures (tests/page/fixtures): "site"
-// pages on one origin, "other" pages on a second origin. In the fixture
-// files the text {{OTHER}} stands for the second origin. The same capture
+// pages on one origin, "other" pages on a second one. In the fixture files
+// {{OTHER}} stands for the second origin (same host, another port) and
+// {{OTHERSITE}} for the "other" pages on another host, another site. The same capture
 // cases run against each kind of browser.
 namespace ostrel::testing {
 
@@ -40,8 +41,9 @@ std::vector<std::string> CaptureEnvKinds();
 std::vector<std::string> ScriptingCaptureEnvKinds();
 std::unique_ptr<CaptureEnv> MakeCaptureEnv(const std::string& kind);
 
-// The text of a fixture file with {{OTHER}} replaced by other_origin.
+// The text of a fixture file with {{OTHER}} replaced by other_origin and
+// {{OTHERSITE}} by other_site.
 std::string ReadFixture(const std::string& folder, const std::string& path,
-                        const std::string& other_origin);
+                        const std::string& other_origin, const std::string& other_site);
 
 }  // namespace ostrel::testing

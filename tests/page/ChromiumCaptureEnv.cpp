@@ -1,7 +1,7 @@
 // The page fixtures on headless Chromium: one browser process per test
 // program, the "site" and "other" fixture folders each served by a test
-// server of its own on 127.0.0.1 (two ports, two origins), a fresh tab per
-// environment.
+// server of its own on 127.0.0.1 (two ports, two origins; the second one
+// also reached as localhost, another site), a fresh tab per environment.
 #include <unistd.h>
 
 #include <chrono>
@@ -36,13 +36,14 @@ struct Shared {
     fs::create_directories(folder / "other");
     site = std::make_unique<test::TestServer>(folder / "site");
     other = std::make_unique<test::TestServer>(folder / "other");
-    const std::string other_origin = other->Url("/").substr(0, other->Url("/").size() - 1);
+    const std::string other_origin = "http://127.0.0.1:" + std::to_string(other->Port());
+    const std::string other_site = "http://localhost:" + std::to_string(other->Port());
     for (const char* part : {"site", "other"}) {
       for (const auto& entry :
            fs::directory_iterator(fs::path(OSTREL_PAGE_FIXTURES) / part)) {
         const std::string name = entry.path().filename().string();
         std::ofstream(folder / part / name, std::ios::binary)
-            << ReadFixture(part, name, other_origin);
+            << ReadFixture(part, name, other_origin, other_site);
       }
     }
     ChromiumOptions options;

@@ -33,7 +33,7 @@ class CreateRecordTest : public ::testing::Test {
   CreateRecordTest()
       : browser_([](const std::string& url) -> std::optional<std::string> {
           std::string text = testing::ReadFixture("site", url.substr(Site().size()),
-                                                  "http://other.test");
+                                                  "http://other.test", "http://another-site.test");
           if (text.empty()) return std::nullopt;
           return text;
         }),

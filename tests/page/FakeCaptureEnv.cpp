@@ -10,17 +10,18 @@ namespace {
 
 constexpr char kSite[] = "http://site.test";
 constexpr char kOther[] = "http://other.test";
+constexpr char kOtherSite[] = "http://another-site.test";
 
 class FakeCaptureEnv : public CaptureEnv {
  public:
   FakeCaptureEnv()
       : browser_([](const std::string& url) -> std::optional<std::string> {
-          for (const auto& [origin, folder] : {std::pair{kSite, "site"}, {kOther, "other"}}) {
+          for (const auto& [origin, folder] : {std::pair{kSite, "site"}, {kOther, "other"}, {kOtherSite, "other"}}) {
             const std::string prefix = std::string(origin) + "/";
             if (url.rfind(prefix, 0) != 0) continue;
             std::string path = url.substr(prefix.size());
             path = path.substr(0, path.find('?'));
-            std::string text = ReadFixture(folder, path, kOther);
+            std::string text = ReadFixture(folder, path, kOther, kOtherSite);
             if (!text.empty()) return text;
           }
           return std::nullopt;
@@ -49,16 +50,19 @@ std::unique_ptr<CaptureEnv> MakeFakeCaptureEnv() {
 }
 
 std::string ReadFixture(const std::string& folder, const std::string& path,
-                        const std::string& other_origin) {
+                        const std::string& other_origin, const std::string& other_site) {
   std::ifstream in(std::string(OSTREL_PAGE_FIXTURES) + "/" + folder + "/" + path,
                    std::ios::binary);
   if (!in) return {};
   std::stringstream buffer;
   buffer << in.rdbuf();
   std::string text = buffer.str();
-  const std::string mark = "{{OTHER}}";
-  for (size_t at; (at = text.find(mark)) != std::string::npos;) {
-    text.replace(at, mark.size(), other_origin);
+  for (const auto& [mark, origin] :
+       {std::pair<std::string, std::string>{"{{OTHERSITE}}", other_site},
+        {"{{OTHER}}", other_origin}}) {
+    for (size_t at; (at = text.find(mark)) != std::string::npos;) {
+      text.replace(at, mark.size(), origin);
+    }
   }
   return text;
 }

@@ -141,7 +141,7 @@ TEST_P(WebPageCaptureTest, OtherSitesFrameAndNestedFramesAreLeftOut) {
   EXPECT_EQ(top.FrameIndex(), 255);
   const WebForm& inner = page->Forms().Item(2);
   EXPECT_EQ(inner.Name(), "inner");
-  EXPECT_EQ(inner.FrameIndex(), 1) << "frame 0 shows another site";
+  EXPECT_EQ(inner.FrameIndex(), 2) << "frames 0 and 1 show other origins";
   EXPECT_EQ(inner.Index(), 0);
   EXPECT_EQ(inner.FrameURL(), env_->SiteUrl("inner.html"));
 }

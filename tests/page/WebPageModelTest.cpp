@@ -26,7 +26,7 @@ class WebPageModelTest : public ::testing::Test {
       : browser_([](const std::string& url) -> std::optional<std::string> {
           const std::string prefix = "http://site.test/";
           std::string text = testing::ReadFixture("site", url.substr(prefix.size()),
-                                                  "http://other.test");
+                                                  "http://other.test", "http://another-site.test");
           if (text.empty()) return std::nullopt;
           return text;
         }) {}
