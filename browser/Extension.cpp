@@ -21,6 +21,12 @@ void Extension::SetSite(IBrowserWindowSite* pSite) {
   mMain = mMakeMainWindow();
 }
 
+void Extension::BrowserGone(IBrowser* browser) {
+  if (!browser || browser != mBrowser) return;
+  if (mMain) mMain->SetIE(nullptr);
+  mBrowser = nullptr;
+}
+
 // The browser is the tab in which the button was pressed. (Matching the
 // window's handle alone cannot tell the tabs of one window apart.)
 void Extension::Exec(const std::string& tabId) {

@@ -38,6 +38,10 @@ class Extension {
   // site's. A failure ends the press silently.
   void Exec(const std::string& tabId);
 
+  // The tab of browser is closing: when the main window is bound to it,
+  // unbinds it first (the browser object is destroyed after this returns).
+  void BrowserGone(IBrowser* browser);
+
   IMainWindow* Main() const { return mMain.get(); }
   // The browser last bound by a press; nullptr before the first one.
   IBrowser* Browser() const { return mBrowser; }

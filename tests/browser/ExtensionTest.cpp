@@ -121,6 +121,16 @@ TEST_F(ExtensionTest, AFailureDuringThePressEndsItSilently) {
   EXPECT_TRUE(box.shown.empty());
 }
 
+TEST_F(ExtensionTest, ClosingTheBoundTabUnbindsTheWindowFirst) {
+  extension.SetSite(&site);
+  extension.Exec("tab-a");
+  extension.BrowserGone(&second);  // another tab: nothing changes
+  EXPECT_EQ(log.bindings.back(), &first);
+  extension.BrowserGone(&first);
+  EXPECT_EQ(log.bindings.back(), nullptr);
+  EXPECT_EQ(extension.Browser(), nullptr);
+}
+
 TEST_F(ExtensionTest, TwoWindowsEachOwnTheirMainWindow) {
   WindowLog other_log;
   Extension other([&] { return std::make_unique<FakeMainWindow>(other_log); }, box);

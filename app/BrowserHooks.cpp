@@ -1,0 +1,15 @@
+#include "app/BrowserHooks.h"
+
+namespace ostrel {
+
+BrowserHooks::BrowserHooks(frmMain& window, StoreContext& context, IEventPump& pump, IClock& clock)
+    : recorder_(window, context),
+      replay_(window, context, pump, clock, [this] { return recorder_.IE(); }) {}
+
+RecordingHooksFactory BrowserHooks::Factory(IEventPump& pump, IClock& clock) {
+  return [&pump, &clock](frmMain& window, StoreContext& context) -> std::unique_ptr<IRecordingHooks> {
+    return std::make_unique<BrowserHooks>(window, context, pump, clock);
+  };
+}
+
+}  // namespace ostrel

@@ -1,0 +1,60 @@
+#include "app/OstrelSession.h"
+
+#include <unistd.h>
+
+#include "app/BrowserHooks.h"
+#include "app/PlacedMainWindow.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
+
+namespace ostrel {
+
+OstrelSession::OstrelSession(SessionOptions options, std::function<WindowServices()> services,
+                             IMessageBox& box, std::function<void()> closed) {
+  ChromiumOptions chromium;
+  chromium.executable = options.browser;
+  chromium.headless = options.headless;
+  chromium.extension_debugging = true;
+  if (!options.profile.empty()) {
+    std::filesystem::create_directories(options.profile);
+    chromium.extra_arguments.push_back("--user-data-dir=" + options.profile.string());
+  }
+  if (!options.headless && ::geteuid() == 0) chromium.extra_arguments.push_back("--no-sandbox");
+  chromium_ = std::make_unique<ChromiumProcess>(chromium);
+  pump_ = std::make_unique<AppEventPump>(chromium_->Connection());
+
+  const std::filesystem::path extension =
+      options.extension.empty() ? DefaultExtensionFolder() : options.extension;
+  auto loaded = chromium_->Connection().Browser().Call(
+      "Extensions.loadUnpacked", {{"path", std::filesystem::absolute(extension).string()}});
+  extension_id_ = loaded.value("id", "");
+  if (extension_id_.empty()) throw OstrelError(err::kBrowserProtocol, "the toolbar button was not loaded");
+
+  auto make_window = [this, services]() -> std::unique_ptr<IMainWindow> {
+    auto window = std::make_unique<frmMain>(services());
+    window->SetRecordingHooks(BrowserHooks::Factory(*pump_, clock_));
+    return std::make_unique<PlacedMainWindow>(std::move(window));
+  };
+  windows_ = std::make_unique<BrowserWindows>(*chromium_, make_window, box, extension_id_);
+  windows_->Start();
+  watcher_ = std::make_unique<PipeWatcher>(*chromium_, std::move(closed));
+}
+
+OstrelSession::~OstrelSession() {
+  watcher_.reset();
+  windows_.reset();
+  pump_.reset();
+  chromium_.reset();
+}
+
+std::filesystem::path OstrelSession::DefaultExtensionFolder() {
+  std::error_code ignored;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ignored);
+  if (!self.empty()) {
+    const auto beside = self.parent_path().parent_path() / "share" / "ostrel" / "extension";
+    if (std::filesystem::exists(beside / "manifest.json", ignored)) return beside;
+  }
+  return OSTREL_SOURCE_EXTENSION_DIR;
+}
+
+}  // namespace ostrel
