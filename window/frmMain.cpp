@@ -144,6 +144,7 @@ void frmMain::Load() {
 }
 
 void frmMain::ShowOver(IBrowserWindowSite&) {
+  if (!mLoaded) return;  // a load that failed has been reported already
   show();
   raise();
   activateWindow();

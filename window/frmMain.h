@@ -51,6 +51,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // Runs the start-up unless the window is loaded. A failure is shown and
   // leaves the window hidden and unloaded.
   void Load() override;
+  // Shows the loaded window, not modal, in front; an unloaded one stays
+  // hidden.
   void ShowOver(IBrowserWindowSite& owner) override;
   bool IsLoaded() const { return mLoaded; }
 

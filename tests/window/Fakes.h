@@ -5,10 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/PosixRecordFiles.h"
 #include "platform/qt/IFileDialogs.h"
 #include "platform/qt/ISettings.h"
 #include "platform/qt/ISystemTools.h"
+#include "support/ErrorNumbers.h"
 #include "support/MessageBox.h"
+#include "support/OstrelError.h"
+#include "window/RecordingHooks.h"
 
 namespace ostrel::test {
 
@@ -95,6 +99,60 @@ class FakeSystemTools : public ISystemTools {
   std::map<std::string, bool> files;
   std::vector<std::string> started;
   bool startWorks = true;
+};
+
+// The real files, except that the next *fail writes (and copies) fail
+// with "disk full".
+class SwitchableFiles : public IRecordFiles {
+ public:
+  explicit SwitchableFiles(int* fail) : fail_(fail) {}
+  std::unique_ptr<IRecordFile> Open(const std::string& path, int32_t length) override {
+    return std::make_unique<File>(real_.Open(path, length), fail_);
+  }
+  int64_t FileLength(const std::string& path) override { return real_.FileLength(path); }
+  void CopyFile(const std::string& source, const std::string& target) override {
+    if (*fail_ > 0) {
+      --*fail_;
+      throw OstrelError(err::kDiskFull, "no space left on the device");
+    }
+    real_.CopyFile(source, target);
+  }
+
+ private:
+  class File : public IRecordFile {
+   public:
+    File(std::unique_ptr<IRecordFile> real, int* fail) : real_(std::move(real)), fail_(fail) {}
+    int32_t RecordLength() const override { return real_->RecordLength(); }
+    void Read(int32_t first, int32_t count, char* out) override { real_->Read(first, count, out); }
+    void Write(int32_t first, std::string_view data) override {
+      if (*fail_ > 0) {
+        --*fail_;
+        throw OstrelError(err::kDiskFull);
+      }
+      real_->Write(first, data);
+    }
+    void Sync() override { real_->Sync(); }
+    int64_t Length() override { return real_->Length(); }
+    void Truncate(int64_t length) override { real_->Truncate(length); }
+
+   private:
+    std::unique_ptr<IRecordFile> real_;
+    int* fail_;
+  };
+  PosixRecordFiles real_;
+  int* fail_;
+};
+
+// Recording and replay hooks that only note the calls.
+class FakeHooks : public IRecordingHooks {
+ public:
+  void SetIE(IBrowser* browser) override { browsers.push_back(browser); }
+  void cmdRecord_Click() override { calls.push_back("Record"); }
+  void cmdSave_Click() override { calls.push_back("Save"); }
+  void cmdReRecord_Click() override { calls.push_back("ReRecord"); }
+  void GoToSite(int16_t n) override { calls.push_back("GoTo " + std::to_string(n)); }
+  std::vector<std::string> calls;
+  std::vector<IBrowser*> browsers;
 };
 
 }  // namespace ostrel::test

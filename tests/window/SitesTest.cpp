@@ -1,1 +1,177 @@
+// The site list of the logged-in user and the commands of ModifySite.
+#include <fstream>
+
 #include "tests/window/WindowTest.h"
+
+namespace ostrel::test {
+namespace {
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class SitesTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    // Slots: 1 ann "alpha", 2 bob "bravo", 3 ann "charlie" (two password inputs).
+    Seed({{"ann", "a"}, {"bob", "b"}, {"cid", "c"}},
+         {{1, "alpha", "p1"}, {2, "bravo"}, {1, "charlie", "p3", "pin"}});
+    Open();
+    LogIn(1, "a");
+    ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  }
+  // Modify on the entry at row.
+  void Modify(int row) {
+    P().lstSites->setCurrentRow(row);
+    P().cmdEdit->click();
+    ASSERT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  }
+};
+
+TEST_F(SitesTest, EachUserSeesOwnSitesWithTheirSlots) {
+  EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie"}));
+  EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 3}));
+  EXPECT_EQ(P().lstSites->selectedItems().size(), 0);
+  P().cmdLogOff->click();
+  LogIn(2, "b");
+  EXPECT_EQ(SiteNames(), std::vector<std::string>{"bravo"});
+  EXPECT_EQ(SiteSlots(), std::vector<int>{2});
+}
+
+TEST_F(SitesTest, AUserWithoutSitesSeesAnEmptyListAndModifyAndGoToDoNothing) {
+  P().cmdLogOff->click();
+  LogIn(3, "c");
+  EXPECT_EQ(P().lstSites->count(), 0);
+  P().cmdEdit->click();
+  P().cmdGoto->click();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_TRUE(hooks_->calls.empty());
+}
+
+TEST_F(SitesTest, ModifyOpensTheSiteWithItsName) {
+  Modify(1);
+  EXPECT_EQ(W().SiteIndex(), 3);
+  EXPECT_EQ(P().txtNewSiteName->text(), "charlie");
+  EXPECT_EQ(P().txtNewPassword->text(), "");
+}
+
+TEST_F(SitesTest, RenameStoresTheTrimmedNameInPlace) {
+  Modify(1);
+  P().txtNewSiteName->setText("  delta  ");
+  P().cmdRenameSite->click();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "delta"}));
+  EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 3}));
+  EXPECT_TRUE(P().lstSites->selectedItems().isEmpty());
+  const std::vector<StoredSite> sites = ReadSites(DefaultFile(), kKey);
+  EXPECT_EQ(sites[2].name, "delta");
+  EXPECT_EQ(sites[2].passwords, (std::vector<std::string>{"p3", "pin"}));
+}
+
+TEST_F(SitesTest, ARenameToBlanksChangesNothing) {
+  Modify(0);
+  const std::string before = Bytes(DefaultFile());
+  P().txtNewSiteName->setText("   ");
+  P().cmdRenameSite->click();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_TRUE(box_.shown.empty());
+}
+
+TEST_F(SitesTest, ANewPasswordGoesIntoTheFirstPasswordInputOnly) {
+  Modify(1);
+  P().txtNewPassword->setText(" fresh ");
+  P().cmdNewPassword->click();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  const std::vector<StoredSite> sites = ReadSites(DefaultFile(), kKey);
+  EXPECT_EQ(sites[2].passwords, (std::vector<std::string>{"fresh", "pin"}));
+  EXPECT_EQ(sites[0].passwords, std::vector<std::string>{"p1"});
+  ASSERT_EQ(P().lstSites->selectedItems().size(), 1);
+  EXPECT_EQ(P().lstSites->selectedItems()[0]->text(), "charlie");
+}
+
+TEST_F(SitesTest, ABlankNewPasswordChangesNothing) {
+  Modify(0);
+  const std::string before = Bytes(DefaultFile());
+  P().txtNewPassword->setText("  ");
+  P().cmdNewPassword->click();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+}
+
+TEST_F(SitesTest, DeleteAnsweredNoChangesNothing) {
+  Modify(0);
+  const std::string before = Bytes(DefaultFile());
+  box_.answers = {false};
+  P().cmdDeleteSite->click();
+  EXPECT_EQ(box_.questions,
+            std::vector<std::string>{"Are you sure you want to delete this site from your list?"});
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+}
+
+TEST_F(SitesTest, DeletingMovesTheLaterSitesDown) {
+  P().cmdLogOff->click();
+  LogIn(2, "b");
+  Modify(0);  // bravo, slot 2 of 3
+  P().cmdDeleteSite->click();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_EQ(P().lstSites->count(), 0);
+  P().cmdLogOff->click();
+  LogIn(1, "a");
+  EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie"}));
+  EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(SitesTest, AFailedWriteIsReportedAndChangesNothing) {
+  Modify(1);
+  const std::string before = Bytes(DefaultFile());
+  failWrites_ = 1;
+  P().txtNewSiteName->setText("delta");
+  P().cmdRenameSite->click();
+  EXPECT_EQ(box_.shown, std::vector<std::string>{"An unexpected error (#61) has occured."});
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+  P().cmdCancel[8]->click();
+  EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie"}));
+}
+
+TEST_F(SitesTest, GoToAndDoubleClickReplayTheChosenSlot) {
+  P().lstSites->setCurrentRow(1);
+  P().cmdGoto->click();
+  QListWidgetItem* first = P().lstSites->item(0);
+  const QPoint centre = P().lstSites->visualItemRect(first).center();
+  QTest::mouseClick(P().lstSites->viewport(), Qt::LeftButton, {}, centre);
+  QTest::mouseDClick(P().lstSites->viewport(), Qt::LeftButton, {}, centre);
+  EXPECT_EQ(hooks_->calls, (std::vector<std::string>{"GoTo 3", "GoTo 1"}));
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+}
+
+TEST_F(SitesTest, NewSiteAndReRecordLeadToRecordReady) {
+  Modify(1);
+  P().cmdReRecord->click();
+  EXPECT_EQ(hooks_->calls, std::vector<std::string>{"ReRecord"});
+  EXPECT_EQ(W().SiteIndex(), 3);
+  W().ShowPanel(frmMain::kSiteList);
+  P().cmdNewSite->click();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kRecordReady);
+  EXPECT_EQ(W().SiteIndex(), -1);
+  P().cmdRecord->click();
+  W().ShowPanel(frmMain::kNameSite);
+  P().cmdSave->click();
+  EXPECT_EQ(hooks_->calls, (std::vector<std::string>{"ReRecord", "Record", "Save"}));
+}
+
+TEST_F(SitesTest, SelectSiteFindsTheEntryByItsSlot) {
+  W().SelectSite(3);
+  EXPECT_EQ(W().SelectedSiteName(), "charlie");
+  W().SelectSite(2);  // bob's: not in this list, the selection stays
+  EXPECT_EQ(W().SelectedSiteName(), "charlie");
+  W().SelectSite(-1);
+  EXPECT_EQ(W().SelectedSiteName(), "charlie");
+}
+
+}  // namespace
+}  // namespace ostrel::test

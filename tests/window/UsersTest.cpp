@@ -1,1 +1,280 @@
+// Login, creating and deleting users, changing the password, logging off.
+#include <fstream>
+
+#include "store/BuiltInKey.h"
+#include "store/FileInfo.h"
 #include "tests/window/WindowTest.h"
+
+namespace ostrel::test {
+namespace {
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int16_t LastUserID(const std::string& path) {
+  StoreContext context;
+  context.HeaderCipher.SetSecret(BuildBuiltInKey());
+  context.PasswordFileName = path;
+  return FileInfo(context).LastUserID();
+}
+
+const char kInvalid[] = "Invalid password.";
+const char kNoMatch[] = "Your new password entries did not match.";
+const char kSelectToDelete[] = "Select a user from the list before you click on the Delete button.";
+
+class LoginTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    Seed({{"ann", "pw"}, {"bob", "secret"}}, {{2, "bob's"}, {1, "alpha"}});
+    Open();
+  }
+};
+
+TEST_F(LoginTest, TheRightPasswordShowsTheUsersSites) {
+  LogIn(1, "pw");
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_EQ(settings_.values["User"], "1");
+  EXPECT_EQ(SiteNames(), std::vector<std::string>{"alpha"});
+  EXPECT_EQ(SiteSlots(), std::vector<int>{2});
+  EXPECT_TRUE(box_.shown.empty());
+}
+
+TEST_F(LoginTest, AWrongPasswordIsRefusedAndTheBoxEmptied) {
+  P().txtPassword->setFocus();
+  LogIn(2, "Secret");
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kInvalid});
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_EQ(P().txtPassword->text(), "");
+  EXPECT_EQ(Focus(), P().txtPassword);
+  EXPECT_EQ(settings_.values.count("User"), 0u);
+}
+
+TEST_F(LoginTest, OkWithNobodySelectedLogsNobodyIn) {
+  P().cmbUserNames->setCurrentIndex(-1);
+  P().txtPassword->setText("pw");
+  P().cmdOK[4]->click();
+  EXPECT_EQ(box_.shown,
+            std::vector<std::string>{"Select a user from the list before you click on the OK button."});
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_EQ(P().lstSites->count(), 0);
+}
+
+TEST_F(LoginTest, LogOffKeepsTheUserAndAsksForThePasswordAgain) {
+  LogIn(2, "secret");
+  P().cmdLogOff->click();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_EQ(W().SelectedUserIndex(), 2);
+  EXPECT_EQ(P().txtPassword->text(), "");
+  EXPECT_EQ(Focus(), P().txtPassword);
+}
+
+class NewUserTest : public WindowTest {
+ protected:
+  void Create(const std::string& name, const std::string& first, const std::string& second) {
+    if (W().CurrentPanel() != frmMain::kNewUser) P().cmdNewUser->click();
+    P().txtUserName->setText(QString::fromUtf8(name));
+    P().txtPassword1->setText(QString::fromUtf8(first));
+    P().txtPassword2->setText(QString::fromUtf8(second));
+    P().cmdOK[6]->click();
+  }
+};
+
+TEST_F(NewUserTest, ACreatedUserIsRememberedAndLoggedIn) {
+  Seed({{"ann", "pw"}}, {{1, "alpha"}});
+  Open();
+  Create("  bob  ", "b", "b");
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_EQ(settings_.values["User"], "2");
+  EXPECT_EQ(W().SelectedUserIndex(), 2);
+  EXPECT_EQ(P().lstSites->count(), 0);
+  EXPECT_EQ(ReadUserNames(DefaultFile(), kKey), (std::vector<std::string>{"ann", "bob"}));
+  EXPECT_EQ(LastUserID(DefaultFile()), 2);
+}
+
+TEST_F(NewUserTest, AnEmptyNameIsIgnoredQuietly) {
+  Seed({{"ann", "pw"}});
+  Open();
+  const std::string before = Bytes(DefaultFile());
+  Create("   ", "b", "b");
+  EXPECT_TRUE(box_.shown.empty());
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+  EXPECT_EQ(P().txtPassword1->text() + P().txtPassword2->text(), "");
+  EXPECT_EQ(Focus(), P().txtUserName);
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+}
+
+TEST_F(NewUserTest, MismatchedPasswordsAreRefused) {
+  Seed({{"ann", "pw"}});
+  Open();
+  const std::string before = Bytes(DefaultFile());
+  Create("bob", "one", "One");
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kNoMatch});
+  EXPECT_EQ(P().txtUserName->text(), "bob");
+  EXPECT_EQ(P().txtPassword1->text() + P().txtPassword2->text(), "");
+  EXPECT_EQ(Focus(), P().txtPassword1);
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+}
+
+TEST_F(NewUserTest, EmptyMatchingPasswordsAreAcceptedAndLogIn) {
+  Seed({{"ann", "pw"}});
+  Open();
+  Create("bob", "", "");
+  ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  P().cmdLogOff->click();
+  LogIn(2, "");
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+}
+
+TEST_F(NewUserTest, APasswordIsStoredWithoutItsBlanks) {
+  Seed({{"ann", "pw"}});
+  Open();
+  Create("bob", "pass ", "pass ");
+  P().cmdLogOff->click();
+  LogIn(2, "pass ");  // typed again with the trailing blank
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kInvalid});
+  LogIn(2, "pass");
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+}
+
+TEST_F(NewUserTest, AThirteenthUserIsRefusedAndNothingWritten) {
+  std::vector<SeedUser> twelve;
+  for (int i = 1; i <= 12; ++i) twelve.push_back({"user" + std::to_string(i), "pw"});
+  Seed(twelve);
+  settings_.values["User"] = "3";
+  Open();
+  const std::string before = Bytes(DefaultFile());
+  Create("thirteen", "pw", "pw");
+  ASSERT_EQ(box_.shown.size(), 1u);
+  EXPECT_NE(box_.shown[0].find("12 users"), std::string::npos) << box_.shown[0];
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(settings_.values["User"], "3");
+  EXPECT_EQ(ReadUserNames(DefaultFile(), kKey).size(), 12u);
+}
+
+TEST_F(NewUserTest, ANameAndPasswordTooLongTogetherAreRefused) {
+  Seed({{"ann", "pw"}});
+  Open();
+  const std::string before = Bytes(DefaultFile());
+  Create(std::string(100, 'n'), std::string(49, 'p'), std::string(49, 'p'));
+  ASSERT_EQ(box_.shown.size(), 1u);
+  EXPECT_NE(box_.shown[0].find("too long"), std::string::npos);
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+  box_.shown.clear();
+  Create(std::string(100, 'n'), std::string(48, 'p'), std::string(48, 'p'));  // exactly fits
+  EXPECT_TRUE(box_.shown.empty());
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+}
+
+TEST_F(NewUserTest, CancelOnNewUserHidesTheWindowAndWritesNothing) {
+  Seed({{"ann", "pw"}});
+  Open();
+  const std::string before = Bytes(DefaultFile());
+  P().cmdNewUser->click();
+  P().txtUserName->setText("bob");
+  P().cmdCancel[6]->click();
+  EXPECT_FALSE(W().isVisible());
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+}
+
+class DeleteUserTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    // ann's sites lie around one of bob's.
+    Seed({{"ann", "a"}, {"bob", "b"}}, {{1, "ann 1"}, {2, "bob 1"}, {1, "ann 2"}});
+    settings_.values["User"] = "1";
+    Open();
+  }
+};
+
+TEST_F(DeleteUserTest, RemovesTheUserAndOnlyTheirSites) {
+  P().cmdDeleteUser->click();
+  EXPECT_EQ(box_.questions,
+            std::vector<std::string>{"Are you sure you want to delete this user?"});
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_EQ(settings_.values["User"], "-1");
+  EXPECT_EQ(W().SelectedUserIndex(), -1);
+  EXPECT_EQ(ReadUserNames(DefaultFile(), kKey), std::vector<std::string>{"bob"});
+  const std::vector<StoredSite> sites = ReadSites(DefaultFile(), kKey);
+  ASSERT_EQ(sites.size(), 1u);
+  EXPECT_EQ(sites[0].name, "bob 1");
+  EXPECT_EQ(sites[0].ownerID, 2);
+
+  LogIn(1, "b");
+  EXPECT_EQ(SiteNames(), std::vector<std::string>{"bob 1"});
+  EXPECT_EQ(SiteSlots(), std::vector<int>{1});
+}
+
+TEST_F(DeleteUserTest, DeletingAgainAtOnceAsksForAUser) {
+  P().cmdDeleteUser->click();
+  box_.shown.clear();
+  P().cmdDeleteUser->click();
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kSelectToDelete});
+  EXPECT_EQ(ReadUserNames(DefaultFile(), kKey), std::vector<std::string>{"bob"});
+}
+
+TEST_F(DeleteUserTest, NoChangesNothingNotEvenTheSelection) {
+  const std::string before = Bytes(DefaultFile());
+  box_.answers = {false};
+  P().cmdDeleteUser->click();
+  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(W().SelectedUserIndex(), 1);
+  EXPECT_EQ(settings_.values["User"], "1");
+  EXPECT_TRUE(box_.shown.empty());
+}
+
+class ChangePasswordTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    Seed({{"ann", "old"}});
+    Open();
+    LogIn(1, "old");
+    P().cmdChangePassword->click();
+    ASSERT_EQ(W().CurrentPanel(), frmMain::kModifyPassword);
+  }
+  void Change(const std::string& old, const std::string& first, const std::string& second) {
+    P().txtOldPassword->setText(QString::fromStdString(old));
+    P().txtNewPassword1->setText(QString::fromStdString(first));
+    P().txtNewPassword2->setText(QString::fromStdString(second));
+    P().cmdOK[7]->click();
+  }
+};
+
+TEST_F(ChangePasswordTest, OpensWithTheFocusOnTheOldPassword) {
+  EXPECT_EQ(Focus(), P().txtOldPassword);
+}
+
+TEST_F(ChangePasswordTest, AWrongOldPasswordEmptiesAllThreeBoxes) {
+  Change("wrong", "new", "new");
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kInvalid});
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifyPassword);
+  EXPECT_EQ(P().txtOldPassword->text() + P().txtNewPassword1->text() + P().txtNewPassword2->text(),
+            "");
+}
+
+TEST_F(ChangePasswordTest, MismatchedNewPasswordsEmptyOnlyTheNewBoxes) {
+  Change("old", "new", "neW");
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kNoMatch});
+  EXPECT_EQ(P().txtOldPassword->text(), "old");
+  EXPECT_EQ(P().txtNewPassword1->text() + P().txtNewPassword2->text(), "");
+  EXPECT_EQ(Focus(), P().txtNewPassword1);
+}
+
+TEST_F(ChangePasswordTest, TheNewPasswordIsStoredTrimmed) {
+  Change(" old ", " new ", "new");
+  EXPECT_TRUE(box_.shown.empty());
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  P().cmdLogOff->click();
+  LogIn(1, "old");
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kInvalid});
+  LogIn(1, "new");
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+}
+
+}  // namespace
+}  // namespace ostrel::test

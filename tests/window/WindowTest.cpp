@@ -18,8 +18,16 @@ frmMain& WindowTest::Open() {
   services.tools = &tools_;
   const std::string folder = Folder();
   services.documentsFolder = [folder] { return folder; };
+  services.files = [this] { return std::make_unique<SwitchableFiles>(&failWrites_); };
   window_ = std::make_unique<frmMain>(services);
+  hooks_ = nullptr;
+  window_->SetRecordingHooks([this](frmMain&, StoreContext&) {
+    auto hooks = std::make_unique<FakeHooks>();
+    hooks_ = hooks.get();
+    return hooks;
+  });
   window_->Load();
+  if (!window_->IsLoaded()) return *window_;
   window_->show();
   window_->activateWindow();
   EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));

@@ -52,6 +52,10 @@ class WindowTest : public ::testing::Test {
   FakeSettings settings_;
   FakeSystemTools tools_;
   std::unique_ptr<frmMain> window_;
+  // The hooks of the current load (made by the window at Load).
+  FakeHooks* hooks_ = nullptr;
+  // How many of the next writes to a password file fail.
+  int failWrites_ = 0;
 };
 
 }  // namespace ostrel::test
