@@ -126,7 +126,22 @@ class Runner {
 
   void Load(const std::string& url) {
     Tab().Navigate(url);
-    PumpUntil([this] { return Tab().ReadyState() == 4; }, url + " to load");
+    PumpUntil([&] { return Tab().ReadyState() == 4 && Tab().Document()->url() == url; }, url + " to load");
+  }
+
+  static bool HasRequest(const test::TestServer& server, const std::string& path) {
+    for (const auto& r : server.Requests()) {
+      if (r.path == path) return true;
+    }
+    return false;
+  }
+
+  // The path of an http address, without its query.
+  static std::string UrlPath(const std::string& url) {
+    const auto host = url.find("://");
+    const auto slash = host == std::string::npos ? std::string::npos : url.find('/', host + 3);
+    if (slash == std::string::npos) return {};
+    return url.substr(slash, url.find('?', slash) - slash);
   }
 
   // The Ostrel button, pressed in the tab as the toolbar would.
@@ -203,8 +218,11 @@ class Runner {
     Check(p.lstSites->count() == 1, "the site list holds " + std::to_string(p.lstSites->count()) + " entries");
     const std::string listed = p.lstSites->item(0)->text().toStdString();
     Check(listed == c.siteName.value_or(proposed), "the list shows \"" + listed + "\"");
-    // Let the recorded login finish before the page is replaced.
-    PumpUntil([&] { return Tab().ReadyState() == 4; }, "the recorded login to load");
+    // Let the recorded login reach the server and its answer load before
+    // the page is replaced.
+    PumpUntil([&] { return HasRequest(server, c.expectPath); }, "the recorded login to be sent");
+    PumpUntil([&] { return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == c.expectPath; },
+              "the recorded login's answer to load");
 
     p.cmdLogOff->click();
     Expect(w, frmMain::kLogin, "Log Off");
@@ -231,10 +249,13 @@ class Runner {
     for (const auto& [field, value] : c.expectFields) {
       auto it = got->fields.find(field);
       Check(it != got->fields.end(), "the request has no field " + field);
-      Check(it->second == value, "field " + field + " is \"" + it->second + "\", expected \"" + value + "\"");
+      std::string all;
+      for (const auto& [k, v] : got->fields) all += " " + k + "=" + v;
+      Check(it->second == value,
+            "field " + field + " is \"" + it->second + "\", expected \"" + value + "\" (sent:" + all + ")");
     }
-    PumpUntil([&] { return Tab().ReadyState() == 4; }, "the replayed login to load");
-    Load("about:blank");
+    PumpUntil([&] { return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == c.expectPath; },
+              "the replayed login's answer to load");
   }
 
   LoggedMessages messages_;
