@@ -46,7 +46,10 @@ void WindowTest::LogIn(int16_t index, const std::string& password) {
 }
 
 void WindowTest::Type(QWidget* box, const std::string& text) {
-  QTest::keyClicks(box, QString::fromUtf8(text));
+  for (QChar ch : QString::fromUtf8(text)) {
+    const auto key = static_cast<Qt::Key>(ch.toUpper().unicode());
+    QTest::sendKeyEvent(QTest::Click, box, key, QString(ch), Qt::NoModifier);
+  }
 }
 
 void WindowTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
