@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vector>
+#include <memory>
 
 #include "platform/browser/Browser.h"
 #include "platform/devtools/DomContext.h"
@@ -9,13 +9,16 @@ namespace ostrel {
 
 // A live element collection: a window's document's forms, a form's elements
 // or an element's descendants. The items and their snapshots are fetched
-// together (two round trips) on first use and fetched again when the tab's
-// snapshot generation has changed since; items handed out carry the
-// snapshot with them.
+// together (two round trips; the forms of a document bring every form's
+// elements along) on first use, and fetched again when the tab's snapshot
+// generation has changed since. Items handed out carry their snapshot (a
+// form also the snapshot of its elements).
 class DevToolsCollection : public IElementCollection {
  public:
   enum class Kind { kForms, kElements, kDescendants };
-  DevToolsCollection(DomContext& context, RemoteRef source, Kind kind);
+  // snapshot: one already read (a form's elements read with the forms).
+  DevToolsCollection(DomContext& context, RemoteRef source, Kind kind,
+                     std::shared_ptr<CollectionSnapshot> snapshot = nullptr);
 
   int32_t length() override;
   std::unique_ptr<IElement> item(int32_t index) override;
@@ -28,10 +31,7 @@ class DevToolsCollection : public IElementCollection {
   DomContext& context_;
   RemoteRef source_;
   Kind kind_;
-  bool fetched_ = false;
-  uint64_t generation_ = 0;
-  std::vector<RemoteRef> items_;
-  std::vector<ElementInfo> infos_;
+  std::shared_ptr<CollectionSnapshot> snapshot_;
 };
 
 }  // namespace ostrel

@@ -8,8 +8,13 @@
 
 namespace ostrel {
 
-DevToolsElement::DevToolsElement(DomContext& context, RemoteRef ref, ElementInfo info, uint64_t generation)
-    : context_(context), ref_(std::move(ref)), info_(std::move(info)), generation_(generation) {}
+DevToolsElement::DevToolsElement(DomContext& context, RemoteRef ref, ElementInfo info, uint64_t generation,
+                                 std::shared_ptr<CollectionSnapshot> elements)
+    : context_(context),
+      ref_(std::move(ref)),
+      info_(std::move(info)),
+      generation_(generation),
+      elements_(std::move(elements)) {}
 
 const ElementInfo& DevToolsElement::Info() {
   if (generation_ != context_.Generation()) {
@@ -44,7 +49,7 @@ void DevToolsElement::setValue(const std::string& value) {
 
 std::unique_ptr<IElementCollection> DevToolsElement::elements() {
   if (Info().kind != "form") throw OstrelError(err::kObjectRequired, "elements: " + info_.tag + " is not a form");
-  return std::make_unique<DevToolsCollection>(context_, ref_, DevToolsCollection::Kind::kElements);
+  return std::make_unique<DevToolsCollection>(context_, ref_, DevToolsCollection::Kind::kElements, elements_);
 }
 
 void DevToolsElement::submit() {

@@ -11,9 +11,12 @@ namespace ostrel {
 // or write) for as long as the tab's snapshot generation has not changed;
 // after that the next read fetches a fresh snapshot of this element (one
 // round trip). setValue() writes, then keeps what the page reports back.
+// A form's elements() starts from the elements snapshot read with the form.
 class DevToolsElement : public IElement {
  public:
-  DevToolsElement(DomContext& context, RemoteRef ref, ElementInfo info, uint64_t generation);
+  // elements: for a form, its elements read together with it (may be null).
+  DevToolsElement(DomContext& context, RemoteRef ref, ElementInfo info, uint64_t generation,
+                  std::shared_ptr<CollectionSnapshot> elements = nullptr);
 
   std::string tagName() override { return Info().tag; }
   std::string id() override { return Info().id; }
@@ -34,6 +37,7 @@ class DevToolsElement : public IElement {
   RemoteRef ref_;
   ElementInfo info_;
   uint64_t generation_;
+  std::shared_ptr<CollectionSnapshot> elements_;
 };
 
 }  // namespace ostrel

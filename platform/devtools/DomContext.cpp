@@ -18,7 +18,7 @@ ElementInfo ElementInfo::FromJson(const nlohmann::json& row) {
   info.type = at(3);
   info.name = at(4);
   info.value = at(5);
-  info.name_attribute = at(6);
+  info.name_attribute = row.size() > 6 && !row[6].is_string() ? info.name : at(6);
   return info;
 }
 
@@ -30,8 +30,15 @@ std::shared_ptr<ObjectGroup> DomContext::NewGroup() {
   return std::make_shared<ObjectGroup>(session_, "ostrel-" + std::to_string(next_group_++));
 }
 
-nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& function,
-                                  const nlohmann::json& args, bool by_value, const std::string& group) {
+nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& given_function,
+                                  const nlohmann::json& given_args, bool by_value, const std::string& group) {
+  std::string function = given_function;
+  nlohmann::json args = given_args;
+  if (!target.path.empty()) {
+    function = dom::AlongPath(given_function);
+    args = nlohmann::json::array({target.path});
+    for (const auto& a : given_args) args.push_back(a);
+  }
   nlohmann::json result;
   std::string method;
   if (target.IsTopWindow()) {
@@ -40,7 +47,16 @@ nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& fu
                              {"returnByValue", by_value},
                              {"silent", true}};
     if (!group.empty()) params["objectGroup"] = group;
-    result = session_.Call(method, params);
+    // The top-level window follows the tab: a call that met a page being
+    // replaced is made again on the page that replaced it.
+    for (int attempt = 0;; ++attempt) {
+      try {
+        result = session_.Call(method, params);
+        break;
+      } catch (const OstrelError& e) {
+        if (e.Number() != err::kObjectDisconnected || attempt == 2) throw;
+      }
+    }
   } else {
     method = "Runtime.callFunctionOn";
     nlohmann::json call_args = nlohmann::json::array();
@@ -73,30 +89,37 @@ RemoteRef DomContext::CallObject(const RemoteRef& target, const std::string& fun
   return {group, remote["objectId"].get<std::string>()};
 }
 
-void DomContext::CallElements(const RemoteRef& target, const std::string& function, const nlohmann::json& args,
-                              std::vector<RemoteRef>& handles, std::vector<ElementInfo>& infos) {
-  RemoteRef array = CallObject(target, function, args);
-  handles.clear();
-  infos.clear();
+namespace {
+
+void Fill(CollectionSnapshot& snapshot, const RemoteRef& array, const nlohmann::json& rows, uint64_t generation) {
+  snapshot.generation = generation;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    snapshot.items.push_back(array.Child(i));
+    snapshot.infos.push_back(ElementInfo::FromJson(rows[i]));
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<CollectionSnapshot> DomContext::FetchCollection(const RemoteRef& target,
+                                                                const std::string& function) {
+  RemoteRef array = CallObject(target, function);
   if (!array.group) throw OstrelError(err::kObjectDisconnected, "the collection is gone");
-  auto result = session_.Call("Runtime.getProperties", {{"objectId", array.object_id}, {"ownProperties", true}});
-  std::vector<std::pair<size_t, std::string>> items;
-  nlohmann::json meta = nlohmann::json::array();
-  for (const auto& property : result["result"]) {
-    const std::string name = property.value("name", "");
-    if (!property.contains("value")) continue;
-    const auto& value = property["value"];
-    if (name == dom::kMetaProperty) {
-      meta = nlohmann::json::parse(value.value("value", "[]"), nullptr, false);
-    } else if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0])) && value.contains("objectId")) {
-      items.emplace_back(std::stoul(name), value["objectId"].get<std::string>());
+  auto text = CallValue(array, dom::ReadSnapshot());
+  auto meta = nlohmann::json::parse(text.is_string() ? text.get<std::string>() : "{}", nullptr, false);
+  if (!meta.is_object()) throw OstrelError(err::kBrowserProtocol, "the collection snapshot is unreadable");
+  auto snapshot = std::make_shared<CollectionSnapshot>();
+  uint64_t generation = Generation();
+  Fill(*snapshot, array, meta.value("items", nlohmann::json::array()), generation);
+  if (meta.contains("elements")) {
+    const auto& nested = meta["elements"];
+    for (size_t i = 0; i < nested.size(); ++i) {
+      auto child = std::make_shared<CollectionSnapshot>();
+      Fill(*child, array.Child(dom::kNestedProperty).Child(i), nested[i], generation);
+      snapshot->children.push_back(child);
     }
   }
-  std::sort(items.begin(), items.end());
-  for (const auto& [index, object_id] : items) {
-    handles.push_back({array.group, object_id});
-    infos.push_back(index < meta.size() ? ElementInfo::FromJson(meta[index]) : ElementInfo{});
-  }
+  return snapshot;
 }
 
 }  // namespace ostrel

@@ -27,21 +27,39 @@ class ObjectGroup {
   std::string name_;
 };
 
-// A handle to one object in the page. An empty object id stands for the
-// tab's top-level window as it is at the moment of each call (so it follows
-// the tab to every new page).
+// A handle to one object in the page: a remote object, or the object
+// reached from it by a path of property keys (an item of a collection
+// snapshot array is [index]), so the items of a collection need no handle
+// of their own. An empty object id stands for the tab's top-level window as
+// it is at the moment of each call (so it follows the tab to every new page).
 struct RemoteRef {
   std::shared_ptr<ObjectGroup> group;
   std::string object_id;
+  nlohmann::json path = nlohmann::json::array();
   bool IsTopWindow() const { return object_id.empty(); }
+  RemoteRef Child(const nlohmann::json& key) const {
+    RemoteRef child = *this;
+    child.path.push_back(key);
+    return child;
+  }
 };
 
 // What one snapshot read tells of an element: [kind, tag, id, type, name,
 // value, name attribute]; kind is "form", "input" or "other". type, name
-// and value are the input's (name alone for a form), empty otherwise.
+// and value are the input's (name alone for a form), empty otherwise; a
+// name attribute that is not a string (0) equals the name.
 struct ElementInfo {
   std::string kind, tag, id, type, name, value, name_attribute;
   static ElementInfo FromJson(const nlohmann::json& row);
+};
+
+// A collection read at one moment: its items, each item's snapshot and,
+// for the forms of a document, each form's elements read in the same call.
+struct CollectionSnapshot {
+  std::vector<RemoteRef> items;
+  std::vector<ElementInfo> infos;
+  std::vector<std::shared_ptr<CollectionSnapshot>> children;  // empty unless forms
+  uint64_t generation = 0;
 };
 
 // What the DOM objects of one tab share: the session, the snapshot
@@ -73,10 +91,9 @@ class DomContext {
   // undefined.
   RemoteRef CallObject(const RemoteRef& target, const std::string& function,
                        const nlohmann::json& args = nlohmann::json::array());
-  // Runs function (which returns an array of elements) and reads the array
-  // back as handles plus each element's snapshot, in two round trips.
-  void CallElements(const RemoteRef& target, const std::string& function, const nlohmann::json& args,
-                    std::vector<RemoteRef>& handles, std::vector<ElementInfo>& infos);
+  // Runs function, which returns an array of elements carrying its snapshot
+  // (see DomScripts), and reads that snapshot back: two round trips.
+  std::shared_ptr<CollectionSnapshot> FetchCollection(const RemoteRef& target, const std::string& function);
 
  private:
   nlohmann::json Invoke(const RemoteRef& target, const std::string& function, const nlohmann::json& args,

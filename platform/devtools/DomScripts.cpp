@@ -10,24 +10,38 @@ const char* const kPrelude = R"JS(
       Object.getOwnPropertyDescriptor(proto, property).get.call(object);
   const ostrelClass = (object) => Object.prototype.toString.call(object);
   const ostrelFail = (number) => { throw new Error('ostrel:' + number); };
+  const ostrelGetter = (proto, property) => Object.getOwnPropertyDescriptor(proto, property).get;
+  const ostrelInput = ['type', 'name', 'value'].map((p) => ostrelGetter(HTMLInputElement.prototype, p));
+  const ostrelFormName = ostrelGetter(HTMLFormElement.prototype, 'name');
+  const ostrelTag = ostrelGetter(Element.prototype, 'tagName');
+  const ostrelId = ostrelGetter(Element.prototype, 'id');
+  const ostrelAttribute = Element.prototype.getAttribute;
+  // [kind, tag, id, type, name, value, name attribute]; the name attribute
+  // is left out (0) when it equals the name.
   const ostrelInfo = (el) => {
     const k = ostrelClass(el);
     let kind = 'other', type = '', name = '', value = '';
     if (k === '[object HTMLInputElement]') {
       kind = 'input';
-      type = ostrelGet(HTMLInputElement.prototype, 'type', el);
-      name = ostrelGet(HTMLInputElement.prototype, 'name', el);
-      value = ostrelGet(HTMLInputElement.prototype, 'value', el);
+      type = ostrelInput[0].call(el);
+      name = ostrelInput[1].call(el);
+      value = ostrelInput[2].call(el);
     } else if (k === '[object HTMLFormElement]') {
       kind = 'form';
-      name = ostrelGet(HTMLFormElement.prototype, 'name', el);
+      name = ostrelFormName.call(el);
     }
-    return [kind, ostrelGet(Element.prototype, 'tagName', el), ostrelGet(Element.prototype, 'id', el),
-            type, name, value, Element.prototype.getAttribute.call(el, 'name') ?? ''];
+    const attribute = ostrelAttribute.call(el, 'name') ?? '';
+    return [kind, ostrelTag.call(el), ostrelId.call(el), type, name, value, attribute === name ? 0 : attribute];
   };
-  const ostrelPack = (list) => {
+  const ostrelElements = (form) => Array.from(ostrelGet(HTMLFormElement.prototype, 'elements', form));
+  const ostrelPack = (list, nested) => {
     const items = Array.from(list);
-    items.ostrelSnapshot = JSON.stringify(items.map(ostrelInfo));
+    const meta = {items: items.map(ostrelInfo)};
+    if (nested) {
+      items.ostrelElements = items.map(ostrelElements);
+      meta.elements = items.ostrelElements.map((elements) => elements.map(ostrelInfo));
+    }
+    items.ostrelSnapshot = JSON.stringify(meta);
     return items;
   };
   const ostrelWindowOf = (el) => (el.ownerDocument && el.ownerDocument.defaultView) || window;
@@ -40,14 +54,25 @@ std::string Function(const std::string& params, const std::string& body) {
 
 }  // namespace
 
+std::string ReadSnapshot() { return "function() { return this.ostrelSnapshot; }"; }
+
+std::string AlongPath(const std::string& function) {
+  return "function(ostrelPath, ...ostrelArgs) {"
+         "  let target = this;"
+         "  for (const key of ostrelPath) target = target == null ? target : target[key];"
+         "  if (target == null) throw new Error('ostrel:-2147417848');"
+         "  return (" + function + ").apply(target, ostrelArgs);"
+         "}";
+}
+
 std::string FormsOfWindow() {
-  return Function("", "return ostrelPack(ostrelGet(Document.prototype, 'forms', this.document));");
+  return Function("", "return ostrelPack(ostrelGet(Document.prototype, 'forms', this.document), true);");
 }
 
 std::string ElementsOfForm() {
   return Function("",
                   "if (ostrelClass(this) !== '[object HTMLFormElement]') ostrelFail(424);"
-                  "return ostrelPack(ostrelGet(HTMLFormElement.prototype, 'elements', this));");
+                  "return ostrelPack(ostrelElements(this));");
 }
 
 std::string DescendantsOf() {

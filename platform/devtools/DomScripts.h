@@ -9,13 +9,20 @@
 // A failure of our own is thrown as Error("ostrel:<error number>").
 namespace ostrel::dom {
 
-// The name of the array property that carries a collection's snapshot.
-inline constexpr const char* kMetaProperty = "ostrelSnapshot";
-
-// Collections: each returns an array of elements carrying its snapshot.
+// Collections: each returns an array of elements whose property
+// "ostrelSnapshot" is the JSON text {"items": [row, ...]} (rows as
+// ElementInfo reads them). The forms of a window also carry every form's
+// elements: the arrays in property kNestedProperty, their rows in
+// "elements": [[row, ...], ...].
+inline constexpr const char* kNestedProperty = "ostrelElements";
+std::string ReadSnapshot();       // this: such an array; its JSON text
 std::string FormsOfWindow();      // this: a window
 std::string ElementsOfForm();     // this: a form element
 std::string DescendantsOf();      // this: an element
+
+// Wraps function so that it runs on the object reached from `this` along
+// the path given as first argument.
+std::string AlongPath(const std::string& function);
 
 // Elements.
 std::string ElementInfo();        // this: an element; its snapshot row

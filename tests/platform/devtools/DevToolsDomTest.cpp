@@ -217,7 +217,7 @@ TEST_F(DevToolsDomTest, ReadingAThousandInputsTakesAFewRoundTrips) {
   uint64_t trips = browser_->RoundTrips() - before;
   EXPECT_EQ(controls, 1000u);
   EXPECT_EQ(last, "INPUTtextf19i49id19_49v49");
-  EXPECT_LE(trips, 2u + 2u * 20u);
+  EXPECT_LE(trips, 3u);  // the forms bring their elements along
   std::cout << "[ figures  ] 1000 inputs in 20 forms: " << trips << " round trips, " << elapsed.count() / 1000.0
             << " ms\n";
 }
