@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "app/BrowserHooks.h"
+#include "app/ProfilePreferences.h"
 #include "app/PlacedMainWindow.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -17,6 +18,7 @@ OstrelSession::OstrelSession(SessionOptions options, std::function<WindowService
   chromium.extension_debugging = true;
   if (!options.profile.empty()) {
     std::filesystem::create_directories(options.profile);
+    PinToolbarButton(options.profile, kButtonExtensionId);
     chromium.extra_arguments.push_back("--user-data-dir=" + options.profile.string());
   }
   if (!options.headless && ::geteuid() == 0) chromium.extra_arguments.push_back("--no-sandbox");

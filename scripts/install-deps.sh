@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libsodium-dev nlohmann-json3-dev libgtest-dev libgmock-dev
-  qt6-base-dev
+  qt6-base-dev libxcb1-dev
   chromium
   xvfb xauth
 )
