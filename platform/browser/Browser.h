@@ -13,6 +13,7 @@
 //   err::kObjectDisconnected  an element, frame or document that no longer exists
 //   err::kScriptError         a script raised an exception
 //   err::kBrowserGone         the browser exited or crashed
+//   err::kBrowserTimeout      the browser did not answer a call in time
 //   err::kBrowserProtocol     the browser refused a command for another reason
 // Objects handed out are owned by the caller; each holds a reference to a
 // live browser object that is released when the C++ object is destroyed.
@@ -37,7 +38,7 @@ class IElementCollection {
 
 // Any element. The input and form operations are answered by every element;
 // on an element of another kind they read as empty strings or fail with
-// err::kObjectRequired (elements(), submit()).
+// err::kObjectRequired (elements(), submit(), setValue()).
 class IElement {
  public:
   virtual ~IElement() = default;

@@ -75,6 +75,8 @@ void ChromiumProcess::Spawn(const ChromiumOptions& options) {
                                    "--password-store=basic"};
   if (options.headless) {
     for (const char* a : {"--headless", "--no-sandbox", "--disable-gpu"}) args.emplace_back(a);
+  } else if (geteuid() == 0) {
+    args.emplace_back("--no-sandbox");  // Chromium refuses to run as root with its sandbox
   }
   if (options.extension_debugging) args.emplace_back("--enable-unsafe-extension-debugging");
   for (const auto& a : options.extra_arguments) args.push_back(a);

@@ -188,6 +188,13 @@ TEST_F(DevToolsDomTest, ExecScriptRunsInItsWindowAndAThrowIsAScriptError) {
   EXPECT_EQ(ErrorOf([&] { document->parentWindow()->execScript("this is not script"); }), err::kScriptError);
 }
 
+TEST_F(DevToolsDomTest, PageDialogsDoNotStallCalls) {
+  Open("/done.html");
+  auto window = browser_->Document()->parentWindow();
+  window->execScript("alert('hello'); document.title = confirm('sure?') ? 'accepted' : 'dismissed'");
+  EXPECT_EQ(browser_->Document()->title(), "accepted");
+}
+
 TEST_F(DevToolsDomTest, ElementOfALeftPageIsDisconnected) {
   Open("/login.html");
   auto user = browser_->Document()->forms()->item(0)->elements()->item("user");
