@@ -21,6 +21,7 @@ DevToolsBrowser::DevToolsBrowser(std::unique_ptr<DevToolsSession> session, std::
   main_frame_ = session_->Call("Page.getFrameTree")["frameTree"]["frame"].value("id", "");
   session_->Call("Page.addScriptToEvaluateOnNewDocument",
                  {{"source", dom::BeforeNavigateScript()}, {"runImmediately", true}});
+  session_->Call("Target.setAutoAttach", {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
   auto state = context_.CallValue(RemoteRef{}, dom::TopReadyState());
   tracker_.SetInitial(state == "complete" ? 4 : state == "interactive" ? 3 : 1);
 }
@@ -31,6 +32,7 @@ std::unique_ptr<DevToolsBrowser> DevToolsBrowser::OpenTab(ChromiumProcess& chrom
 }
 
 DevToolsBrowser::~DevToolsBrowser() {
+  frame_sessions_.clear();
   if (!close_target_.empty()) {
     session_->Connection().Browser().Post("Target.closeTarget", {{"targetId", close_target_}});
   }
@@ -63,35 +65,65 @@ void DevToolsBrowser::Listen() {
   session_->AddListener("Page.javascriptDialogOpening", [this](const nlohmann::json&) {
     if (options_.accept_dialogs) session_->Post("Page.handleJavaScriptDialog", {{"accept", true}});
   });
-  session_->AddListener("Debugger.paused", [this](const nlohmann::json& params) { OnPaused(params); });
+  session_->AddListener("Debugger.paused", [this](const nlohmann::json& params) { OnPaused(*session_, params); });
+  session_->AddListener("Target.attachedToTarget", [this](const nlohmann::json& params) { OnAttached(params); });
+  session_->AddListener("Target.detachedFromTarget", [this](const nlohmann::json& params) {
+    frame_sessions_.erase(params.value("sessionId", ""));
+  });
 }
 
-void DevToolsBrowser::OnPaused(const nlohmann::json& params) {
+// A frame of another site (or a worker) has started in a process of its
+// own and waits: frames get the before-navigate script and, while a handler
+// is set, the debugger; other targets are let go.
+void DevToolsBrowser::OnAttached(const nlohmann::json& params) {
+  std::string id = params.value("sessionId", "");
+  if (id.empty()) return;
+  auto session = std::make_shared<DevToolsSession>(session_->Connection(), id);
+  if (params["targetInfo"].value("type", "") != "iframe") {
+    session->Post("Runtime.runIfWaitingForDebugger");
+    session_->Post("Target.detachFromTarget", {{"sessionId", id}});
+    return;
+  }
+  DevToolsSession& frame = *session;
+  frame.AddListener("Debugger.paused", [this, &frame](const nlohmann::json& p) { OnPaused(frame, p); });
+  frame.Post("Page.enable");
+  frame.Post("Page.addScriptToEvaluateOnNewDocument", {{"source", dom::BeforeNavigateScript()}, {"runImmediately", true}});
+  if (handler_) frame.Post("Debugger.enable");
+  frame.Post("Runtime.runIfWaitingForDebugger");
+  frame_sessions_[id] = session;
+}
+
+void DevToolsBrowser::OnPaused(DevToolsSession& session, const nlohmann::json& params) {
   const auto& frames = params["callFrames"];
   bool ours = frames.is_array() && !frames.empty() && frames[0].value("functionName", "") == dom::kStopFunction;
   if (!ours || !handler_ || in_handler_) {
-    session_->Post("Debugger.resume");
+    session.Post("Debugger.resume");
     return;
   }
+  // A frame's session stays alive until it has been resumed, even if the
+  // frame goes away meanwhile.
+  std::shared_ptr<DevToolsSession> keep;
+  if (auto it = frame_sessions_.find(session.Id()); it != frame_sessions_.end()) keep = it->second;
   struct Resume {
     DevToolsBrowser& tab;
+    DevToolsSession& session;
     ~Resume() {
       tab.in_handler_ = false;
-      tab.session_->Post("Debugger.resume");
+      session.Post("Debugger.resume");
     }
-  } resume{*this};
+  } resume{*this, session};
   in_handler_ = true;
   context_.Touch();
   std::string destination;
   try {
-    auto result = session_->Call("Debugger.evaluateOnCallFrame", {{"callFrameId", frames[0]["callFrameId"]},
+    auto result = session.Call("Debugger.evaluateOnCallFrame", {{"callFrameId", frames[0]["callFrameId"]},
                                                                    {"expression", "destination"},
                                                                    {"returnByValue", true}});
     auto value = result["result"].value("value", nlohmann::json());
     if (value.is_string()) destination = value.get<std::string>();
   } catch (const OstrelError&) {
   }
-  if (destination.empty()) destination = navigating_url_;
+  if (destination.empty() && &session == session_.get()) destination = navigating_url_;
   BeforeNavigateHandler handler = handler_;
   handler(destination);
 }
@@ -124,8 +156,10 @@ std::unique_ptr<IDocument> DevToolsBrowser::Document() {
 void DevToolsBrowser::SetBeforeNavigate(BeforeNavigateHandler handler) {
   bool was_set = static_cast<bool>(handler_);
   handler_ = std::move(handler);
-  if (handler_ && !was_set) session_->Call("Debugger.enable");
-  if (!handler_ && was_set && session_->Open()) session_->Call("Debugger.disable");
+  const char* method = handler_ && !was_set ? "Debugger.enable" : !handler_ && was_set ? "Debugger.disable" : nullptr;
+  if (!method) return;
+  for (auto& [id, frame] : frame_sessions_) frame->Post(method);
+  if (handler_ || session_->Open()) session_->Call(method);
 }
 
 uint64_t DevToolsBrowser::RoundTrips() const { return session_->Connection().RoundTrips(); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,8 +41,9 @@ struct TabOptions {
 // the page is paused, with what was typed still in the inputs, may read the
 // page through this object, and the page resumes when it returns. Only the
 // first stop of one navigation is reported; the page's own debugger
-// statements are resumed at once. Frames of another site that Chromium puts
-// in a process of their own are not watched.
+// statements are resumed at once. Frames of another site, which Chromium
+// runs in a process of their own, are attached as targets of their own and
+// watched the same way (their stops pause only that frame).
 class DevToolsBrowser : public IBrowser {
  public:
   // Takes over an attached page session and sets the tab up. When
@@ -66,9 +68,12 @@ class DevToolsBrowser : public IBrowser {
 
  private:
   void Listen();
-  void OnPaused(const nlohmann::json& params);
+  void OnPaused(DevToolsSession& session, const nlohmann::json& params);
+  void OnAttached(const nlohmann::json& params);
 
   std::unique_ptr<DevToolsSession> session_;
+  // The frames of other sites, by session id.
+  std::map<std::string, std::shared_ptr<DevToolsSession>> frame_sessions_;
   std::string close_target_;
   TabOptions options_;
   DomContext context_;

@@ -134,6 +134,16 @@ TEST_F(BeforeNavigateTest, FrameNavigationIsReported) {
   EXPECT_EQ(seen_[0].title, "Frames");
 }
 
+TEST_F(BeforeNavigateTest, FrameOfAnotherSiteLeavingIsReported) {
+  Open("/frames.html?host=localhost&page=frame-leaves.html&other=" + std::to_string(other_server_->Port()));
+  Watch();
+  ASSERT_TRUE(PumpUntil([&] { return !seen_.empty(); }));
+  EXPECT_EQ(seen_[0].url, "http://localhost:" + std::to_string(other_server_->Port()) + "/done.html?left");
+  EXPECT_EQ(seen_[0].title, "Frames");  // the top page, read while the frame waits
+  ASSERT_TRUE(other_server_->WaitForRequest("/done.html", std::chrono::seconds(5)));
+  EXPECT_EQ(seen_.size(), 1u);
+}
+
 TEST_F(BeforeNavigateTest, NoHandlerNoStopAndDisconnectingStopsReports) {
   Open("/script.html");
   Watch();
