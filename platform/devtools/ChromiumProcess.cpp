@@ -52,8 +52,7 @@ ChromiumProcess::ChromiumProcess(ChromiumOptions options) {
       kill(-pid_, SIGKILL);
       Reap(std::chrono::milliseconds(0));
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(profile_, ignored);
+    RemoveProfile();
     throw;
   }
 }
@@ -131,9 +130,25 @@ ChromiumProcess::~ChromiumProcess() {
   if (pid_ > 0 && !reaped_) {
     Reap(std::chrono::milliseconds(2000));
   }
-  if (pid_ > 0) kill(-pid_, SIGKILL);  // helpers left behind by the browser
-  std::error_code ignored;
-  std::filesystem::remove_all(profile_, ignored);
+  RemoveProfile();
+}
+
+void ChromiumProcess::RemoveProfile() {
+  // Helper processes left behind by the browser may still be writing into
+  // the profile: end the whole group and let it go before removing.
+  if (pid_ > 0) {
+    kill(-pid_, SIGKILL);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (kill(-pid_, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::error_code ignored;
+    std::filesystem::remove_all(profile_, ignored);
+    if (!std::filesystem::exists(profile_, ignored)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 bool ChromiumProcess::Running() {

@@ -68,6 +68,7 @@ class ChromiumProcess {
  private:
   void Spawn(const ChromiumOptions& options);
   void Reap(std::chrono::milliseconds grace);
+  void RemoveProfile();
 
   std::filesystem::path profile_;
   pid_t pid_ = -1;
