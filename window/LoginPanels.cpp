@@ -82,16 +82,16 @@ void BuildLoginPanels(QWidget* window, MainPanels& p, ControlList& controls) {
 
   // 7 ModifyPassword
   f = p.fra[7] = ui.Frame(window, "fra", 36, 7, kLeft, 0, kWidth, kHeight);
-  p.txtOldPassword = ui.TextBox(f, "txtOldPassword", 39, kPassword, true, 2040, 900, 2025);
-  p.txtNewPassword1 = ui.TextBox(f, "txtNewPassword1", 40, kPassword, true, 2040, 1380, 2025);
-  p.txtNewPassword2 = ui.TextBox(f, "txtNewPassword2", 41, kPassword, true, 2040, 1860, 2025);
+  p.txtOldPassword = ui.TextBox(f, "txtOldPassword", 39, kPassword, true, 2220, 900, 1845);
+  p.txtNewPassword1 = ui.TextBox(f, "txtNewPassword1", 40, kPassword, true, 2220, 1380, 1845);
+  p.txtNewPassword2 = ui.TextBox(f, "txtNewPassword2", 41, kPassword, true, 2220, 1860, 1845);
   p.cmdCancel[7] = ui.Button(f, "cmdCancel", 42, "Cancel", kCancelLeft, kBottomTop, kPairWidth,
                              PanelLayout::kButtonHeight, 7);
   p.cmdOK[7] = ui.Button(f, "cmdOK", 43, "OK", kOkLeft, kBottomTop, kPairWidth,
                          PanelLayout::kButtonHeight, 7);
-  p.lblLabels[5] = ui.Label(f, "lblLabels", 44, "Old Password:", 240, 930, 1740, 285, 5);
-  p.lblLabels[6] = ui.Label(f, "lblLabels", 45, "New Password:", 240, 1410, 1740, 285, 6);
-  p.lblLabels[7] = ui.Label(f, "lblLabels", 46, "Confirm New Password:", 240, 1890, 1740, 285, 7);
+  p.lblLabels[5] = ui.Label(f, "lblLabels", 44, "Old Password:", 240, 930, 1950, 285, 5);
+  p.lblLabels[6] = ui.Label(f, "lblLabels", 45, "New Password:", 240, 1410, 1950, 285, 6);
+  p.lblLabels[7] = ui.Label(f, "lblLabels", 46, "Confirm New Password:", 240, 1890, 1950, 285, 7);
   p.lblModifyPassword = ui.Label(f, "lblModifyPassword", 47, "Modify password:", 240, 300, 3825,
                                  330);
   p.lblModifyPassword->setFont(Bold(p.lblModifyPassword->font()));

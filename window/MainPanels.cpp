@@ -18,6 +18,9 @@ void BuildMainPanels(QWidget* window, MainPanels& panels, ControlList& controls)
   BuildSiteListPanels(window, panels, controls);
   BuildLoginPanels(window, panels, controls);
   BuildSitePanels(window, panels, controls);
+  // Each panel frame paints its whole area, so the one in front hides the
+  // others.
+  for (QGroupBox* frame : panels.fra) frame->setAutoFillBackground(true);
 }
 
 void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) {
