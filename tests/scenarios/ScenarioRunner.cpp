@@ -164,7 +164,21 @@ class Runner {
     return window;
   }
 
+  void Step(const std::string& what) {
+    if (!verbose) return;
+    static auto last = Clock::now();
+    const auto now = Clock::now();
+    std::cerr << "  " << std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count() << " ms, then "
+              << what << std::endl;
+    last = now;
+  }
+
+ public:
+  bool verbose = false;
+
+ private:
   void Expect(frmMain& w, int32_t panel, const std::string& step) {
+    Step(step);
     Check(w.CurrentPanel() == panel, step + ": the window shows panel " + std::to_string(w.CurrentPanel()) +
                                          ", not " + std::to_string(panel));
   }
@@ -181,8 +195,13 @@ class Runner {
     old_settings.reset();
     messages_.shown.clear();
 
-    test::TestServer server(c.folder);
+    Step("case set up");
+    // Servers are stopped at the end of the run: stopping one waits for the
+    // connections the browser opened ahead of need to time out.
+    servers_.push_back(std::make_unique<test::TestServer>(c.folder));
+    test::TestServer& server = *servers_.back();
     Load(server.Url("/" + c.start));
+    Step("start page loaded");
     frmMain& w = PressButton();
     const MainPanels& p = w.Panels();
 
@@ -209,7 +228,9 @@ class Runner {
     } else {
       input.Press(c.submit.frame, c.submit.selector, c.submit.press);
     }
+    Step("typed and submitted");
     PumpUntil([&] { return w.CurrentPanel() == frmMain::kNameSite; }, "the recording to end");
+    Step("recording ended");
     const std::string proposed = w.SiteNameText();
     if (c.expectName) Check(proposed == *c.expectName, "proposed name \"" + proposed + "\", expected \"" + *c.expectName + "\"");
     if (c.siteName) p.txtSiteName->setText(QString::fromStdString(*c.siteName));
@@ -235,7 +256,9 @@ class Runner {
     Load("about:blank");
     server.ClearRequests();
     p.lstSites->setCurrentRow(0);
+    Step("Go To");
     p.cmdGoto->click();
+    Step("replay issued");
     Check(messages_.shown.empty(), "Go To");
 
     std::optional<test::ReceivedRequest> got;
@@ -245,6 +268,7 @@ class Runner {
       }
       return got.has_value();
     }, c.expectMethod + " " + c.expectPath);
+    Step("request arrived");
     Check(got->method == c.expectMethod, "the request was " + got->method + ", expected " + c.expectMethod);
     for (const auto& [field, value] : c.expectFields) {
       auto it = got->fields.find(field);
@@ -262,6 +286,7 @@ class Runner {
   std::unique_ptr<MemorySettings> settings_ = std::make_unique<MemorySettings>();
   std::filesystem::path documents_ = std::filesystem::temp_directory_path();
   std::unique_ptr<OstrelSession> session_;
+  std::vector<std::unique_ptr<test::TestServer>> servers_;
   std::string tab_;
   bool browser_gone_ = false;
 };
@@ -274,13 +299,15 @@ int main(int argc, char** argv) {
   std::vector<std::filesystem::path> dirs;
   std::string browser;
   std::string only;
+  bool verbose = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--cases" && i + 1 < argc) dirs.emplace_back(argv[++i]);
     else if (a == "--browser" && i + 1 < argc) browser = argv[++i];
     else if (a == "--only" && i + 1 < argc) only = argv[++i];
+    else if (a == "--verbose") verbose = true;
     else {
-      std::cerr << "Usage: ostrel-scenarios [--cases DIR]... [--browser PATH] [--only NAME]\n";
+      std::cerr << "Usage: ostrel-scenarios [--cases DIR]... [--browser PATH] [--only NAME] [--verbose]\n";
       return 2;
     }
   }
@@ -299,6 +326,7 @@ int main(int argc, char** argv) {
   int passed = 0, failed = 0;
   try {
     Runner runner(browser);
+    runner.verbose = verbose;
     for (const auto& folder : folders) {
       const auto start = std::chrono::steady_clock::now();
       const std::string reason = runner.Run(folder);
