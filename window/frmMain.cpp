@@ -164,9 +164,7 @@ void frmMain::SaveSetting(const std::string& key, const std::string& value) {
   mServices.settings->SaveSetting(key, value);
 }
 
-std::string frmMain::Text(const QWidget* box) {
-  return ToUtf8(static_cast<const QLineEdit*>(box)->text());
-}
+std::string frmMain::Text(const QLineEdit* box) { return ToUtf8(box->text()); }
 
 void frmMain::ShowError(int32_t number) { ostrel::ShowError(*mServices.messages, number, ""); }
 

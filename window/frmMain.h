@@ -99,7 +99,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   bool Ask(const std::string& text);
   std::string Setting(const std::string& key, const std::string& fallback);
   void SaveSetting(const std::string& key, const std::string& value);
-  static std::string Text(const QWidget* box);
+  static std::string Text(const QLineEdit* box);
 
   // Panels (frmMainPanels.cpp).
   void SetDefaultButton(CommandButton* button);
