@@ -19,12 +19,15 @@
 #include <thread>
 #include <vector>
 
+#include <QApplication>
+
+#include "app/AppEventPump.h"
+#include "app/PipeWatcher.h"
 #include "browser/ILoginWindow.h"
 #include "browser/LoginReplay.h"
 #include "browser/SystemClock.h"
 #include "platform/devtools/ChromiumProcess.h"
 #include "platform/devtools/DevToolsBrowser.h"
-#include "platform/devtools/DevToolsEventPump.h"
 #include "store/StoreContext.h"
 #include "store/WebRecord.h"
 #include "tests/common/TestServer.h"
@@ -133,7 +136,10 @@ Figures RunOstrel(TestServer& server, const std::string& chromium, int runs, int
   options.executable = chromium;
   ostrel::ChromiumProcess process(options);
   auto tab = ostrel::DevToolsBrowser::OpenTab(process);
-  ostrel::DevToolsEventPump pump(process.Connection());
+  // The program's own pump: browser messages, then the Qt loop for a few
+  // milliseconds, with the pipe watched from the Qt loop.
+  ostrel::AppEventPump pump(process.Connection());
+  ostrel::PipeWatcher watcher(process, [] {});
   ostrel::SystemClock clock;
   NoWindow window;
 
@@ -223,6 +229,8 @@ void Print(const char* who, const Figures& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
   int runs = 30;
   const int warmup = 3;
   std::string chromium = "/usr/bin/chromium";
