@@ -71,6 +71,10 @@ class Runner {
     session_ = std::make_unique<OstrelSession>(
         options, [this] { return Services(); }, messages_, [this] { browser_gone_ = true; });
     tab_ = FirstTab();
+    // A second tab in the same window, opened after the case's tab: a
+    // press in the case's tab must bind the case's tab, not the newest one.
+    other_tab_ = session_->Chromium().OpenTab("about:blank#another-tab");
+    PumpUntil([this] { return session_->Windows().SiteOfTab(other_tab_) != nullptr; }, "the second tab");
   }
 
   // Runs one case; returns the reason it failed, empty when it passed.
@@ -148,10 +152,17 @@ class Runner {
   frmMain& PressButton() {
     DevToolsSession& browser = session_->Chromium().Connection().Browser();
     auto targets = browser.Call("Target.getTargets", {{"filter", {{{"type", "tab"}}}}});
+    const std::string url = Tab().Document()->url();
     std::string tab_target;
     for (const auto& t : targets.value("targetInfos", nlohmann::json::array())) {
-      if (t.value("type", "") == "tab") tab_target = t.value("targetId", "");
+      if (t.value("type", "") == "tab" && t.value("url", "") == url) tab_target = t.value("targetId", "");
     }
+    if (tab_target.empty()) throw Failure("no tab shows " + url);
+    BrowserWindowSite* site = session_->Windows().SiteOfTab(tab_);
+    Check(site && site == session_->Windows().SiteOfTab(other_tab_) && site->TabCount() >= 2,
+          "the two tabs are not in one browser window");
+    // A person presses the button of the tab they are looking at.
+    browser.Call("Target.activateTarget", {{"targetId", tab_}});
     const int before = session_->Windows().Presses();
     browser.Call("Extensions.triggerAction", {{"id", session_->ExtensionId()}, {"targetId", tab_target}});
     PumpUntil([&] { return session_->Windows().Presses() > before; }, "the button press to arrive");
@@ -288,6 +299,7 @@ class Runner {
   std::unique_ptr<OstrelSession> session_;
   std::vector<std::unique_ptr<test::TestServer>> servers_;
   std::string tab_;
+  std::string other_tab_;
   bool browser_gone_ = false;
 };
 
