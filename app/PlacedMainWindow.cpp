@@ -21,6 +21,11 @@ void PlacedMainWindow::ShowOver(IBrowserWindowSite& owner) {
       window_->move(x, y);
     }
     if (QGuiApplication::platformName() == "xcb") {
+      // An owned window: X11 honours WM_TRANSIENT_FOR for dialog-type
+      // windows only. The flag is set before the native window exists.
+      if (!window_->windowFlags().testFlag(Qt::Dialog) && !window_->testAttribute(Qt::WA_WState_Created)) {
+        window_->setWindowFlag(Qt::Dialog);
+      }
       window_->winId();  // makes the native window
       if (QWindow* handle = window_->windowHandle()) {
         const unsigned long owner_window = FindBrowserWindow(site->BrowserPid(), b);

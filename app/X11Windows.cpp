@@ -51,7 +51,16 @@ unsigned long FindBrowserWindow(pid_t pid, const WindowBounds& bounds) {
   const xcb_atom_t wm_pid = Atom(c, "_NET_WM_PID");
   unsigned long best = 0;
   long best_distance = LONG_MAX;
-  for (uint32_t w : Cardinals(c, root, client_list, XCB_ATOM_WINDOW)) {
+  std::vector<uint32_t> candidates = Cardinals(c, root, client_list, XCB_ATOM_WINDOW);
+  if (candidates.empty()) {
+    // No window manager keeps a client list: take the root's children.
+    Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
+    if (tree) {
+      const xcb_window_t* children = xcb_query_tree_children(tree.get());
+      candidates.assign(children, children + xcb_query_tree_children_length(tree.get()));
+    }
+  }
+  for (uint32_t w : candidates) {
     std::vector<uint32_t> owner = Cardinals(c, w, wm_pid, XCB_ATOM_CARDINAL);
     if (owner.empty() || static_cast<pid_t>(owner[0]) != pid) continue;
     Reply<xcb_translate_coordinates_reply_t> at(
