@@ -18,7 +18,7 @@ OstrelSession::OstrelSession(SessionOptions options, std::function<WindowService
   chromium.extension_debugging = true;
   if (!options.profile.empty()) {
     std::filesystem::create_directories(options.profile);
-    PinToolbarButton(options.profile, kButtonExtensionId);
+    PrepareProfile(options.profile, kButtonExtensionId);
     chromium.extra_arguments.push_back("--user-data-dir=" + options.profile.string());
   }
   if (!options.headless && ::geteuid() == 0) chromium.extra_arguments.push_back("--no-sandbox");

@@ -5,7 +5,7 @@
 
 namespace ostrel {
 
-bool PinToolbarButton(const std::filesystem::path& profile, const std::string& extensionId) {
+bool PrepareProfile(const std::filesystem::path& profile, const std::string& extensionId) {
   const std::filesystem::path folder = profile / "Default";
   const std::filesystem::path file = folder / "Preferences";
   std::error_code ignored;
@@ -16,12 +16,21 @@ bool PinToolbarButton(const std::filesystem::path& profile, const std::string& e
     prefs = nlohmann::json::parse(in, nullptr, false);
     if (prefs.is_discarded() || !prefs.is_object()) return false;
   }
+  if (prefs.contains("extensions") && !prefs["extensions"].is_object()) return false;
   nlohmann::json& pinned = prefs["extensions"]["pinned_extensions"];
   if (!pinned.is_array()) pinned = nlohmann::json::array();
-  for (const auto& id : pinned) {
-    if (id == extensionId) return true;
-  }
-  pinned.push_back(extensionId);
+  if (prefs.contains("profile") && !prefs["profile"].is_object()) return false;
+  if (!prefs.contains("profile")) prefs["profile"] = nlohmann::json::object();
+  nlohmann::json& profile_prefs = prefs["profile"];
+  const nlohmann::json offer = prefs.value("credentials_enable_service", nlohmann::json(true));
+  const nlohmann::json manager = profile_prefs.value("password_manager_enabled", nlohmann::json(true));
+  const bool ready = offer == false && manager == false;
+  bool found = false;
+  for (const auto& id : pinned) found = found || id == extensionId;
+  if (found && ready) return true;
+  if (!found) pinned.push_back(extensionId);
+  prefs["credentials_enable_service"] = false;
+  profile_prefs["password_manager_enabled"] = false;
   // Written beside and renamed over, so a failure leaves the old file whole.
   const std::filesystem::path temp = folder / "Preferences.ostrel-new";
   {

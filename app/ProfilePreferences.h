@@ -8,10 +8,12 @@ namespace ostrel {
 // The toolbar button's extension id, fixed by the key in its manifest.
 constexpr char kButtonExtensionId[] = "edhdihcffkdfemgafdfkgecpldbacbfi";
 
-// Pins the extension's button to the toolbar of the profile's default
-// user (Default/Preferences, extensions.pinned_extensions), keeping every
-// other preference. A preferences file that cannot be read as JSON is left
-// alone. Returns true when the button is pinned.
-bool PinToolbarButton(const std::filesystem::path& profile, const std::string& extensionId);
+// Readies the profile's default user (Default/Preferences) for Ostrel:
+// pins the extension's button to the toolbar (extensions.pinned_extensions)
+// and turns off the browser's own offer to save passwords, which would
+// otherwise pop up over every login Ostrel records or replays. Every other
+// preference is kept. A preferences file that cannot be read as JSON is
+// left alone. Returns true when the profile is ready.
+bool PrepareProfile(const std::filesystem::path& profile, const std::string& extensionId);
 
 }  // namespace ostrel

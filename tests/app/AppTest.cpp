@@ -32,28 +32,31 @@ class TempFolder : public ::testing::Test {
   std::filesystem::path dir;
 };
 
-using PinTest = TempFolder;
+using ProfileTest = TempFolder;
 
-TEST_F(PinTest, ANewProfileGetsTheButtonPinned) {
-  EXPECT_TRUE(PinToolbarButton(dir, "abc"));
+TEST_F(ProfileTest, ANewProfileGetsTheButtonPinned) {
+  EXPECT_TRUE(PrepareProfile(dir, "abc"));
   auto prefs = nlohmann::json::parse(Read(dir / "Default" / "Preferences"));
   EXPECT_EQ(prefs["extensions"]["pinned_extensions"], nlohmann::json::array({"abc"}));
+  EXPECT_EQ(prefs["credentials_enable_service"], false);
+  EXPECT_EQ(prefs["profile"]["password_manager_enabled"], false);
 }
 
-TEST_F(PinTest, OtherPreferencesAndPinsAreKeptAndThePinIsNotRepeated) {
+TEST_F(ProfileTest, OtherPreferencesAndPinsAreKeptAndThePinIsNotRepeated) {
   Write(dir / "Default" / "Preferences",
-        R"({"homepage":"x","extensions":{"pinned_extensions":["other"],"theme":{"id":"t"}}})");
-  EXPECT_TRUE(PinToolbarButton(dir, "abc"));
-  EXPECT_TRUE(PinToolbarButton(dir, "abc"));
+        R"({"homepage":"x","profile":{"name":"me"},"extensions":{"pinned_extensions":["other"],"theme":{"id":"t"}}})");
+  EXPECT_TRUE(PrepareProfile(dir, "abc"));
+  EXPECT_TRUE(PrepareProfile(dir, "abc"));
   auto prefs = nlohmann::json::parse(Read(dir / "Default" / "Preferences"));
   EXPECT_EQ(prefs["homepage"], "x");
+  EXPECT_EQ(prefs["profile"]["name"], "me");
   EXPECT_EQ(prefs["extensions"]["theme"]["id"], "t");
   EXPECT_EQ(prefs["extensions"]["pinned_extensions"], nlohmann::json::array({"other", "abc"}));
 }
 
-TEST_F(PinTest, AnUnreadablePreferencesFileIsLeftAlone) {
+TEST_F(ProfileTest, AnUnreadablePreferencesFileIsLeftAlone) {
   Write(dir / "Default" / "Preferences", "{not json");
-  EXPECT_FALSE(PinToolbarButton(dir, "abc"));
+  EXPECT_FALSE(PrepareProfile(dir, "abc"));
   EXPECT_EQ(Read(dir / "Default" / "Preferences"), "{not json");
 }
 
