@@ -75,6 +75,24 @@ class Runner {
     // press in the case's tab must bind the case's tab, not the newest one.
     other_tab_ = session_->Chromium().OpenTab("about:blank#another-tab");
     PumpUntil([this] { return session_->Windows().SiteOfTab(other_tab_) != nullptr; }, "the second tab");
+    CheckWindowLifecycle();
+  }
+
+  // A browser window that opens gets a toolbar entry of its own, which is
+  // taken away again when the window closes.
+  void CheckWindowLifecycle() {
+    BrowserWindows& windows = session_->Windows();
+    const size_t before = windows.WindowCount();
+    DevToolsSession& browser = session_->Chromium().Connection().Browser();
+    auto made = browser.Call("Target.createTarget", {{"url", "about:blank#window"}, {"newWindow", true}});
+    const std::string target = made.value("targetId", "");
+    PumpUntil([&] { return windows.WindowCount() == before + 1; }, "the new browser window's toolbar entry");
+    Extension* own = windows.ExtensionOfTab(target);
+    if (!own || own == windows.ExtensionOfTab(tab_) || !own->Main()) {
+      throw Failure("the new browser window has no toolbar entry of its own");
+    }
+    browser.Call("Target.closeTarget", {{"targetId", target}});
+    PumpUntil([&] { return windows.WindowCount() == before; }, "the closed window's toolbar entry to go");
   }
 
   // Runs one case; returns the reason it failed, empty when it passed.
