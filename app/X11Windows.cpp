@@ -21,7 +21,7 @@ using Reply = std::unique_ptr<T, Free>;
 xcb_atom_t Atom(xcb_connection_t* c, const std::string& name) {
   Reply<xcb_intern_atom_reply_t> r(
       xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, static_cast<uint16_t>(name.size()), name.c_str()), nullptr));
-  return r ? r->atom : XCB_ATOM_NONE;
+  return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 std::vector<uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type) {

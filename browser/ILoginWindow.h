@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/OstrelError.h"
+
 namespace ostrel {
 
 // What recording and replay need of the main window (frmMain). The window
@@ -30,8 +32,9 @@ class ILoginWindow {
   // OstrelError when no user is selected or the table cannot be read.
   virtual int16_t CurrentUserID() = 0;
   virtual void RefreshSiteList() = 0;
-  // ShowError(number, ""): one modal message box, returns when closed.
-  virtual void ShowError(int32_t number) = 0;
+  // Shows a caught error (its number's text and its description) in one
+  // modal message box; returns when it is closed.
+  virtual void ReportError(const OstrelError& error) = 0;
 };
 
 }  // namespace ostrel

@@ -12,9 +12,9 @@ namespace {
 
 constexpr char kScriptScheme[] = "javascript:";
 
-int32_t NumberOf(const std::exception& e) {
-  if (auto* error = dynamic_cast<const OstrelError*>(&e)) return error->Number();
-  return err::kBrowserProtocol;
+OstrelError AsError(const std::exception& e) {
+  if (auto* error = dynamic_cast<const OstrelError*>(&e)) return *error;
+  return OstrelError(err::kBrowserProtocol, e.what());
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ void LoginRecorder::cmdRecord_Click() {
     mWebPage1 = Capture();
   } catch (const std::exception& e) {
     mWebPage1.reset();
-    mWindow.ShowError(NumberOf(e));
+    mWindow.ReportError(AsError(e));
     return;
   }
   mRecording = true;
@@ -69,7 +69,7 @@ void LoginRecorder::mIE_BeforeNavigate2(const std::string& url) {
   } catch (const std::exception& e) {
     mWebPage2.reset();
     mWindow.ShowPanel(ILoginWindow::kRecordReady);
-    mWindow.ShowError(NumberOf(e));
+    mWindow.ReportError(AsError(e));
   }
 }
 
@@ -83,7 +83,7 @@ void LoginRecorder::cmdSave_Click() {
     record.Save(user_id, index);
     mWindow.SetSiteIndex(index);
   } catch (const std::exception& e) {
-    mWindow.ShowError(NumberOf(e));
+    mWindow.ReportError(AsError(e));
     return;
   }
   mWindow.RefreshSiteList();

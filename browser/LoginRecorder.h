@@ -18,7 +18,7 @@ namespace ostrel {
 // user, in place when a site is re-recorded.
 //
 // A failure of a capture, of building the record or of storing it is shown
-// with ShowError(number) and nothing is stored. After a failed first
+// with ReportError (its number and description) and nothing is stored. After a failed first
 // capture the window stays on RecordReady; after a failed second capture it
 // returns to RecordReady; after a failed Save it stays on NameSite, so the
 // user may correct the name or cancel.

@@ -33,9 +33,9 @@ void LoginReplay::GoToSite(int16_t n) {
     record.Retrieve(n);
     Replay(record);
   } catch (const OstrelError& e) {
-    window_.ShowError(e.Number());
-  } catch (const std::exception&) {
-    window_.ShowError(err::kBrowserProtocol);
+    window_.ReportError(e);
+  } catch (const std::exception& e) {
+    window_.ReportError(OstrelError(err::kBrowserProtocol, e.what()));
   }
 }
 

@@ -35,7 +35,7 @@ class LoginReplay {
               IClock& clock, std::function<IBrowser*()> currentBrowser);
 
   // cmdGoto_Click / lstSites_DblClick: loads slot n and replays it. Any
-  // failure is shown with ShowError(number) and ends the replay; nothing
+  // failure is shown with ReportError and ends the replay; nothing
   // after the failing step runs and nothing is stored.
   void GoToSite(int16_t n);
 

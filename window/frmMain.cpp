@@ -59,11 +59,11 @@ void frmMain::Guarded(const std::function<void()>& action) {
   try {
     action();
   } catch (const OstrelError& e) {
-    ostrel::ShowError(*mServices.messages, e.Number(), e.Description());
+    ostrel::ReportError(*mServices.messages, e);
   } catch (const std::bad_alloc&) {
     ostrel::ShowError(*mServices.messages, err::kOutOfMemory, "");
   } catch (const std::exception& e) {
-    ostrel::ShowError(*mServices.messages, err::kInternalError, e.what());
+    ostrel::ReportError(*mServices.messages, OstrelError(err::kInternalError, e.what()));
   } catch (...) {
     ostrel::ShowError(*mServices.messages, err::kInternalError, "");
   }
@@ -167,5 +167,7 @@ void frmMain::SaveSetting(const std::string& key, const std::string& value) {
 std::string frmMain::Text(const QLineEdit* box) { return ToUtf8(box->text()); }
 
 void frmMain::ShowError(int32_t number) { ostrel::ShowError(*mServices.messages, number, ""); }
+
+void frmMain::ReportError(const OstrelError& error) { ostrel::ReportError(*mServices.messages, error); }
 
 }  // namespace ostrel

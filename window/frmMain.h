@@ -65,7 +65,9 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void SetSiteIndex(int16_t index) override { mSiteIndex = index; }
   int16_t CurrentUserID() override;
   void RefreshSiteList() override;
-  void ShowError(int32_t number) override;
+  void ReportError(const OstrelError& error) override;
+  // ShowError(number, ""): the number's own text.
+  void ShowError(int32_t number);
   // Selects the entry of lstSites whose entry data is slot; nothing when
   // slot is negative or no entry carries it.
   void SelectSite(int16_t slot);

@@ -86,9 +86,9 @@ bool frmMain::Form_Load() {
     }
     return true;
   } catch (const OstrelError& e) {
-    ostrel::ShowError(*mServices.messages, e.Number(), e.Description());
+    ostrel::ReportError(*mServices.messages, e);
   } catch (const std::exception& e) {
-    ostrel::ShowError(*mServices.messages, err::kInternalError, e.what());
+    ostrel::ReportError(*mServices.messages, OstrelError(err::kInternalError, e.what()));
   }
   hide();
   mLoaded = true;

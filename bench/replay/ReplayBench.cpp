@@ -38,7 +38,6 @@ using Clock = std::chrono::steady_clock;
 using ostrel::test::ReceivedRequest;
 using ostrel::test::TestServer;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 double NowNs() { return static_cast<double>(Clock::now().time_since_epoch().count()); }
 
 // Stamps the arrival of each login request on this process's steady clock
@@ -84,8 +83,8 @@ class NoWindow : public ostrel::ILoginWindow {
   void SetSiteIndex(int16_t) override {}
   int16_t CurrentUserID() override { return 1; }
   void RefreshSiteList() override {}
-  void ShowError(int32_t number) override {
-    std::cerr << "replay failed with error " << number << "\n";
+  void ReportError(const ostrel::OstrelError& error) override {
+    std::cerr << "replay failed: " << error.what() << "\n";
     failed = true;
   }
   bool failed = false;

@@ -33,7 +33,7 @@ class LoginWindow : public ILoginWindow {
     return userId;
   }
   void RefreshSiteList() override { ++refreshes; }
-  void ShowError(int32_t number) override { errors.push_back(number); }
+  void ReportError(const OstrelError& error) override { errors.push_back(error.Number()); }
 
   int32_t Panel() const { return panels.empty() ? -1 : panels.back(); }
 };
