@@ -28,43 +28,29 @@ bool FileInfo::IsEmpty() {
   return mIsEmpty;
 }
 
-int16_t FileInfo::LastUserID() {
-  ReadHeader();
-  return mFields.LastUserID;
-}
+int16_t FileInfo::LastUserID() { return Header().LastUserID; }
 
 void FileInfo::SetLastUserID(int16_t intUserID) {
-  ReadHeader();
-  Fields fields = mFields;
-  fields.LastUserID = intUserID;
-  WriteHeader(fields);
-  mFields = fields;
+  ChangeHeader([&](Fields& fields) { fields.LastUserID = intUserID; });
 }
 
-int16_t FileInfo::Version() {
-  ReadHeader();
-  return mFields.Version;
-}
+int16_t FileInfo::Version() { return Header().Version; }
 
 void FileInfo::SetVersion(int16_t intVersion) {
-  ReadHeader();
-  Fields fields = mFields;
-  fields.Version = intVersion;
-  WriteHeader(fields);
-  mFields = fields;
+  ChangeHeader([&](Fields& fields) { fields.Version = intVersion; });
 }
 
-std::string FileInfo::EncryptionKey() {
-  ReadHeader();
-  return mFields.EncryptionKey;
-}
+std::string FileInfo::EncryptionKey() { return Header().EncryptionKey; }
 
 void FileInfo::SetEncryptionKey(const std::string& strKey) {
-  ReadHeader();
-  Fields fields = mFields;
-  fields.EncryptionKey = strKey;
+  ChangeHeader([&](Fields& fields) { fields.EncryptionKey = strKey; });
+}
+
+void FileInfo::ChangeHeader(const std::function<void(Fields&)>& change) {
+  Fields fields = Header();
+  change(fields);
   WriteHeader(fields);
-  mFields = fields;
+  mFields = std::move(fields);
 }
 
 FileInfo::Fields FileInfo::UnpackHeader(const std::string& text, bool withKey) {
@@ -76,11 +62,11 @@ FileInfo::Fields FileInfo::UnpackHeader(const std::string& text, bool withKey) {
   return fields;
 }
 
-void FileInfo::ReadHeader() {
-  if (mLoaded) return;
+const FileInfo::Fields& FileInfo::Header() {
+  if (mLoaded) return mFields;
   if (IsEmpty()) {
     mFields = Fields{};
-    return;
+    return mFields;
   }
   std::string slots(2 * kUserSlotSize, '\0');
   mContext.Files().Open(mContext.PasswordFileName, kUserSlotSize)
@@ -91,6 +77,7 @@ void FileInfo::ReadHeader() {
   DecryptBlock(mContext, header, true);
   mFields = UnpackHeader(header, true);
   mLoaded = true;
+  return mFields;
 }
 
 // Both slots are encrypted before the file is opened, and written in one

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "store/StoreContext.h"
@@ -55,7 +56,10 @@ class FileInfo {
     std::string EncryptionKey;
   };
 
-  void ReadHeader();
+  // The header's fields, loaded from the file on the first call.
+  const Fields& Header();
+  // Loads, applies change to a copy, writes it, then keeps it.
+  void ChangeHeader(const std::function<void(Fields&)>& change);
   void WriteHeader(const Fields& fields);
   int16_t ReadVersion();
   void Upgrade();
