@@ -10,7 +10,6 @@ class Utf8LimitValidator : public QValidator {
  public:
   Utf8LimitValidator(int maxBytes, QObject* parent) : QValidator(parent), mMaxBytes(maxBytes) {}
   State validate(QString& input, int& pos) const override;
-  int MaxBytes() const { return mMaxBytes; }
 
  private:
   int mMaxBytes;

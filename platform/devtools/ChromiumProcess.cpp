@@ -194,10 +194,6 @@ std::string ChromiumProcess::OpenTab(const std::string& url) {
   return result.value("targetId", "");
 }
 
-void ChromiumProcess::CloseTab(const std::string& target_id) {
-  connection_->Browser().Call("Target.closeTarget", {{"targetId", target_id}});
-}
-
 std::unique_ptr<DevToolsSession> ChromiumProcess::Attach(const std::string& target_id) {
   auto result = connection_->Browser().Call("Target.attachToTarget", {{"targetId", target_id}, {"flatten", true}});
   return std::make_unique<DevToolsSession>(*connection_, result.value("sessionId", ""));

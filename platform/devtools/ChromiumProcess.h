@@ -51,12 +51,10 @@ class ChromiumProcess {
 
   DevToolsConnection& Connection() { return *connection_; }
   pid_t Pid() const { return pid_; }
-  const std::filesystem::path& ProfileFolder() const { return profile_; }
 
   std::vector<TargetInfo> Targets();
   // Opens a new tab showing url and returns its target id.
   std::string OpenTab(const std::string& url = "about:blank");
-  void CloseTab(const std::string& target_id);
   // Attaches to a target (flat session) and returns the session.
   std::unique_ptr<DevToolsSession> Attach(const std::string& target_id);
 

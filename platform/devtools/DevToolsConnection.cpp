@@ -38,7 +38,6 @@ int64_t DevToolsConnection::Send(const std::string& session_id, const std::strin
     CloseAll("the browser has gone (the pipe is closed)");
     return -1;
   }
-  ++commands_sent_;
   if (round_trip) ++round_trips_;
   return id;
 }

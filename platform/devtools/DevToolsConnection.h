@@ -63,8 +63,7 @@ class DevToolsConnection {
   // the page change (the user typing, page scripts running).
   uint64_t PumpPasses() const { return pump_passes_; }
 
-  // Commands sent so far, and of them the ones a caller waited for.
-  uint64_t CommandsSent() const { return commands_sent_; }
+  // Commands sent so far that a caller waited for.
   uint64_t RoundTrips() const { return round_trips_; }
 
   // For sessions: sends a command and returns its id, or -1 when closed.
@@ -85,7 +84,6 @@ class DevToolsConnection {
   std::function<bool()> alive_;
   std::chrono::milliseconds call_timeout_{30000};
   int64_t next_id_ = 1;
-  uint64_t commands_sent_ = 0;
   uint64_t round_trips_ = 0;
   uint64_t pump_passes_ = 0;
   bool closed_ = false;
