@@ -6,9 +6,7 @@ namespace ostrel {
 
 namespace {
 
-constexpr int kLeft = 90, kWidth = 4305, kHeight = 3855;
-constexpr int kOkLeft = 600, kCancelLeft = 2280, kBottomTop = 3240, kPairWidth = 1425;
-constexpr int kPathBytes = 4096;
+using namespace panel_geometry;
 
 QFont Bold(QFont font, int pixelSize = 0) {
   font.setBold(true);

@@ -25,8 +25,7 @@ void BuildMainPanels(QWidget* window, MainPanels& panels, ControlList& controls)
 
 void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) {
   PanelLayout ui(controls);
-  constexpr int kLeft = 90, kWidth = 4305, kHeight = 3855;
-  constexpr int kOkLeft = 600, kCancelLeft = 2280, kBottomTop = 3240, kPairWidth = 1425;
+  using namespace panel_geometry;
 
   // 0 SiteList
   QGroupBox* f = p.fra[0] = ui.Frame(window, "fra", 3, 0, kLeft, 0, kWidth, kHeight);

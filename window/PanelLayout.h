@@ -10,6 +10,15 @@
 
 namespace ostrel {
 
+// Where the panels of the main window sit (twips): every panel's frame, and
+// the OK / Cancel pair along its foot.
+namespace panel_geometry {
+constexpr int kLeft = 90, kWidth = 4305, kHeight = 3855;
+constexpr int kOkLeft = 600, kCancelLeft = 2280, kBottomTop = 3240, kPairWidth = 1425;
+// The longest path a path box takes, in bytes.
+constexpr int kPathBytes = 4096;
+}  // namespace panel_geometry
+
 // Small helpers that make one control of the main window, place it inside
 // its parent at a rectangle given in twips and register it in the control
 // list. Label and caption texts are taken exactly as given.

@@ -5,9 +5,7 @@ namespace ostrel {
 
 namespace {
 
-constexpr int kLeft = 90, kWidth = 4305, kHeight = 3855;
-constexpr int kOkLeft = 600, kCancelLeft = 2280, kBottomTop = 3240, kPairWidth = 1425;
-constexpr int kPathBytes = 4096;
+using namespace panel_geometry;
 constexpr int kStringBytes = 255;  // a short string of the site record
 
 }  // namespace
