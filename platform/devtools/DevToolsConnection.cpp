@@ -60,20 +60,12 @@ void DevToolsConnection::ProcessPending(int wait_ms) {
   ++pump_passes_;
   if (inbox_.empty()) ReadSome(wait_ms);
   else ReadSome(0);
-  while (!inbox_.empty()) {
-    std::string text = std::move(inbox_.front());
-    inbox_.pop_front();
-    Dispatch(text);
-  }
+  DispatchInbox();
 }
 
 void DevToolsConnection::Drain() {
   ReadSome(0);
-  while (!inbox_.empty()) {
-    std::string text = std::move(inbox_.front());
-    inbox_.pop_front();
-    Dispatch(text);
-  }
+  DispatchInbox();
 }
 
 bool DevToolsConnection::PumpUntil(const std::function<bool()>& done,
@@ -81,9 +73,7 @@ bool DevToolsConnection::PumpUntil(const std::function<bool()>& done,
   for (;;) {
     if (done()) return true;
     if (!inbox_.empty()) {
-      std::string text = std::move(inbox_.front());
-      inbox_.pop_front();
-      Dispatch(text);
+      DispatchNext();
       continue;
     }
     if (closed_) return done();
@@ -92,6 +82,16 @@ bool DevToolsConnection::PumpUntil(const std::function<bool()>& done,
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
     ReadSome(static_cast<int>(std::min<long long>(left + 1, kIdleSliceMs)));
   }
+}
+
+void DevToolsConnection::DispatchInbox() {
+  while (!inbox_.empty()) DispatchNext();
+}
+
+void DevToolsConnection::DispatchNext() {
+  std::string text = std::move(inbox_.front());
+  inbox_.pop_front();
+  Dispatch(text);
 }
 
 void DevToolsConnection::Dispatch(const std::string& text) {

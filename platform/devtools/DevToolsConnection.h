@@ -74,6 +74,9 @@ class DevToolsConnection {
 
  private:
   bool ReadSome(int wait_ms);
+  // Dispatches the oldest message read, or all of them, in order.
+  void DispatchNext();
+  void DispatchInbox();
   void Dispatch(const std::string& text);
   void CloseAll(const std::string& reason);
 
