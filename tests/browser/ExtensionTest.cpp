@@ -6,6 +6,7 @@
 #include "browser/Extension.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/RecordingMessageBox.h"
 
 namespace ostrel {
 namespace {
@@ -45,12 +46,7 @@ class FakeSite : public IBrowserWindowSite {
   }
 };
 
-class FakeBox : public IMessageBox {
- public:
-  std::vector<std::string> shown;
-  void Show(const std::string& text) override { shown.push_back(text); }
-  bool AskYesNo(const std::string&) override { return false; }
-};
+using FakeBox = test::RecordingMessageBox;
 
 class ExtensionTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
 
 namespace ostrel {
 namespace {
@@ -46,12 +47,7 @@ class ReplayTest : public ::testing::Test {
   }
 
   int32_t ReplayError() {
-    try {
-      replay.Replay(record);
-    } catch (const OstrelError& e) {
-      return e.Number();
-    }
-    return 0;
+    return test::ErrorNumberOf([&] { replay.Replay(record); });
   }
 
   // The page loads while the clock runs: each pass takes one second and

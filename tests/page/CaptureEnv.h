@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,11 @@ std::unique_ptr<CaptureEnv> MakeCaptureEnv(const std::string& kind);
 // {{OTHERSITE}} by other_site.
 std::string ReadFixture(const std::string& folder, const std::string& path,
                         const std::string& other_origin, const std::string& other_site);
+
+// The fixture page at url for the in-memory browser: "site" pages under
+// http://site.test/, "other" pages under http://other.test/ and
+// http://another-site.test/ (the query is ignored); nothing where there is
+// no such page.
+std::optional<std::string> LoadFixturePage(const std::string& url);
 
 }  // namespace ostrel::testing

@@ -11,6 +11,7 @@
 #include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
 #include "tests/page/CaptureEnv.h"
 #include "tests/page/FakeBrowser.h"
 
@@ -19,25 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int32_t ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const OstrelError& error) {
-    return error.Number();
-  }
-  return 0;
-}
-
 class CreateRecordTest : public ::testing::Test {
  protected:
   CreateRecordTest()
-      : browser_([](const std::string& url) -> std::optional<std::string> {
-          std::string text = testing::ReadFixture("site", url.substr(Site().size()),
-                                                  "http://other.test", "http://another-site.test");
-          if (text.empty()) return std::nullopt;
-          return text;
-        }),
-        record_(context_) {}
+      : browser_(testing::LoadFixturePage), record_(context_) {}
 
   static std::string Site() { return "http://site.test/"; }
 
@@ -147,10 +133,10 @@ TEST_F(CreateRecordTest, CapturesThatDoNotPairUpFailAndChangeNothing) {
   record_.SetSiteName("kept");
   auto two_forms = Capture("twoforms.html");
   auto one_form = Capture("fieldset.html");
-  EXPECT_EQ(ErrorOf([&] { record_.CreateRecord("new", *two_forms, *one_form); }),
+  EXPECT_EQ(test::ErrorNumberOf([&] { record_.CreateRecord("new", *two_forms, *one_form); }),
             err::kSubscript);
   auto fifteen_controls = Capture("kinds.html");
-  EXPECT_EQ(ErrorOf([&] { record_.CreateRecord("new", *fifteen_controls, *one_form); }),
+  EXPECT_EQ(test::ErrorNumberOf([&] { record_.CreateRecord("new", *fifteen_controls, *one_form); }),
             err::kSubscript);
   EXPECT_EQ(record_.SiteName(), "kept");
   EXPECT_EQ(record_.URL(), "");
@@ -177,7 +163,7 @@ TEST_F(SaveCreatedRecordTest, RecordingWithoutAChangeIsRefusedAndWritesNothing) 
   record_.CreateRecord("s", *before, *after);
   EXPECT_FALSE(record_.HasForm());
   int16_t index = -1;
-  EXPECT_EQ(ErrorOf([&] { record_.Save(1, index); }), err::kInvalidArgument);
+  EXPECT_EQ(test::ErrorNumberOf([&] { record_.Save(1, index); }), err::kInvalidArgument);
   EXPECT_EQ(index, -1);
   EXPECT_FALSE(fs::exists(context_.PasswordFileName) &&
                fs::file_size(context_.PasswordFileName) > 0);

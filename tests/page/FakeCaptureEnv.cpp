@@ -14,18 +14,7 @@ constexpr char kOtherSite[] = "http://another-site.test";
 
 class FakeCaptureEnv : public CaptureEnv {
  public:
-  FakeCaptureEnv()
-      : browser_([](const std::string& url) -> std::optional<std::string> {
-          for (const auto& [origin, folder] : {std::pair{kSite, "site"}, {kOther, "other"}, {kOtherSite, "other"}}) {
-            const std::string prefix = std::string(origin) + "/";
-            if (url.rfind(prefix, 0) != 0) continue;
-            std::string path = url.substr(prefix.size());
-            path = path.substr(0, path.find('?'));
-            std::string text = ReadFixture(folder, path, kOther, kOtherSite);
-            if (!text.empty()) return text;
-          }
-          return std::nullopt;
-        }) {}
+  FakeCaptureEnv() : browser_(LoadFixturePage) {}
 
   IBrowser& Browser() override { return browser_; }
   void Open(const std::string& path) override { browser_.Navigate(SiteUrl(path)); }
@@ -47,6 +36,18 @@ class FakeCaptureEnv : public CaptureEnv {
 
 std::unique_ptr<CaptureEnv> MakeFakeCaptureEnv() {
   return std::make_unique<FakeCaptureEnv>();
+}
+
+std::optional<std::string> LoadFixturePage(const std::string& url) {
+  for (const auto& [origin, folder] : {std::pair{kSite, "site"}, {kOther, "other"}, {kOtherSite, "other"}}) {
+    const std::string prefix = std::string(origin) + "/";
+    if (url.rfind(prefix, 0) != 0) continue;
+    std::string path = url.substr(prefix.size());
+    path = path.substr(0, path.find('?'));
+    std::string text = ReadFixture(folder, path, kOther, kOtherSite);
+    if (!text.empty()) return text;
+  }
+  return std::nullopt;
 }
 
 std::string ReadFixture(const std::string& folder, const std::string& path,

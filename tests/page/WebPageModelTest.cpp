@@ -5,31 +5,17 @@
 #include "page/WebPage.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
 #include "tests/page/CaptureEnv.h"
 #include "tests/page/FakeBrowser.h"
 
 namespace ostrel {
 namespace {
 
-int32_t ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const OstrelError& error) {
-    return error.Number();
-  }
-  return 0;
-}
-
 class WebPageModelTest : public ::testing::Test {
  protected:
   WebPageModelTest()
-      : browser_([](const std::string& url) -> std::optional<std::string> {
-          const std::string prefix = "http://site.test/";
-          std::string text = testing::ReadFixture("site", url.substr(prefix.size()),
-                                                  "http://other.test", "http://another-site.test");
-          if (text.empty()) return std::nullopt;
-          return text;
-        }) {}
+      : browser_(testing::LoadFixturePage) {}
 
   std::unique_ptr<WebPage> Capture(const std::string& path) {
     browser_.Navigate("http://site.test/" + path);
@@ -45,13 +31,13 @@ class WebPageModelTest : public ::testing::Test {
 TEST_F(WebPageModelTest, ItemOutsideThePositionsFailsWithSubscript) {
   auto page = Capture("twoforms.html");
   WebForms& forms = page->Forms();
-  EXPECT_EQ(ErrorOf([&] { forms.Item(0); }), err::kSubscript);
-  EXPECT_EQ(ErrorOf([&] { forms.Item(3); }), err::kSubscript);
-  EXPECT_EQ(ErrorOf([&] { forms.Remove(3); }), err::kSubscript);
+  EXPECT_EQ(test::ErrorNumberOf([&] { forms.Item(0); }), err::kSubscript);
+  EXPECT_EQ(test::ErrorNumberOf([&] { forms.Item(3); }), err::kSubscript);
+  EXPECT_EQ(test::ErrorNumberOf([&] { forms.Remove(3); }), err::kSubscript);
   WebControls& controls = forms.Item(2).Controls();
-  EXPECT_EQ(ErrorOf([&] { controls.Item(0); }), err::kSubscript);
-  EXPECT_EQ(ErrorOf([&] { controls.Item(3); }), err::kSubscript);
-  EXPECT_EQ(ErrorOf([&] { controls.Item(-1); }), err::kSubscript);
+  EXPECT_EQ(test::ErrorNumberOf([&] { controls.Item(0); }), err::kSubscript);
+  EXPECT_EQ(test::ErrorNumberOf([&] { controls.Item(3); }), err::kSubscript);
+  EXPECT_EQ(test::ErrorNumberOf([&] { controls.Item(-1); }), err::kSubscript);
   EXPECT_EQ(forms.Count(), 2);
   EXPECT_EQ(controls.Count(), 2);
 }
@@ -101,15 +87,15 @@ TEST_F(WebPageModelTest, FailingFormOfTheTopDocumentFailsTheCapture) {
   browser_.Navigate("http://site.test/topfail.html");
   WebPage page;
   page.SetIE(browser_);
-  EXPECT_EQ(ErrorOf([&] { page.Record(); }), err::kObjectDisconnected);
+  EXPECT_EQ(test::ErrorNumberOf([&] { page.Record(); }), err::kObjectDisconnected);
 }
 
 TEST_F(WebPageModelTest, CaptureWithoutBrowserOrDocumentFails) {
   WebPage unbound;
-  EXPECT_EQ(ErrorOf([&] { unbound.Record(); }), err::kObjectRequired);
+  EXPECT_EQ(test::ErrorNumberOf([&] { unbound.Record(); }), err::kObjectRequired);
   WebPage nothing_loaded;
   nothing_loaded.SetIE(browser_);
-  EXPECT_EQ(ErrorOf([&] { nothing_loaded.Record(); }), err::kObjectRequired);
+  EXPECT_EQ(test::ErrorNumberOf([&] { nothing_loaded.Record(); }), err::kObjectRequired);
 }
 
 TEST_F(WebPageModelTest, BrowserGoneInTheFrameWalkFailsTheCapture) {
@@ -119,7 +105,7 @@ TEST_F(WebPageModelTest, BrowserGoneInTheFrameWalkFailsTheCapture) {
   browser_.CrashOnFrameAccess();
   WebPage page;
   page.SetIE(browser_);
-  EXPECT_EQ(ErrorOf([&] { page.Record(); }), err::kBrowserGone);
+  EXPECT_EQ(test::ErrorNumberOf([&] { page.Record(); }), err::kBrowserGone);
 }
 
 TEST_F(WebPageModelTest, JavascriptIsLeftToTheRecorder) {

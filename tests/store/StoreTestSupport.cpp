@@ -24,15 +24,6 @@ TempDir::~TempDir() {
   fs::remove_all(mPath, ignored);
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 bool FileExists(const std::string& path) { return fs::exists(path); }
 
 void KeyContext(StoreContext& context) {

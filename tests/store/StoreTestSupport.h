@@ -9,6 +9,8 @@
 #include "store/StoreContext.h"
 #include "store/WebRecord.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
+#include "tests/common/FileBytes.h"
 
 namespace ostrel::test {
 
@@ -27,20 +29,7 @@ class TempDir {
   std::string mPath;
 };
 
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
-
-// The number of the OstrelError `call` raises; 0 when it raises none.
-template <typename Call>
-int32_t ErrorNumberOf(Call&& call) {
-  try {
-    call();
-  } catch (const OstrelError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 // Keys `context` the way the main window does: the built-in key for the
 // header and kDataKey for the data.

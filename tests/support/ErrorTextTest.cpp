@@ -7,6 +7,7 @@
 
 #include "support/ErrorNumbers.h"
 #include "support/ShowError.h"
+#include "tests/common/RecordingMessageBox.h"
 
 namespace ostrel {
 namespace {
@@ -35,35 +36,28 @@ TEST(ErrorText, OtherNumbersGetTheGenericText) {
   EXPECT_EQ(ErrorText(INT32_MIN), "An unexpected error (#-2147483648) has occured.");
 }
 
-class RecordingMessageBox : public IMessageBox {
- public:
-  void Show(const std::string& text) override { shown.push_back(text); }
-  bool AskYesNo(const std::string&) override {
-    ADD_FAILURE() << "ShowError asked a question";
-    return false;
+// A given text wins over the number; without one the number's own text
+// is shown, the generic one for a number of the platform. Once, no question.
+TEST(ShowError, ShowsTheGivenTextElseTheNumbersText) {
+  const struct {
+    int32_t number;
+    std::string text;
+    std::string shown;
+  } cases[] = {
+      {err::kCorruptedFile, "",
+       "The file containing your Ostrel information has been corrupted, please "
+       "re-record again your login information."},
+      {err::kCorruptedFile, "The encryption key has to be at least 8 character long",
+       "The encryption key has to be at least 8 character long"},
+      {err::kBadRecordNumber, "", "An unexpected error (#63) has occured."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    test::RecordingMessageBox box;
+    ShowError(box, c.number, c.text);
+    EXPECT_EQ(box.shown, std::vector<std::string>{c.shown});
+    EXPECT_TRUE(box.questions.empty());
   }
-  std::vector<std::string> shown;
-};
-
-TEST(ShowError, EmptyTextShowsTheNumbersText) {
-  RecordingMessageBox box;
-  ShowError(box, err::kCorruptedFile, "");
-  ASSERT_EQ(box.shown.size(), 1u);
-  EXPECT_EQ(box.shown[0], ErrorText(err::kCorruptedFile));
-}
-
-TEST(ShowError, GivenTextWinsOverTheNumber) {
-  RecordingMessageBox box;
-  ShowError(box, err::kCorruptedFile, "The encryption key has to be at least 8 character long");
-  ASSERT_EQ(box.shown.size(), 1u);
-  EXPECT_EQ(box.shown[0], "The encryption key has to be at least 8 character long");
-}
-
-TEST(ShowError, PlatformNumberShowsTheGenericText) {
-  RecordingMessageBox box;
-  ShowError(box, err::kBadRecordNumber, "");
-  ASSERT_EQ(box.shown.size(), 1u);
-  EXPECT_EQ(box.shown[0], "An unexpected error (#63) has occured.");
 }
 
 }  // namespace

@@ -5,16 +5,12 @@
 
 #include "support/ErrorNumbers.h"
 #include "support/ShowError.h"
+#include "tests/common/RecordingMessageBox.h"
 
 namespace ostrel {
 namespace {
 
-class RecordingBox : public IMessageBox {
- public:
-  void Show(const std::string& text) override { shown.push_back(text); }
-  bool AskYesNo(const std::string&) override { return false; }
-  std::vector<std::string> shown;
-};
+using RecordingBox = test::RecordingMessageBox;
 
 TEST(ReportErrorTest, ApplicationErrorsShowTheirFixedTextAlone) {
   RecordingBox box;

@@ -12,25 +12,16 @@
 #include "support/ErrorNumbers.h"
 #include "support/MessageBox.h"
 #include "support/OstrelError.h"
+#include "tests/common/RecordingMessageBox.h"
 #include "window/RecordingHooks.h"
 
 namespace ostrel::test {
 
-// Message boxes answered by the test: every text shown is kept in order;
-// questions are answered from `answers` (Yes when it is empty).
-class FakeMessageBox : public IMessageBox {
+// Message boxes answered by the test; questions are answered Yes once
+// `answers` is empty.
+class FakeMessageBox : public RecordingMessageBox {
  public:
-  void Show(const std::string& text) override { shown.push_back(text); }
-  bool AskYesNo(const std::string& text) override {
-    questions.push_back(text);
-    if (answers.empty()) return true;
-    const bool yes = answers.front();
-    answers.pop_front();
-    return yes;
-  }
-  std::vector<std::string> shown;
-  std::vector<std::string> questions;
-  std::deque<bool> answers;
+  FakeMessageBox() : RecordingMessageBox(true) {}
 };
 
 // File dialogs answered from `results` (cancelled when it is empty); each

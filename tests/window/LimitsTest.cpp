@@ -6,15 +6,11 @@
 #include "store/BuiltInKey.h"
 #include "store/SlotLimits.h"
 #include "store/WebRecord.h"
+#include "tests/common/FileBytes.h"
 #include "tests/window/WindowTest.h"
 
 namespace ostrel::test {
 namespace {
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class LimitsTest : public WindowTest {
  protected:
@@ -87,25 +83,25 @@ TEST_F(LimitsTest, ARenameThatWouldOverflowTheSlotIsRefused) {
   P().lstSites->setCurrentRow(1);
   P().cmdEdit->click();
   ASSERT_EQ(P().txtNewSiteName->text(), "big");
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   P().txtNewSiteName->setText(QString(255, 'n'));
   P().cmdRenameSite->click();
   ASSERT_EQ(box_.shown.size(), 1u);
   EXPECT_NE(box_.shown[0].find("too long"), std::string::npos);
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 TEST_F(LimitsTest, ANewPasswordThatWouldOverflowTheSlotIsRefused) {
   P().lstSites->setCurrentRow(1);
   P().cmdEdit->click();
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   P().txtNewPassword->setText(QString(253, 'p'));  // 3 bytes more than the old value
   P().cmdNewPassword->click();
   ASSERT_EQ(box_.shown.size(), 1u);
   EXPECT_NE(box_.shown[0].find("too long"), std::string::npos);
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 
   P().txtNewPassword->setText(QString(252, 'p'));  // exactly fills the slot
   P().cmdNewPassword->click();

@@ -1,15 +1,11 @@
 // The site list of the logged-in user and the commands of ModifySite.
 #include <fstream>
 
+#include "tests/common/FileBytes.h"
 #include "tests/window/WindowTest.h"
 
 namespace ostrel::test {
 namespace {
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class SitesTest : public WindowTest {
  protected:
@@ -72,11 +68,11 @@ TEST_F(SitesTest, RenameStoresTheTrimmedNameInPlace) {
 
 TEST_F(SitesTest, ARenameToBlanksChangesNothing) {
   Modify(0);
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   P().txtNewSiteName->setText("   ");
   P().cmdRenameSite->click();
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_TRUE(box_.shown.empty());
 }
 
@@ -94,22 +90,22 @@ TEST_F(SitesTest, ANewPasswordGoesIntoTheFirstPasswordInputOnly) {
 
 TEST_F(SitesTest, ABlankNewPasswordChangesNothing) {
   Modify(0);
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   P().txtNewPassword->setText("  ");
   P().cmdNewPassword->click();
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 TEST_F(SitesTest, DeleteAnsweredNoChangesNothing) {
   Modify(0);
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   box_.answers = {false};
   P().cmdDeleteSite->click();
   EXPECT_EQ(box_.questions,
             std::vector<std::string>{"Are you sure you want to delete this site from your list?"});
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 TEST_F(SitesTest, DeletingMovesTheLaterSitesDown) {
@@ -127,13 +123,13 @@ TEST_F(SitesTest, DeletingMovesTheLaterSitesDown) {
 
 TEST_F(SitesTest, AFailedWriteIsReportedAndChangesNothing) {
   Modify(1);
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   failWrites_ = 1;
   P().txtNewSiteName->setText("delta");
   P().cmdRenameSite->click();
   EXPECT_EQ(box_.shown, std::vector<std::string>{"An unexpected error (#61) has occured."});
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   P().cmdCancel[8]->click();
   EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie"}));
 }

@@ -7,17 +7,13 @@
 #include "platform/qt/QtSettings.h"
 #include "store/BuiltInKey.h"
 #include "store/FileInfo.h"
+#include "tests/common/FileBytes.h"
 #include "tests/window/WindowTest.h"
 
 namespace ostrel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The encryption key in the header of the file at path.
 std::string HeaderKey(const std::string& path) {
@@ -275,7 +271,7 @@ TEST_F(OptionsTest, APathDifferingInCaseIsCheckedAsANewOne) {
 }
 
 TEST_F(OptionsTest, ANewFileIsOpenedAtOnceAndTheOldOneIsNeverWritten) {
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   Accept(Path("other.xps"));
   EXPECT_TRUE(box_.shown.empty());
   EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
@@ -290,7 +286,7 @@ TEST_F(OptionsTest, ANewFileIsOpenedAtOnceAndTheOldOneIsNeverWritten) {
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
   EXPECT_EQ(ReadUserNames(Path("other.xps"), "other key"),
             (std::vector<std::string>{"zoe", "yves", "xena"}));
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_TRUE(P().lstSites->count() == 0);
 }
 
@@ -328,27 +324,27 @@ TEST_F(OptionsTest, CopyReplacesTheTargetWithoutAQuestion) {
   EXPECT_TRUE(dialogs_.calls[0].save);
   EXPECT_EQ(dialogs_.calls[0].title, "Copy your Ostrel file to another location");
   EXPECT_EQ(dialogs_.calls[0].folder, Folder());
-  EXPECT_EQ(Bytes(Path("copy.xps")), Bytes(DefaultFile()));
+  EXPECT_EQ(ReadFileBytes(Path("copy.xps")), ReadFileBytes(DefaultFile()));
   EXPECT_TRUE(box_.shown.empty());
   EXPECT_TRUE(box_.questions.empty());
 }
 
 TEST_F(OptionsTest, CopyOntoItselfLeavesTheFileIntact) {
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   dialogs_.results = {DefaultFile(), Folder() + "/./ostrel.xps"};
   P().cmdCopyFile->click();
   P().cmdCopyFile->click();
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_TRUE(box_.shown.empty());
 }
 
 TEST_F(OptionsTest, AFailedCopyIsReportedAndTheSourceUntouched) {
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   dialogs_.results = {Path("no/such/folder/copy.xps")};
   P().cmdCopyFile->click();
   ASSERT_EQ(box_.shown.size(), 1u);
   EXPECT_FALSE(box_.shown[0].empty());
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_EQ(W().CurrentPanel(), frmMain::kOptions);
 }
 

@@ -3,15 +3,11 @@
 
 #include "store/BuiltInKey.h"
 #include "store/FileInfo.h"
+#include "tests/common/FileBytes.h"
 #include "tests/window/WindowTest.h"
 
 namespace ostrel::test {
 namespace {
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 int16_t LastUserID(const std::string& path) {
   StoreContext context;
@@ -97,25 +93,25 @@ TEST_F(NewUserTest, ACreatedUserIsRememberedAndLoggedIn) {
 TEST_F(NewUserTest, AnEmptyNameIsIgnoredQuietly) {
   Seed({{"ann", "pw"}});
   Open();
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   Create("   ", "b", "b");
   EXPECT_TRUE(box_.shown.empty());
   EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
   EXPECT_EQ(P().txtPassword1->text() + P().txtPassword2->text(), "");
   EXPECT_EQ(Focus(), P().txtUserName);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 TEST_F(NewUserTest, MismatchedPasswordsAreRefused) {
   Seed({{"ann", "pw"}});
   Open();
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   Create("bob", "one", "One");
   EXPECT_EQ(box_.shown, std::vector<std::string>{kNoMatch});
   EXPECT_EQ(P().txtUserName->text(), "bob");
   EXPECT_EQ(P().txtPassword1->text() + P().txtPassword2->text(), "");
   EXPECT_EQ(Focus(), P().txtPassword1);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 TEST_F(NewUserTest, EmptyMatchingPasswordsAreAcceptedAndLogIn) {
@@ -145,12 +141,12 @@ TEST_F(NewUserTest, AThirteenthUserIsRefusedAndNothingWritten) {
   Seed(twelve);
   settings_.values["User"] = "3";
   Open();
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   Create("thirteen", "pw", "pw");
   ASSERT_EQ(box_.shown.size(), 1u);
   EXPECT_NE(box_.shown[0].find("12 users"), std::string::npos) << box_.shown[0];
   EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_EQ(settings_.values["User"], "3");
   EXPECT_EQ(ReadUserNames(DefaultFile(), kKey).size(), 12u);
 }
@@ -158,11 +154,11 @@ TEST_F(NewUserTest, AThirteenthUserIsRefusedAndNothingWritten) {
 TEST_F(NewUserTest, ANameAndPasswordTooLongTogetherAreRefused) {
   Seed({{"ann", "pw"}});
   Open();
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   Create(std::string(100, 'n'), std::string(49, 'p'), std::string(49, 'p'));
   ASSERT_EQ(box_.shown.size(), 1u);
   EXPECT_NE(box_.shown[0].find("too long"), std::string::npos);
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   box_.shown.clear();
   Create(std::string(100, 'n'), std::string(48, 'p'), std::string(48, 'p'));  // exactly fits
   EXPECT_TRUE(box_.shown.empty());
@@ -172,12 +168,12 @@ TEST_F(NewUserTest, ANameAndPasswordTooLongTogetherAreRefused) {
 TEST_F(NewUserTest, CancelOnNewUserHidesTheWindowAndWritesNothing) {
   Seed({{"ann", "pw"}});
   Open();
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   P().cmdNewUser->click();
   P().txtUserName->setText("bob");
   P().cmdCancel[6]->click();
   EXPECT_FALSE(W().isVisible());
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 class DeleteUserTest : public WindowTest {
@@ -218,10 +214,10 @@ TEST_F(DeleteUserTest, DeletingAgainAtOnceAsksForAUser) {
 }
 
 TEST_F(DeleteUserTest, NoChangesNothingNotEvenTheSelection) {
-  const std::string before = Bytes(DefaultFile());
+  const std::string before = ReadFileBytes(DefaultFile());
   box_.answers = {false};
   P().cmdDeleteUser->click();
-  EXPECT_EQ(Bytes(DefaultFile()), before);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_EQ(W().SelectedUserIndex(), 1);
   EXPECT_EQ(settings_.values["User"], "1");
   EXPECT_TRUE(box_.shown.empty());

@@ -6,18 +6,10 @@
 
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
 
 namespace ostrel {
 namespace {
-
-int32_t NumberOf(auto&& call) {
-  try {
-    call();
-  } catch (const OstrelError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 class EncryptedDataTest : public ::testing::Test {
  protected:
@@ -72,7 +64,7 @@ TEST_F(EncryptedDataTest, EveryChangedCharacterIsDetected) {
     std::string damaged = slot;
     damaged[i] = static_cast<char>(damaged[i] ^ 0x01);
     cipher_.SetContent("untouched");
-    EXPECT_EQ(NumberOf([&] { cipher_.Decrypt(damaged); }), err::kCipherBadData) << i;
+    EXPECT_EQ(test::ErrorNumberOf([&] { cipher_.Decrypt(damaged); }), err::kCipherBadData) << i;
     EXPECT_EQ(cipher_.Content(), "untouched");
   }
 }
@@ -81,7 +73,7 @@ TEST_F(EncryptedDataTest, WrongKeyIsDetected) {
   std::string text = EncryptText("secret");
   EncryptedData other;
   other.SetSecret("correct horsE");
-  EXPECT_EQ(NumberOf([&] { other.Decrypt(text); }), err::kCipherBadData);
+  EXPECT_EQ(test::ErrorNumberOf([&] { other.Decrypt(text); }), err::kCipherBadData);
   other.SetSecret("correct horse");
   other.Decrypt(text);
   EXPECT_EQ(other.Content(), "secret");
@@ -89,17 +81,17 @@ TEST_F(EncryptedDataTest, WrongKeyIsDetected) {
 
 TEST_F(EncryptedDataTest, CutOrEmptyTextIsDetected) {
   std::string text = EncryptText("secret");
-  EXPECT_EQ(NumberOf([&] { cipher_.Decrypt(text.substr(0, text.size() - 4)); }),
+  EXPECT_EQ(test::ErrorNumberOf([&] { cipher_.Decrypt(text.substr(0, text.size() - 4)); }),
             err::kCipherBadData);
-  EXPECT_EQ(NumberOf([&] { cipher_.Decrypt(""); }), err::kCipherBadData);
-  EXPECT_EQ(NumberOf([&] { cipher_.Decrypt(std::string(256, '\0')); }), err::kCipherBadData);
+  EXPECT_EQ(test::ErrorNumberOf([&] { cipher_.Decrypt(""); }), err::kCipherBadData);
+  EXPECT_EQ(test::ErrorNumberOf([&] { cipher_.Decrypt(std::string(256, '\0')); }), err::kCipherBadData);
 }
 
 TEST(EncryptedDataWithoutSecret, RefusesToEncryptOrDecrypt) {
   EncryptedData cipher;
   cipher.SetContent("x");
-  EXPECT_EQ(NumberOf([&] { cipher.Encrypt(); }), err::kCipherNoSecret);
-  EXPECT_EQ(NumberOf([&] { cipher.Decrypt("AAAA"); }), err::kCipherNoSecret);
+  EXPECT_EQ(test::ErrorNumberOf([&] { cipher.Encrypt(); }), err::kCipherNoSecret);
+  EXPECT_EQ(test::ErrorNumberOf([&] { cipher.Decrypt("AAAA"); }), err::kCipherNoSecret);
 }
 
 TEST(EncryptedDataSecret, SameSecretInTwoObjectsGivesTheSameKey) {
@@ -111,7 +103,7 @@ TEST(EncryptedDataSecret, SameSecretInTwoObjectsGivesTheSameKey) {
   reader.Decrypt(writer.Encrypt());
   EXPECT_EQ(reader.Content(), std::string("\0\xff\x80", 3));
   reader.SetSecret(std::string("k\0ey with nuL", 13));
-  EXPECT_EQ(NumberOf([&] { reader.Decrypt(writer.Encrypt()); }), err::kCipherBadData);
+  EXPECT_EQ(test::ErrorNumberOf([&] { reader.Decrypt(writer.Encrypt()); }), err::kCipherBadData);
 }
 
 }  // namespace

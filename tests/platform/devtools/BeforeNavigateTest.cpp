@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
 #include "tests/platform/devtools/BrowserFixture.h"
 
 namespace ostrel::test {
@@ -48,80 +50,71 @@ class BeforeNavigateTest : public BrowserFixture {
     TypeInto("user", "alice");
     TypeInto("pass", "s3cret");
   }
+  // Opens page, watches, types the login, leaves the page with leave() and
+  // waits for the landing page; gives the one notification that came (a
+  // submit that the leaving itself causes is the same navigation).
+  Seen LeaveLogin(const std::string& page, const std::function<void()>& leave) {
+    Open(page);
+    Watch();
+    TypeLogin();
+    leave();
+    WaitForLanding();
+    if (seen_.size() != 1u) {
+      ADD_FAILURE() << seen_.size() << " notifications instead of one";
+      return {};
+    }
+    return seen_[0];
+  }
 
   std::vector<Seen> seen_;
 };
 
 TEST_F(BeforeNavigateTest, SubmitButtonClick) {
-  Open("/login.html");
-  Watch();
-  TypeLogin();
-  MouseClick("loginForm");  // nothing to leave: a click on the form itself
-  browser_->Document()->forms()->item(0)->elements()->item("go")->click();
-  WaitForLanding();
-  ASSERT_EQ(seen_.size(), 1u);
-  EXPECT_EQ(seen_[0].url, server_->Url("/done.html"));
-  EXPECT_EQ(seen_[0].user, "alice");
-  EXPECT_EQ(seen_[0].pass, "s3cret");
-  EXPECT_EQ(seen_[0].title, "Login page");
+  const Seen seen = LeaveLogin("/login.html", [&] {
+    MouseClick("loginForm");  // nothing to leave: a click on the form itself
+    browser_->Document()->forms()->item(0)->elements()->item("go")->click();
+  });
+  EXPECT_EQ(seen.url, server_->Url("/done.html"));
+  EXPECT_EQ(seen.user, "alice");
+  EXPECT_EQ(seen.pass, "s3cret");
+  EXPECT_EQ(seen.title, "Login page");
 }
 
 TEST_F(BeforeNavigateTest, EnterInAField) {
-  Open("/login.html");
-  Watch();
-  TypeLogin();
-  PressEnter();
-  WaitForLanding();
-  ASSERT_EQ(seen_.size(), 1u);
-  EXPECT_EQ(seen_[0].url, server_->Url("/done.html"));
-  EXPECT_EQ(seen_[0].user, "alice");
-  EXPECT_EQ(seen_[0].pass, "s3cret");
+  const Seen seen = LeaveLogin("/login.html", [&] { PressEnter(); });
+  EXPECT_EQ(seen.url, server_->Url("/done.html"));
+  EXPECT_EQ(seen.user, "alice");
+  EXPECT_EQ(seen.pass, "s3cret");
 }
 
 TEST_F(BeforeNavigateTest, FormSubmitFromScript) {
-  Open("/script.html");
-  Watch();
-  TypeLogin();
-  browser_->Document()->parentWindow()->execScript("document.forms.login.submit()");
-  WaitForLanding();
-  ASSERT_EQ(seen_.size(), 1u);
-  EXPECT_EQ(seen_[0].url, server_->Url("/done.html?user=alice&pass=s3cret"));
-  EXPECT_EQ(seen_[0].pass, "s3cret");
+  const Seen seen = LeaveLogin("/script.html", [&] {
+    browser_->Document()->parentWindow()->execScript("document.forms.login.submit()");
+  });
+  EXPECT_EQ(seen.url, server_->Url("/done.html?user=alice&pass=s3cret"));
+  EXPECT_EQ(seen.pass, "s3cret");
 }
 
 TEST_F(BeforeNavigateTest, JavascriptLinkGivesTheWholeScriptAddress) {
-  Open("/script.html");
-  Watch();
-  TypeLogin();
-  MouseClick("jslink");
-  WaitForLanding();
-  ASSERT_EQ(seen_.size(), 1u);  // the submit the script makes is the same navigation
-  EXPECT_EQ(seen_[0].url, "javascript:doLogin('x')");
-  EXPECT_EQ(seen_[0].user, "alice");
-  EXPECT_EQ(seen_[0].pass, "s3cret");
+  const Seen seen = LeaveLogin("/script.html", [&] { MouseClick("jslink"); });
+  EXPECT_EQ(seen.url, "javascript:doLogin('x')");
+  EXPECT_EQ(seen.user, "alice");
+  EXPECT_EQ(seen.pass, "s3cret");
 }
 
 TEST_F(BeforeNavigateTest, ScriptNavigation) {
-  Open("/script.html");
-  Watch();
-  TypeLogin();
-  browser_->Document()->parentWindow()->execScript("goAway()");
-  WaitForLanding();
-  ASSERT_EQ(seen_.size(), 1u);
-  EXPECT_EQ(seen_[0].url, server_->Url("/done.html?via=script"));
-  EXPECT_EQ(seen_[0].user, "alice");
+  const Seen seen = LeaveLogin("/script.html", [&] {
+    browser_->Document()->parentWindow()->execScript("goAway()");
+  });
+  EXPECT_EQ(seen.url, server_->Url("/done.html?via=script"));
+  EXPECT_EQ(seen.user, "alice");
 }
 
 TEST_F(BeforeNavigateTest, NavigateOfTheProgramItself) {
-  Open("/script.html");
-  Watch();
-  TypeLogin();
-  browser_->Navigate(server_->Url("/done.html"));
-  WaitForLanding();
-  ASSERT_EQ(seen_.size(), 1u);
-  EXPECT_EQ(seen_[0].url, server_->Url("/done.html"));
-  EXPECT_EQ(seen_[0].user, "alice");
-  EXPECT_EQ(seen_[0].pass, "s3cret");
+  const Seen seen = LeaveLogin("/script.html", [&] { browser_->Navigate(server_->Url("/done.html")); });
+  EXPECT_EQ(seen.url, server_->Url("/done.html"));
+  EXPECT_EQ(seen.user, "alice");
+  EXPECT_EQ(seen.pass, "s3cret");
 }
 
 TEST_F(BeforeNavigateTest, FrameNavigationIsReported) {
@@ -173,28 +166,14 @@ TEST(DevToolsCrashTest, KilledBrowserFailsWaitingAndLaterCallsWithBrowserGone) {
     chromium.Kill();
   });
   auto start = std::chrono::steady_clock::now();
-  int32_t number = 0;
-  try {
-    window->execScript("for (;;) {}");  // waits until the browser dies
-  } catch (const OstrelError& e) {
-    number = e.Number();
-  }
+  // waits until the browser dies
+  const int32_t number = ErrorNumberOf([&] { window->execScript("for (;;) {}"); });
   killer.join();
   EXPECT_EQ(number, err::kBrowserGone);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_THROW(document->title(), OstrelError);
-  try {
-    browser->ReadyState();
-    FAIL() << "ReadyState answered after the browser died";
-  } catch (const OstrelError& e) {
-    EXPECT_EQ(e.Number(), err::kBrowserGone);
-  }
-  try {
-    browser->Navigate(server.Url("/done.html"));
-    FAIL() << "Navigate went through after the browser died";
-  } catch (const OstrelError& e) {
-    EXPECT_EQ(e.Number(), err::kBrowserGone);
-  }
+  EXPECT_EQ(ErrorNumberOf([&] { browser->ReadyState(); }), err::kBrowserGone);
+  EXPECT_EQ(ErrorNumberOf([&] { browser->Navigate(server.Url("/done.html")); }), err::kBrowserGone);
 }
 
 }  // namespace

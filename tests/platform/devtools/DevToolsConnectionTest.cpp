@@ -8,33 +8,26 @@
 #include "platform/devtools/DevToolsSession.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
+#include "tests/platform/devtools/PipeEndsTest.h"
 
 namespace ostrel {
 namespace {
 
 // A connection over pipes whose browser side is played by the test: answers
 // are written before the call that expects them (ids count from 1).
-class DevToolsConnectionTest : public ::testing::Test {
+class DevToolsConnectionTest : public PipeEndsTest {
  protected:
   void SetUp() override {
-    int to_us[2], to_browser[2];
-    ASSERT_EQ(pipe(to_us), 0);
-    ASSERT_EQ(pipe(to_browser), 0);
-    browser_out_ = to_us[1];
-    browser_in_ = to_browser[0];
-    connection_ = std::make_unique<DevToolsConnection>(std::make_unique<PipeTransport>(to_us[0], to_browser[1]));
+    PipeEndsTest::SetUp();
+    connection_ = std::make_unique<DevToolsConnection>(MakeTransport());
     connection_->SetCallTimeout(std::chrono::milliseconds(300));
   }
   void TearDown() override {
     connection_.reset();
-    if (browser_out_ >= 0) close(browser_out_);
-    close(browser_in_);
+    PipeEndsTest::TearDown();
   }
-  void BrowserSays(const nlohmann::json& message) {
-    std::string text = message.dump();
-    text.push_back('\0');
-    ASSERT_EQ(write(browser_out_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-  }
+  void BrowserSays(const nlohmann::json& message) { BrowserWrites(message.dump() + '\0'); }
   nlohmann::json LastSent() {
     char buffer[4096];
     ssize_t n = read(browser_in_, buffer, sizeof buffer);
@@ -43,8 +36,6 @@ class DevToolsConnectionTest : public ::testing::Test {
     return nlohmann::json::parse(all.substr(all.rfind('\0') == std::string::npos ? 0 : all.rfind('\0') + 1));
   }
 
-  int browser_out_ = -1;
-  int browser_in_ = -1;
   std::unique_ptr<DevToolsConnection> connection_;
 };
 
@@ -82,12 +73,7 @@ TEST_F(DevToolsConnectionTest, ErrorAnswerNamesTheMethod) {
     EXPECT_NE(e.Description().find("Runtime.callFunctionOn"), std::string::npos);
   }
   BrowserSays({{"id", 2}, {"error", {{"code", -32601}, {"message", "'Foo.bar' wasn't found"}}}});
-  try {
-    connection_->Browser().Call("Foo.bar");
-    FAIL() << "no error";
-  } catch (const OstrelError& e) {
-    EXPECT_EQ(e.Number(), err::kBrowserProtocol);
-  }
+  EXPECT_EQ(test::ErrorNumberOf([&] { connection_->Browser().Call("Foo.bar"); }), err::kBrowserProtocol);
 }
 
 TEST_F(DevToolsConnectionTest, NoAnswerTimesOutAndALateAnswerIsDropped) {
@@ -113,22 +99,12 @@ TEST_F(DevToolsConnectionTest, ClosingThePipeFailsTheWaitingCallAndEveryLaterOne
   close(browser_out_);
   browser_out_ = -1;
   auto start = std::chrono::steady_clock::now();
-  try {
-    connection_->Browser().Call("Runtime.evaluate");
-    FAIL() << "no error";
-  } catch (const OstrelError& e) {
-    EXPECT_EQ(e.Number(), err::kBrowserGone);
-  }
+  EXPECT_EQ(test::ErrorNumberOf([&] { connection_->Browser().Call("Runtime.evaluate"); }), err::kBrowserGone);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_TRUE(connection_->Closed());
   DevToolsSession later(*connection_, "S2");
   EXPECT_FALSE(later.Open());
-  try {
-    later.Call("Page.enable");
-    FAIL() << "no error";
-  } catch (const OstrelError& e) {
-    EXPECT_EQ(e.Number(), err::kBrowserGone);
-  }
+  EXPECT_EQ(test::ErrorNumberOf([&] { later.Call("Page.enable"); }), err::kBrowserGone);
   later.Post("Runtime.releaseObjectGroup");  // does nothing, throws nothing
 }
 

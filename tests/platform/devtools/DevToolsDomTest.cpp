@@ -2,22 +2,13 @@
 
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
 #include "tests/platform/devtools/BrowserFixture.h"
 
 namespace ostrel::test {
 namespace {
 
 using std::chrono::milliseconds;
-
-template <typename F>
-int32_t ErrorOf(F&& call) {
-  try {
-    call();
-  } catch (const OstrelError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 class DevToolsDomTest : public BrowserFixture {};
 
@@ -90,10 +81,10 @@ TEST_F(DevToolsDomTest, ElementKnowsItsDocument) {
 TEST_F(DevToolsDomTest, FormOperationsOnOtherElementsAreRefused) {
   Open("/login.html");
   auto user = browser_->Document()->forms()->item(0)->elements()->item("user");
-  EXPECT_EQ(ErrorOf([&] { user->elements(); }), err::kObjectRequired);
-  EXPECT_EQ(ErrorOf([&] { user->submit(); }), err::kObjectRequired);
+  EXPECT_EQ(ErrorNumberOf([&] { user->elements(); }), err::kObjectRequired);
+  EXPECT_EQ(ErrorNumberOf([&] { user->submit(); }), err::kObjectRequired);
   auto select = browser_->Document()->forms()->item(0)->elements()->item("lang");
-  EXPECT_EQ(ErrorOf([&] { select->setValue("x"); }), err::kObjectRequired);
+  EXPECT_EQ(ErrorNumberOf([&] { select->setValue("x"); }), err::kObjectRequired);
 }
 
 TEST_F(DevToolsDomTest, ValueWriteIsSeenByThePagesOwnScript) {
@@ -155,8 +146,8 @@ TEST_F(DevToolsDomTest, FramesOfTheSameOriginAreReachableAnotherOriginsAreRefuse
   EXPECT_EQ(first->forms()->item(0)->name(), "flogin");
   EXPECT_EQ(first->forms()->item(0)->elements()->item(0)->name(), "fuser");
   auto second = frames->item(1);
-  EXPECT_EQ(ErrorOf([&] { second->Document(); }), err::kAccessDenied);
-  EXPECT_EQ(ErrorOf([&] { frames->item(2); }), err::kObjectDisconnected);
+  EXPECT_EQ(ErrorNumberOf([&] { second->Document(); }), err::kAccessDenied);
+  EXPECT_EQ(ErrorNumberOf([&] { frames->item(2); }), err::kObjectDisconnected);
 }
 
 TEST_F(DevToolsDomTest, FrameUrlWriteNavigatesThatFrameAndTheDocumentFollows) {
@@ -184,8 +175,8 @@ TEST_F(DevToolsDomTest, ExecScriptRunsInItsWindowAndAThrowIsAScriptError) {
   frame->execScript("document.title = 'in the frame'");
   EXPECT_EQ(frame->Document()->title(), "in the frame");
   EXPECT_EQ(document->title(), "changed undefined");
-  EXPECT_EQ(ErrorOf([&] { document->parentWindow()->execScript("throw new Error('boom')"); }), err::kScriptError);
-  EXPECT_EQ(ErrorOf([&] { document->parentWindow()->execScript("this is not script"); }), err::kScriptError);
+  EXPECT_EQ(ErrorNumberOf([&] { document->parentWindow()->execScript("throw new Error('boom')"); }), err::kScriptError);
+  EXPECT_EQ(ErrorNumberOf([&] { document->parentWindow()->execScript("this is not script"); }), err::kScriptError);
 }
 
 TEST_F(DevToolsDomTest, PageDialogsDoNotStallCalls) {
@@ -199,7 +190,7 @@ TEST_F(DevToolsDomTest, ElementOfALeftPageIsDisconnected) {
   Open("/login.html");
   auto user = browser_->Document()->forms()->item(0)->elements()->item("user");
   Open("/done.html");
-  EXPECT_EQ(ErrorOf([&] { user->setValue("x"); }), err::kObjectDisconnected);
+  EXPECT_EQ(ErrorNumberOf([&] { user->setValue("x"); }), err::kObjectDisconnected);
 }
 
 TEST_F(DevToolsDomTest, ReadingAThousandInputsTakesAFewRoundTrips) {

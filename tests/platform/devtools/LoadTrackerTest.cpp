@@ -67,12 +67,5 @@ TEST_F(LoadTrackerTest, AbortedNavigationGivesTheOldStateBack) {
   EXPECT_EQ(tracker_.ReadyState(), 4);
 }
 
-TEST_F(LoadTrackerTest, InitialStateHoldsUntilTheFirstDocument) {
-  tracker_.SetInitial(4);
-  EXPECT_EQ(tracker_.ReadyState(), 4);
-  tracker_.SetInitial(3);
-  EXPECT_EQ(tracker_.ReadyState(), 3);
-}
-
 }  // namespace
 }  // namespace ostrel

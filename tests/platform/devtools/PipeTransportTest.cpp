@@ -8,29 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/devtools/PipeEndsTest.h"
+
 namespace ostrel {
 namespace {
 
-// A transport whose far ends the test holds: what the test writes to
-// browser_out arrives as the browser's messages; what the transport sends
-// can be read from browser_in.
-class PipeTransportTest : public ::testing::Test {
+// A transport whose far ends the test holds.
+class PipeTransportTest : public PipeEndsTest {
  protected:
   void SetUp() override {
-    int to_us[2], to_browser[2];
-    ASSERT_EQ(pipe(to_us), 0);
-    ASSERT_EQ(pipe(to_browser), 0);
-    browser_out_ = to_us[1];
-    browser_in_ = to_browser[0];
-    transport_ = std::make_unique<PipeTransport>(to_us[0], to_browser[1]);
+    PipeEndsTest::SetUp();
+    transport_ = MakeTransport();
   }
   void TearDown() override {
     transport_.reset();
-    if (browser_out_ >= 0) close(browser_out_);
-    if (browser_in_ >= 0) close(browser_in_);
-  }
-  void BrowserWrites(const std::string& bytes) {
-    ASSERT_EQ(write(browser_out_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    PipeEndsTest::TearDown();
   }
   std::vector<std::string> Receive() {
     std::vector<std::string> out;
@@ -38,8 +30,6 @@ class PipeTransportTest : public ::testing::Test {
     return out;
   }
 
-  int browser_out_ = -1;
-  int browser_in_ = -1;
   std::unique_ptr<PipeTransport> transport_;
 };
 

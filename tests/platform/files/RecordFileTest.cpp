@@ -13,6 +13,8 @@
 #include "platform/files/PosixRecordFiles.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ErrorNumberOf.h"
+#include "tests/common/FileBytes.h"
 
 namespace ostrel {
 namespace {
@@ -29,21 +31,6 @@ class RecordFileTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  int32_t NumberOf(auto&& call) {
-    try {
-      call();
-    } catch (const OstrelError& e) {
-      return e.Number();
-    }
-    return 0;
-  }
 
   fs::path dir_;
   std::string path_;
@@ -60,7 +47,7 @@ TEST_F(RecordFileTest, OpenCreatesAnEmptyFileReadableOnlyByItsOwner) {
 }
 
 TEST_F(RecordFileTest, ReadPastTheEndGivesNulBytes) {
-  Put(path_, std::string(300, 'a'));
+  test::WriteFileBytes(path_, std::string(300, 'a'));
   auto file = files_.Open(path_, 256);
   std::string buf(512, 'x');
   file->Read(1, 2, buf.data());
@@ -73,7 +60,7 @@ TEST_F(RecordFileTest, WriteExtendsTheFileAndAGapReadsAsNul) {
   auto file = files_.Open(path_, 256);
   file->Write(16, std::string(256, 'h'));
   EXPECT_EQ(file->Length(), 4096);
-  std::string bytes = Contents(path_);
+  std::string bytes = test::ReadFileBytes(path_);
   EXPECT_EQ(bytes.substr(0, 3840), std::string(3840, '\0'));
   EXPECT_EQ(bytes.substr(3840), std::string(256, 'h'));
 }
@@ -89,19 +76,19 @@ TEST_F(RecordFileTest, TwoViewsOverTheSameBytes) {
 }
 
 TEST_F(RecordFileTest, RecordNumbersBelowOneAreRefusedBeforeAnyAccess) {
-  Put(path_, std::string(512, 'a'));
+  test::WriteFileBytes(path_, std::string(512, 'a'));
   auto file = files_.Open(path_, 256);
   std::string buf(256, 'x');
-  EXPECT_EQ(NumberOf([&] { file->Read(0, 1, buf.data()); }), err::kBadRecordNumber);
-  EXPECT_EQ(NumberOf([&] { file->Read(-1, 1, buf.data()); }), err::kBadRecordNumber);
+  EXPECT_EQ(test::ErrorNumberOf([&] { file->Read(0, 1, buf.data()); }), err::kBadRecordNumber);
+  EXPECT_EQ(test::ErrorNumberOf([&] { file->Read(-1, 1, buf.data()); }), err::kBadRecordNumber);
   EXPECT_EQ(buf, std::string(256, 'x'));
-  EXPECT_EQ(NumberOf([&] { file->Write(0, std::string(256, 'b')); }), err::kBadRecordNumber);
-  EXPECT_EQ(Contents(path_), std::string(512, 'a'));
+  EXPECT_EQ(test::ErrorNumberOf([&] { file->Write(0, std::string(256, 'b')); }), err::kBadRecordNumber);
+  EXPECT_EQ(test::ReadFileBytes(path_), std::string(512, 'a'));
 }
 
 TEST_F(RecordFileTest, PartialRecordWriteIsRefused) {
   auto file = files_.Open(path_, 256);
-  EXPECT_EQ(NumberOf([&] { file->Write(1, std::string(100, 'b')); }), err::kBadRecordNumber);
+  EXPECT_EQ(test::ErrorNumberOf([&] { file->Write(1, std::string(100, 'b')); }), err::kBadRecordNumber);
   EXPECT_EQ(file->Length(), 0);
 }
 
@@ -109,41 +96,41 @@ TEST_F(RecordFileTest, TruncateCutsTheFile) {
   auto file = files_.Open(path_, 256);
   file->Write(1, std::string(1024, 'b'));
   file->Truncate(256);
-  EXPECT_EQ(Contents(path_), std::string(256, 'b'));
+  EXPECT_EQ(test::ReadFileBytes(path_), std::string(256, 'b'));
 }
 
 TEST_F(RecordFileTest, FileLengthOfAMissingFileIsFileNotFound) {
-  EXPECT_EQ(NumberOf([&] { files_.FileLength(path_); }), err::kFileMissing);
-  Put(path_, std::string(77, 'a'));
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.FileLength(path_); }), err::kFileMissing);
+  test::WriteFileBytes(path_, std::string(77, 'a'));
   EXPECT_EQ(files_.FileLength(path_), 77);
 }
 
 TEST_F(RecordFileTest, OpenErrorsCarryTheirOwnNumbers) {
-  Put(path_, "x");
-  EXPECT_EQ(NumberOf([&] { files_.Open(path_ + "/inside", 256); }), err::kPathNotFound);
-  EXPECT_EQ(NumberOf([&] { files_.Open(dir_.string(), 256); }), err::kPathFileAccess);
-  EXPECT_EQ(NumberOf([&] { files_.Open((dir_ / "no" / "such").string(), 256); }),
+  test::WriteFileBytes(path_, "x");
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.Open(path_ + "/inside", 256); }), err::kPathNotFound);
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.Open(dir_.string(), 256); }), err::kPathFileAccess);
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.Open((dir_ / "no" / "such").string(), 256); }),
             err::kFileMissing);
 }
 
 TEST_F(RecordFileTest, ReadOnlyFileIsPermissionDenied) {
   if (::geteuid() == 0) GTEST_SKIP() << "root may open any file";
-  Put(path_, "x");
+  test::WriteFileBytes(path_, "x");
   ASSERT_EQ(::chmod(path_.c_str(), 0400), 0);
-  EXPECT_EQ(NumberOf([&] { files_.Open(path_, 256); }), err::kPermissionDenied);
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.Open(path_, 256); }), err::kPermissionDenied);
 }
 
 TEST_F(RecordFileTest, CopyReplacesTheTargetWhole) {
-  Put(path_, std::string(5000, 'n'));
+  test::WriteFileBytes(path_, std::string(5000, 'n'));
   std::string target = (dir_ / "copy.xps").string();
-  Put(target, "old content");
+  test::WriteFileBytes(target, "old content");
   files_.CopyFile(path_, target);
-  EXPECT_EQ(Contents(target), std::string(5000, 'n'));
+  EXPECT_EQ(test::ReadFileBytes(target), std::string(5000, 'n'));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
 TEST_F(RecordFileTest, NewCopyIsReadableOnlyByItsOwner) {
-  Put(path_, "abc");
+  test::WriteFileBytes(path_, "abc");
   std::string target = (dir_ / "copy.xps").string();
   files_.CopyFile(path_, target);
   struct stat st {};
@@ -153,11 +140,11 @@ TEST_F(RecordFileTest, NewCopyIsReadableOnlyByItsOwner) {
 
 TEST_F(RecordFileTest, FailedCopyLeavesTheTargetAndNoLeftovers) {
   std::string target = (dir_ / "copy.xps").string();
-  Put(target, "keep me");
-  EXPECT_EQ(NumberOf([&] { files_.CopyFile(path_, target); }), err::kFileMissing);
-  EXPECT_EQ(Contents(target), "keep me");
-  Put(path_, "abc");
-  EXPECT_EQ(NumberOf([&] { files_.CopyFile(path_, (dir_ / "none" / "c.xps").string()); }),
+  test::WriteFileBytes(target, "keep me");
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.CopyFile(path_, target); }), err::kFileMissing);
+  EXPECT_EQ(test::ReadFileBytes(target), "keep me");
+  test::WriteFileBytes(path_, "abc");
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.CopyFile(path_, (dir_ / "none" / "c.xps").string()); }),
             err::kFileMissing);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }

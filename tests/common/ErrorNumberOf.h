@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+#include "support/OstrelError.h"
+
+namespace ostrel::test {
+
+// The number of the OstrelError `call` raises; 0 when it raises none.
+template <typename Call>
+int32_t ErrorNumberOf(Call&& call) {
+  try {
+    call();
+  } catch (const OstrelError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+}  // namespace ostrel::test
