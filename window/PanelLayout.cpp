@@ -27,13 +27,19 @@ QGroupBox* PanelLayout::Frame(QWidget* parent, const char* name, int16_t tabInde
   return frame;
 }
 
-QLabel* PanelLayout::Label(QWidget* parent, const char* name, int16_t tabIndex, const QString& text,
-                           int left, int top, int width, int height, int16_t index) {
+QLabel* PanelLayout::PlainLabel(QWidget* parent, const QString& text, int left, int top, int width,
+                                int height) {
   auto* label = new QLabel(text, parent);
   label->setTextFormat(Qt::PlainText);
   label->setWordWrap(true);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Place(label, left, top, width, height);
+  return label;
+}
+
+QLabel* PanelLayout::Label(QWidget* parent, const char* name, int16_t tabIndex, const QString& text,
+                           int left, int top, int width, int height, int16_t index) {
+  QLabel* label = PlainLabel(parent, text, left, top, width, height);
   Register(label, ControlKind::Label, name, tabIndex, index);
   return label;
 }

@@ -27,6 +27,9 @@ class PanelLayout {
   explicit PanelLayout(ControlList& controls) : mControls(controls) {}
 
   static void Place(QWidget* widget, int left, int top, int width, int height);
+  // A placed label of plain, word-wrapped text, not registered.
+  static QLabel* PlainLabel(QWidget* parent, const QString& text, int left, int top, int width,
+                            int height);
 
   QGroupBox* Frame(QWidget* parent, const char* name, int16_t tabIndex, int16_t index, int left,
                    int top, int width, int height, const QString& caption = {});

@@ -12,16 +12,6 @@ namespace {
 
 const char kTitle[] = "Ostrel";
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, int width,
-                  int height) {
-  auto* label = new QLabel(text, parent);
-  label->setTextFormat(Qt::PlainText);
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  PanelLayout::Place(label, left, top, width, height);
-  return label;
-}
-
 // The logo: a shield with a keyhole.
 QPixmap Logo() {
   QPixmap pixmap(48, 48);
@@ -55,28 +45,29 @@ frmAbout::frmAbout(IMessageBox& messages, ISystemTools& tools, QWidget* owner)
   picLogo = new QLabel(this);
   picLogo->setPixmap(Logo());
   PanelLayout::Place(picLogo, 240, 240, 720, 720);
-  lblTitle = MakeLabel(this, kTitle, 1050, 240, 4200, 480);
+  lblTitle = PanelLayout::PlainLabel(this, kTitle, 1050, 240, 4200, 480);
   QFont titleFont = lblTitle->font();
   titleFont.setBold(true);
   titleFont.setPixelSize(20);
   lblTitle->setFont(titleFont);
-  lblVersion = MakeLabel(this, QStringLiteral("Version %1.%2.%3")
-                                   .arg(OSTREL_VERSION_MAJOR)
-                                   .arg(OSTREL_VERSION_MINOR)
-                                   .arg(OSTREL_VERSION_PATCH),
-                         1050, 780, 4200, 285);
-  lblDescription = MakeLabel(this,
-                             "Your most secure storage for all your usernames and passwords on "
-                             "the Internet.",
-                             1050, 1125, 4200, 570);
-  Label1 = MakeLabel(this,
-                     "Everything Ostrel keeps is encrypted in your Ostrel file, on this computer.",
-                     1050, 1740, 4200, 570);
-  lblDisclaimer = MakeLabel(this,
-                            "Warning: this program is protected by copyright law. Copying or "
-                            "distributing it, or any part of it, without permission is "
-                            "prohibited.",
-                            255, 2625, 3870, 825);
+  lblVersion = PanelLayout::PlainLabel(this,
+                                       QStringLiteral("Version %1.%2.%3")
+                                           .arg(OSTREL_VERSION_MAJOR)
+                                           .arg(OSTREL_VERSION_MINOR)
+                                           .arg(OSTREL_VERSION_PATCH),
+                                       1050, 780, 4200, 285);
+  lblDescription = PanelLayout::PlainLabel(this,
+                                           "Your most secure storage for all your usernames and "
+                                           "passwords on the Internet.",
+                                           1050, 1125, 4200, 570);
+  Label1 = PanelLayout::PlainLabel(
+      this, "Everything Ostrel keeps is encrypted in your Ostrel file, on this computer.", 1050,
+      1740, 4200, 570);
+  lblDisclaimer = PanelLayout::PlainLabel(this,
+                                          "Warning: this program is protected by copyright law. "
+                                          "Copying or distributing it, or any part of it, "
+                                          "without permission is prohibited.",
+                                          255, 2625, 3870, 825);
   cmdOK = new QPushButton(QStringLiteral("OK"), this);
   PanelLayout::Place(cmdOK, 4245, 2625, 1260, 375);
   cmdOK->setDefault(true);
