@@ -1,5 +1,10 @@
 // Users and login: log in, create a user, delete a user with all of their
 // sites, change the password, log off, the about box.
+#include <optional>
+#include <string>
+
+#include <QLineEdit>
+
 #include "store/SlotLimits.h"
 #include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
@@ -15,6 +20,23 @@ namespace ostrel {
 namespace {
 
 const char kNoMatch[] = "Your new password entries did not match.";
+
+// The password typed twice in the boxes `first` and `second` (their texts
+// given as read), trimmed, when both agree. When they differ, calls
+// `showMismatch`, empties both boxes, puts the focus in the first and gives
+// nothing.
+template <typename ShowMismatch>
+std::optional<std::string> MatchingPasswords(QLineEdit* first, const std::string& firstText,
+                                             QLineEdit* second, const std::string& secondText,
+                                             ShowMismatch showMismatch) {
+  const std::string password = TrimBlanks(firstText);
+  if (password == TrimBlanks(secondText)) return password;
+  showMismatch();
+  first->clear();
+  second->clear();
+  first->setFocus();
+  return std::nullopt;
+}
 
 std::string TooLongText() {
   return "The user name and the password are too long: together they may have at most " +
@@ -60,15 +82,11 @@ void frmMain::NewUserOK() {
     p.txtPassword2->clear();
     return;
   }
-  const std::string first = TrimBlanks(Text(p.txtPassword1));
-  const std::string second = TrimBlanks(Text(p.txtPassword2));
-  if (first != second) {
-    Message(kNoMatch);
-    p.txtPassword1->clear();
-    p.txtPassword2->clear();
-    p.txtPassword1->setFocus();
-    return;
-  }
+  const std::optional<std::string> password =
+      MatchingPasswords(p.txtPassword1, Text(p.txtPassword1), p.txtPassword2,
+                        Text(p.txtPassword2), [this] { Message(kNoMatch); });
+  if (!password) return;
+  const std::string& first = *password;
   if (Users->Count() >= kMaxUsers) {
     Message("This Ostrel file already holds " + std::to_string(kMaxUsers) +
             " users, the most it can hold. Delete a user before you create another one.");
@@ -98,15 +116,11 @@ void frmMain::ModifyPasswordOK() {
     ShowPanel(kModifyPassword);
     return;
   }
-  const std::string first = TrimBlanks(Text(p.txtNewPassword1));
-  const std::string second = TrimBlanks(Text(p.txtNewPassword2));
-  if (first != second) {
-    Message(kNoMatch);
-    p.txtNewPassword1->clear();
-    p.txtNewPassword2->clear();
-    p.txtNewPassword1->setFocus();
-    return;
-  }
+  const std::optional<std::string> password =
+      MatchingPasswords(p.txtNewPassword1, Text(p.txtNewPassword1), p.txtNewPassword2,
+                        Text(p.txtNewPassword2), [this] { Message(kNoMatch); });
+  if (!password) return;
+  const std::string& first = *password;
   if (Users->UserName(i).size() + first.size() > static_cast<size_t>(kMaxUserNamePasswordBytes)) {
     Message(TooLongText());
     return;
