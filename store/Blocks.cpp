@@ -15,8 +15,9 @@ OstrelError DoesNotFit(size_t bytes, int16_t size) {
   return OstrelError(err::kBadRecordLength,
                      "a record of " + std::to_string(bytes) + " bytes does not fit a " +
                          std::to_string(size) + "-byte slot once encrypted (at most " +
-                         std::to_string(EncryptedData::MaxContentBytes(size)) +
-                         " bytes); nothing was written");
+                         std::to_string(EncryptedData::MaxContentBytes(size)) + " bytes)",
+                     "The information is too long to be stored (at most " +
+                         std::to_string(EncryptedData::MaxContentBytes(size)) + " bytes). Nothing was written.");
 }
 }  // namespace
 

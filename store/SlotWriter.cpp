@@ -35,9 +35,8 @@ void WriteSlots(IRecordFile& file, int32_t first, std::string_view data,
     try {
       PutBack(file, first, oldBytes, oldLength);
     } catch (const OstrelError&) {
-      const std::string what =
-          failure.Description().empty() ? "The password file could not be written" : failure.Description();
-      throw OstrelError(failure.Number(), what + "; its old content could not be put back.");
+      throw OstrelError(failure.Number(), failure.Description() + "; the old content could not be put back",
+                        "The password file could not be written, and its old content could not be put back.");
     }
     throw;
   }

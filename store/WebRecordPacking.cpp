@@ -14,9 +14,8 @@ namespace ostrel {
 // differs from the order of the in-memory fields.
 std::string WebRecord::Pack(int16_t intUserID) const {
   if (!mForm || mControls.empty()) {
-    throw OstrelError(err::kInvalidArgument,
-                      "The site record has no login form or no input to fill; "
-                      "nothing was saved.");
+    throw OstrelError(err::kInvalidArgument, "the site record has no form or no control",
+                      "The recording holds no login form or no input to fill. Nothing was saved.");
   }
   std::string text = PackInteger(intUserID) + PackInteger(0) + PackString(mSiteName) +
                      PackString(mURL);

@@ -14,13 +14,24 @@ namespace ostrel {
 // Returns when the user has closed the box. Never fails on any number.
 void ShowError(IMessageBox& box, int32_t number, const std::string& text);
 
-// The message for a caught error: ErrorText() of its number and, on the next
-// line, its description as a sentence when it has one. The application's own
-// errors carry no description and so show their fixed texts alone.
-std::string ErrorMessage(int32_t number, const std::string& description);
+// The message for a caught error: ErrorText() of its number and, on the
+// next line, its explanation, or else (for numbers other than the
+// application's own, whose fixed texts say it all) the plain sentence that
+// PlainExplanation() gives for its number, when there is one. The
+// description never reaches the person.
+std::string ErrorMessage(const OstrelError& error);
 
-// How a user action reports a failure it caught: ShowError with the
-// number and ErrorMessage() as the text.
+// A plain sentence for the kinds of failure that the platform's numbers
+// stand for (the browser has gone, a file is missing, the disk is full...);
+// empty for the numbers that have none.
+std::string PlainExplanation(int32_t number);
+
+// How a user action reports a failure it caught: the error goes to the log
+// (LogError), then ShowError with the number and ErrorMessage() as the text.
 void ReportError(IMessageBox& box, const OstrelError& error);
+
+// Writes one line about the error to the log (standard error): its number,
+// description and explanation.
+void LogError(const OstrelError& error);
 
 }  // namespace ostrel

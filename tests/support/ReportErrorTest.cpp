@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/ErrorNumbers.h"
+#include "support/ErrorText.h"
 #include "support/ShowError.h"
 #include "tests/common/RecordingMessageBox.h"
 
@@ -12,24 +13,33 @@ namespace {
 
 using RecordingBox = test::RecordingMessageBox;
 
-TEST(ReportErrorTest, ApplicationErrorsShowTheirFixedTextAlone) {
-  RecordingBox box;
-  ReportError(box, OstrelError(err::kInvalidPassword));
-  ASSERT_EQ(box.shown.size(), 1u);
-  EXPECT_EQ(box.shown[0], "Invalid password.");
-}
+struct MessageCase {
+  OstrelError error;
+  std::string shown;
+};
 
-TEST(ReportErrorTest, ADescriptionFollowsTheNumberedTextAsASentence) {
-  RecordingBox box;
-  ReportError(box, OstrelError(err::kBrowserGone, "the browser has gone"));
-  ASSERT_EQ(box.shown.size(), 1u);
-  EXPECT_EQ(box.shown[0], "An unexpected error (#462) has occured.\nThe browser has gone.");
-}
-
-TEST(ReportErrorTest, ADescriptionThatIsASentenceIsKeptAsItIs) {
-  EXPECT_EQ(ErrorMessage(59, "Too long; nothing was written."),
-            "An unexpected error (#59) has occured.\nToo long; nothing was written.");
-  EXPECT_EQ(ErrorMessage(5, "Really?"), "An unexpected error (#5) has occured.\nReally?");
+// The description is for the log only: what the person reads is the
+// numbered text and a plain sentence.
+TEST(ReportErrorTest, ShowsTheNumberedTextAndAPlainSentenceNeverTheDescription) {
+  const std::vector<MessageCase> cases = {
+      {OstrelError(err::kInvalidPassword), "Invalid password."},
+      {OstrelError(err::kWebsiteProblem, "Page.navigate: timed out"), ErrorText(err::kWebsiteProblem)},
+      {OstrelError(err::kBrowserGone, "Runtime.evaluate: Target closed"),
+       "An unexpected error (#462) has occured.\nThe browser tab was closed, or the browser stopped."},
+      {OstrelError(err::kDiskFull, "write /home/a/ostrel.xps: No space left on device"),
+       "An unexpected error (#61) has occured.\nThe disk is full."},
+      {OstrelError(5, "PackString of 300 characters"), "An unexpected error (#5) has occured."},
+      {OstrelError(59, "record of 1600 bytes", "Too long. Nothing was written."),
+       "An unexpected error (#59) has occured.\nToo long. Nothing was written."},
+      {OstrelError(err::kWebsiteProblem, "", "The login page now sits on b.example."),
+       ErrorText(err::kWebsiteProblem) + "\nThe login page now sits on b.example."},
+  };
+  for (const auto& c : cases) {
+    RecordingBox box;
+    ReportError(box, c.error);
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0], c.shown) << c.error.what();
+  }
 }
 
 }  // namespace
