@@ -4,7 +4,7 @@ namespace ostrel {
 
 BrowserHooks::BrowserHooks(frmMain& window, StoreContext& context, IEventPump& pump, IClock& clock)
     : recorder_(window, context),
-      replay_(window, context, pump, clock, [this] { return recorder_.IE(); }) {}
+      replay_(window, context, pump, clock) {}
 
 RecordingHooksFactory BrowserHooks::Factory(IEventPump& pump, IClock& clock) {
   return [&pump, &clock](frmMain& window, StoreContext& context) -> std::unique_ptr<IRecordingHooks> {

@@ -14,11 +14,18 @@ class BrowserHooks : public IRecordingHooks {
  public:
   BrowserHooks(frmMain& window, StoreContext& context, IEventPump& pump, IClock& clock);
 
-  void SetIE(IBrowser* browser) override { recorder_.SetIE(browser); }
+  void SetIE(IBrowser* browser) override {
+    recorder_.SetIE(browser);
+    replay_.BrowserChanged(browser);
+  }
   void cmdRecord_Click() override { recorder_.cmdRecord_Click(); }
   void cmdSave_Click() override { recorder_.cmdSave_Click(); }
   void cmdReRecord_Click() override { recorder_.cmdReRecord_Click(); }
   void GoToSite(int16_t n) override { replay_.GoToSite(n); }
+  void Stop() override {
+    replay_.Stop();
+    recorder_.Detach();
+  }
 
   // The factory frmMain::SetRecordingHooks takes.
   static RecordingHooksFactory Factory(IEventPump& pump, IClock& clock);

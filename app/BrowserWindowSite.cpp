@@ -2,20 +2,22 @@
 
 #include <exception>
 
+#include "platform/devtools/JsonFields.h"
+
 namespace ostrel {
 
 IBrowser* BrowserWindowSite::BrowserOfTab(const std::string& tabId) {
   if (!HasTab(tabId)) return nullptr;
   auto& browser = browsers_[tabId];
-  if (!browser) browser = std::make_unique<DevToolsBrowser>(chromium_.Attach(tabId));
+  if (!browser) browser = std::make_shared<DevToolsBrowser>(chromium_.Attach(tabId), "", options_);
   return browser.get();
 }
 
-std::unique_ptr<DevToolsBrowser> BrowserWindowSite::RemoveTab(const std::string& targetId) {
+std::shared_ptr<DevToolsBrowser> BrowserWindowSite::RemoveTab(const std::string& targetId) {
   tabs_.erase(targetId);
   auto it = browsers_.find(targetId);
   if (it == browsers_.end()) return nullptr;
-  std::unique_ptr<DevToolsBrowser> browser = std::move(it->second);
+  std::shared_ptr<DevToolsBrowser> browser = std::move(it->second);
   browsers_.erase(it);
   return browser;
 }
@@ -29,12 +31,12 @@ WindowBounds BrowserWindowSite::Bounds() {
   WindowBounds b;
   try {
     auto r = chromium_.Connection().Browser().Call("Browser.getWindowBounds", {{"windowId", window_id_}});
-    const auto& bounds = r.at("bounds");
-    b.left = bounds.value("left", 0);
-    b.top = bounds.value("top", 0);
-    b.width = bounds.value("width", 0);
-    b.height = bounds.value("height", 0);
-    b.known = true;
+    const nlohmann::json& bounds = devtools::Obj(r, "bounds");
+    b.left = static_cast<int>(devtools::Int(bounds, "left"));
+    b.top = static_cast<int>(devtools::Int(bounds, "top"));
+    b.width = static_cast<int>(devtools::Int(bounds, "width"));
+    b.height = static_cast<int>(devtools::Int(bounds, "height"));
+    b.known = b.width > 0 && b.height > 0;
   } catch (const std::exception&) {
   }
   return b;

@@ -22,17 +22,17 @@ struct WindowBounds {
 // time it is asked for; the object lives until the tab closes.
 class BrowserWindowSite : public IBrowserWindowSite {
  public:
-  BrowserWindowSite(ChromiumProcess& chromium, int64_t windowId)
-      : chromium_(chromium), window_id_(windowId) {}
+  BrowserWindowSite(ChromiumProcess& chromium, int64_t windowId, TabOptions options = {})
+      : chromium_(chromium), window_id_(windowId), options_(options) {}
 
   int64_t WindowHandle() override { return window_id_; }
   int32_t TabCount() override { return static_cast<int32_t>(tabs_.size()); }
   IBrowser* BrowserOfTab(const std::string& tabId) override;
 
   void AddTab(const std::string& targetId) { tabs_.insert(targetId); }
-  // Forgets the tab; returns its browser object, if one was made, for the
-  // caller to destroy once nothing refers to it any more.
-  std::unique_ptr<DevToolsBrowser> RemoveTab(const std::string& targetId);
+  // Forgets the tab; returns its browser object, if one was made (it stays
+  // alive while one of its own calls runs; see DevToolsBrowser).
+  std::shared_ptr<DevToolsBrowser> RemoveTab(const std::string& targetId);
   bool HasTab(const std::string& targetId) const { return tabs_.count(targetId) > 0; }
   // The browser object made for a tab; nullptr when none was made.
   DevToolsBrowser* Attached(const std::string& targetId);
@@ -44,8 +44,9 @@ class BrowserWindowSite : public IBrowserWindowSite {
  private:
   ChromiumProcess& chromium_;
   int64_t window_id_;
+  TabOptions options_;
   std::set<std::string> tabs_;
-  std::map<std::string, std::unique_ptr<DevToolsBrowser>> browsers_;
+  std::map<std::string, std::shared_ptr<DevToolsBrowser>> browsers_;
 };
 
 }  // namespace ostrel

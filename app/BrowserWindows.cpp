@@ -3,31 +3,39 @@
 #include <QTimer>
 #include <exception>
 
+#include "platform/devtools/JsonFields.h"
+
 namespace ostrel {
 
+using devtools::Obj;
+using devtools::Str;
+
 BrowserWindows::BrowserWindows(ChromiumProcess& chromium, Extension::MainWindowFactory makeMainWindow,
-                               IMessageBox& box, std::string extensionId)
+                               IMessageBox& box, std::string extensionId, TabOptions tabs)
     : chromium_(chromium),
       make_main_window_(std::move(makeMainWindow)),
       box_(box),
-      extension_id_(std::move(extensionId)) {}
+      extension_id_(std::move(extensionId)),
+      tab_options_(tabs) {}
 
 BrowserWindows::~BrowserWindows() {
   DevToolsSession& browser = chromium_.Connection().Browser();
   for (int key : listeners_) browser.RemoveListener(key);
+  *alive_ = false;
   // Main windows go first: they hold the tabs' browser objects.
   for (auto& [id, window] : windows_) window.extension->SetSite(nullptr);
   windows_.clear();
+  closed_.clear();
   workers_.clear();
 }
 
 void BrowserWindows::Start() {
   DevToolsSession& browser = chromium_.Connection().Browser();
   listeners_.push_back(browser.AddListener("Target.targetCreated", [this](const nlohmann::json& p) {
-    OnTargetCreated(p.value("targetInfo", nlohmann::json::object()));
+    OnTargetCreated(Obj(p, "targetInfo"));
   }));
   listeners_.push_back(browser.AddListener("Target.targetDestroyed", [this](const nlohmann::json& p) {
-    OnTargetDestroyed(p.value("targetId", ""));
+    OnTargetDestroyed(Str(p, "targetId"));
   }));
   browser.Call("Target.setDiscoverTargets", {{"discover", true}});
   for (const TargetInfo& t : chromium_.Targets()) {
@@ -36,9 +44,10 @@ void BrowserWindows::Start() {
 }
 
 void BrowserWindows::OnTargetCreated(const nlohmann::json& info) {
-  const std::string id = info.value("targetId", "");
-  const std::string type = info.value("type", "");
-  const std::string url = info.value("url", "");
+  const std::string id = Str(info, "targetId");
+  const std::string type = Str(info, "type");
+  const std::string url = Str(info, "url");
+  if (id.empty()) return;
   try {
     if (type == "page") {
       AddPage(id);
@@ -54,10 +63,10 @@ void BrowserWindows::OnTargetCreated(const nlohmann::json& info) {
 void BrowserWindows::AddPage(const std::string& targetId) {
   if (WindowOfTab(targetId)) return;
   auto r = chromium_.Connection().Browser().Call("Browser.getWindowForTarget", {{"targetId", targetId}});
-  const int64_t window_id = r.value("windowId", int64_t{0});
+  const int64_t window_id = devtools::Int(r, "windowId");
   Window& window = windows_[window_id];
   if (!window.site) {
-    window.site = std::make_unique<BrowserWindowSite>(chromium_, window_id);
+    window.site = std::make_unique<BrowserWindowSite>(chromium_, window_id, tab_options_);
     window.site->AddTab(targetId);
     window.extension = std::make_unique<Extension>(make_main_window_, box_);
     window.extension->SetSite(window.site.get());
@@ -74,11 +83,14 @@ void BrowserWindows::OnTargetDestroyed(const std::string& targetId) {
     if (DevToolsBrowser* browser = window.site->Attached(targetId)) {
       window.extension->BrowserGone(browser);
     }
-    std::unique_ptr<DevToolsBrowser> gone = window.site->RemoveTab(targetId);
+    window.site->RemoveTab(targetId);
     if (window.site->TabCount() == 0) {
       window.extension->SetSite(nullptr);
-      gone.reset();
+      // A press may be under way in this window (a message box open inside
+      // it): the window's objects go once no press runs.
+      closed_.push_back(std::move(window));
       windows_.erase(it);
+      if (pressing_ == 0) closed_.clear();
     }
     return;
   }
@@ -86,17 +98,17 @@ void BrowserWindows::OnTargetDestroyed(const std::string& targetId) {
 
 void BrowserWindows::AttachWorker(const std::string& targetId) {
   if (workers_.count(targetId)) return;
-  std::unique_ptr<DevToolsSession> session = chromium_.Attach(targetId);
-  session->AddListener("Runtime.bindingCalled", [this](const nlohmann::json& p) {
-    if (p.value("name", "") != kBinding) return;
-    std::string tab;
-    try {
-      tab = nlohmann::json::parse(p.value("payload", "{}")).value("targetId", "");
-    } catch (const std::exception&) {
-      return;
-    }
+  std::shared_ptr<DevToolsSession> session = chromium_.Attach(targetId);
+  std::weak_ptr<bool> alive = alive_;
+  session->AddListener("Runtime.bindingCalled", [this, alive](const nlohmann::json& p) {
+    if (Str(p, "name") != kBinding) return;
+    const std::string tab = Str(nlohmann::json::parse(Str(p, "payload"), nullptr, false), "targetId");
+    if (tab.empty()) return;
     // Out of the pipe's dispatch: the press may show message boxes.
-    QTimer::singleShot(0, [this, tab] { Press(tab); });
+    QTimer::singleShot(0, [this, alive, tab] {
+      const std::shared_ptr<bool> still = alive.lock();
+      if (still && *still) Press(tab);
+    });
   });
   session->Call("Runtime.enable");
   session->Call("Runtime.addBinding", {{"name", kBinding}});
@@ -115,7 +127,9 @@ void BrowserWindows::Press(const std::string& targetId) {
     if (!window) return;
   }
   ++presses_;
+  ++pressing_;
   window->extension->Exec(targetId);
+  if (--pressing_ == 0) closed_.clear();
 }
 
 BrowserWindows::Window* BrowserWindows::WindowOfTab(const std::string& targetId) {

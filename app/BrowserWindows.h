@@ -24,8 +24,9 @@ class BrowserWindows {
  public:
   static constexpr char kBinding[] = "ostrelButtonPressed";
 
+  // tabs: how the tabs' browser objects are set up.
   BrowserWindows(ChromiumProcess& chromium, Extension::MainWindowFactory makeMainWindow,
-                 IMessageBox& box, std::string extensionId);
+                 IMessageBox& box, std::string extensionId, TabOptions tabs = {});
   ~BrowserWindows();
   BrowserWindows(const BrowserWindows&) = delete;
   BrowserWindows& operator=(const BrowserWindows&) = delete;
@@ -63,10 +64,14 @@ class BrowserWindows {
   Extension::MainWindowFactory make_main_window_;
   IMessageBox& box_;
   std::string extension_id_;
+  TabOptions tab_options_;
   std::map<int64_t, Window> windows_;
-  std::map<std::string, std::unique_ptr<DevToolsSession>> workers_;
+  std::vector<Window> closed_;  // windows gone while a press ran
+  std::map<std::string, std::shared_ptr<DevToolsSession>> workers_;
   std::vector<int> listeners_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   int presses_ = 0;
+  int pressing_ = 0;
 };
 
 }  // namespace ostrel

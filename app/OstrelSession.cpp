@@ -5,6 +5,7 @@
 #include "app/BrowserHooks.h"
 #include "app/ProfilePreferences.h"
 #include "app/PlacedMainWindow.h"
+#include "platform/devtools/JsonFields.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
@@ -29,7 +30,7 @@ OstrelSession::OstrelSession(SessionOptions options, std::function<WindowService
       options.extension.empty() ? DefaultExtensionFolder() : options.extension;
   auto loaded = chromium_->Connection().Browser().Call(
       "Extensions.loadUnpacked", {{"path", std::filesystem::absolute(extension).string()}});
-  extension_id_ = loaded.value("id", "");
+  extension_id_ = devtools::Str(loaded, "id");
   if (extension_id_.empty()) throw OstrelError(err::kBrowserProtocol, "the toolbar button was not loaded");
 
   auto make_window = [this, services]() -> std::unique_ptr<IMainWindow> {
@@ -37,7 +38,11 @@ OstrelSession::OstrelSession(SessionOptions options, std::function<WindowService
     window->SetRecordingHooks(BrowserHooks::Factory(*pump_, clock_));
     return std::make_unique<PlacedMainWindow>(std::move(window));
   };
-  windows_ = std::make_unique<BrowserWindows>(*chromium_, make_window, box, extension_id_);
+  // Page dialogs are the person's to answer; a headless browser has no one
+  // to answer them.
+  TabOptions tabs;
+  tabs.accept_dialogs = options.headless;
+  windows_ = std::make_unique<BrowserWindows>(*chromium_, make_window, box, extension_id_, tabs);
   windows_->Start();
   watcher_ = std::make_unique<PipeWatcher>(*chromium_, std::move(closed));
 }

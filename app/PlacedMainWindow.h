@@ -15,6 +15,9 @@ namespace ostrel {
 class PlacedMainWindow : public IMainWindow {
  public:
   explicit PlacedMainWindow(std::unique_ptr<frmMain> window) : window_(std::move(window)) {}
+  // The window may still be in use by a handler (a message box open, a Go
+  // To waiting): it goes once that has returned (frmMain::Dispose).
+  ~PlacedMainWindow() override { window_.release()->Dispose(); }
 
   void SetIE(IBrowser* browser) override { window_->SetIE(browser); }
   void Load() override { window_->Load(); }

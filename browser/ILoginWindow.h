@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "support/OstrelError.h"
@@ -19,6 +20,7 @@ class ILoginWindow {
 
   virtual ~ILoginWindow() = default;
   virtual void ShowPanel(int32_t n) = 0;
+  virtual int32_t CurrentPanel() const = 0;
   // txtSiteName's text, as typed.
   virtual std::string SiteNameText() = 0;
   // Puts text into txtSiteName, gives it the focus and selects all of it.
@@ -32,9 +34,17 @@ class ILoginWindow {
   // OstrelError when no user is selected or the table cannot be read.
   virtual int16_t CurrentUserID() = 0;
   virtual void RefreshSiteList() = 0;
-  // Shows a caught error (its number's text and its description) in one
+  // Shows a caught error (its number's text and its explanation) in one
   // modal message box; returns when it is closed.
   virtual void ReportError(const OstrelError& error) = 0;
+  // Shows text in one modal message box; returns when it is closed.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Runs action once the event being handled now is done (for what must
+  // not hold the page, such as a message shown from the before-navigate
+  // notification); dropped if the window goes first.
+  virtual void Defer(std::function<void()> action) = 0;
+  // While busy (Go To waiting for a page) the window shows a busy cursor.
+  virtual void SetBusy(bool busy) = 0;
 };
 
 }  // namespace ostrel

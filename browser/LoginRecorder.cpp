@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "browser/UrlOrigin.h"
 #include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -14,30 +15,42 @@ constexpr char kScriptScheme[] = "javascript:";
 
 OstrelError AsError(const std::exception& e) {
   if (auto* error = dynamic_cast<const OstrelError*>(&e)) return *error;
-  return OstrelError(err::kBrowserProtocol, e.what());
+  return OstrelError(err::kInternalError, e.what());
 }
 
 }  // namespace
 
-LoginRecorder::LoginRecorder(ILoginWindow& window, StoreContext& context)
-    : mWindow(window), mContext(context) {}
+LoginRecorder::LoginRecorder(ILoginWindow& window, StoreContext& context) : mWindow(window), mContext(context) {}
 
-LoginRecorder::~LoginRecorder() { SetIE(nullptr); }
+LoginRecorder::~LoginRecorder() { Detach(); }
 
 void LoginRecorder::SetIE(IBrowser* oIE) {
+  Bind(oIE, oIE ? "The recording was cancelled because the Ostrel window now belongs to another tab."
+                : "The recording was cancelled because its browser tab was closed.");
+}
+
+void LoginRecorder::Detach() { Bind(nullptr, ""); }
+
+void LoginRecorder::Bind(IBrowser* oIE, const std::string& cancelled) {
   if (oIE == mIE) return;
   if (mIE) mIE->SetBeforeNavigate({});
+  const bool was_recording = !cancelled.empty() && mRecording && mWindow.CurrentPanel() == ILoginWindow::kRecording;
   mWebPage1.reset();
   mWebPage2.reset();
   mRecording = false;
   mIE = oIE;
   if (mIE) {
-    mIE->SetBeforeNavigate([this](const std::string& url) { mIE_BeforeNavigate2(url); });
+    mIE->SetBeforeNavigate([this](const NavigationInfo& navigation) { mIE_BeforeNavigate2(navigation); });
+  }
+  if (was_recording) {
+    mWindow.ShowPanel(ILoginWindow::kRecordReady);
+    ILoginWindow& window = mWindow;
+    mWindow.Defer([&window, cancelled] { window.ShowMessage(cancelled); });
   }
 }
 
 std::unique_ptr<WebPage> LoginRecorder::Capture() {
-  if (!mIE) throw OstrelError(err::kObjectRequired, "no browser is bound");
+  if (!mIE) throw OstrelError(err::kObjectRequired, "no browser is bound", "The Ostrel window is not bound to a browser tab.");
   auto page = std::make_unique<WebPage>();
   page->SetIE(*mIE);
   page->Record();
@@ -56,26 +69,55 @@ void LoginRecorder::cmdRecord_Click() {
   mWindow.ShowPanel(ILoginWindow::kRecording);
 }
 
-void LoginRecorder::mIE_BeforeNavigate2(const std::string& url) {
-  if (!mRecording) return;
+// The top document ends a recording; a frame only when a form of a frame
+// of its origin was captured at the start.
+bool LoginRecorder::Accepts(const NavigationInfo& navigation) const {
+  if (navigation.top_level) return true;
+  const std::string origin = OriginOf(navigation.document_url);
+  if (origin.empty() || !mWebPage1) return false;
+  const WebForms& forms = mWebPage1->Forms();
+  for (int32_t i = 1; i <= forms.Count(); ++i) {
+    const WebForm& form = forms.Item(i);
+    if (form.FrameIndex() != WebForm::kTopDocument && OriginOf(form.FrameURL()) == origin) return true;
+  }
+  return false;
+}
+
+void LoginRecorder::mIE_BeforeNavigate2(const NavigationInfo& navigation) {
+  if (!mRecording || !Accepts(navigation)) return;
   mRecording = false;
+  ILoginWindow& window = mWindow;
   try {
     mWebPage2 = Capture();
-    mWebPage2->SetJavascript(ScriptOf(url));
-    std::string name = mWindow.SiteIndex() == -1 ? mWebPage2->Title()
-                                                 : mWindow.SelectedSiteName();
+    if (navigation.kind == NavigationInfo::Kind::kScriptLink) mWebPage2->SetJavascript(ScriptOf(navigation.url));
+    WebRecord probe(mContext);
+    probe.CreateRecord("", *mWebPage1, *mWebPage2);
+    if (!probe.HasForm() || probe.ControlsCount() == 0) {
+      mWebPage2.reset();
+      mWindow.ShowPanel(ILoginWindow::kRecordReady);
+      mWindow.Defer([&window] {
+        window.ShowMessage(
+            "No login was typed on this page before it was left, so nothing was recorded. Press Start Recording, "
+            "then log in on the page.");
+      });
+      return;
+    }
+    const std::string name = mWindow.SiteIndex() == -1 ? mWebPage2->Title() : mWindow.SelectedSiteName();
     mWindow.ShowPanel(ILoginWindow::kNameSite);
     mWindow.ProposeSiteName(name);
   } catch (const std::exception& e) {
     mWebPage2.reset();
     mWindow.ShowPanel(ILoginWindow::kRecordReady);
-    mWindow.ReportError(AsError(e));
+    const OstrelError error = AsError(e);
+    mWindow.Defer([&window, error] { window.ReportError(error); });
   }
 }
 
 void LoginRecorder::cmdSave_Click() {
   try {
-    if (!mWebPage1 || !mWebPage2) throw OstrelError(err::kObjectRequired, "nothing was recorded");
+    if (!mWebPage1 || !mWebPage2) {
+      throw OstrelError(err::kObjectRequired, "nothing was recorded", "There is no recording to save.");
+    }
     const int16_t user_id = mWindow.CurrentUserID();
     WebRecord record(mContext);
     record.CreateRecord(mWindow.SiteNameText(), *mWebPage1, *mWebPage2);

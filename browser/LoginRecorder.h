@@ -11,21 +11,31 @@
 namespace ostrel {
 
 // Learns a login by watching the user perform it once, for one main
-// window. Start Recording captures the page; the bound browser's next
-// before-navigate notification captures it again (the typed values still
-// in place), notes a "javascript:" address and proposes a name; Save builds
-// the site record from the two captures and stores it for the logged-in
-// user, in place when a site is re-recorded.
+// window. Start Recording captures the page; the bound tab's next
+// before-navigate notification from its top document, or from a frame of
+// the same origin as a frame whose forms were captured, captures it again
+// (the typed values still in place), notes the script of a "javascript:"
+// link the person clicked and proposes a name; Save builds the site record
+// from the two captures and stores it for the logged-in user, in place when
+// a site is re-recorded. Notifications from frames of other origins (an
+// advertisement reloading) leave the recording running.
+//
+// A recording belongs to the tab it started in: binding the window to
+// another tab, or that tab closing, cancels it with a message and shows
+// RecordReady again. A second capture that holds no changed input (nothing
+// was typed before the page was left) is not a recording: the person is
+// told so and RecordReady shows again.
 //
 // A failure of a capture, of building the record or of storing it is shown
-// with ReportError (its number and description) and nothing is stored. After a failed first
-// capture the window stays on RecordReady; after a failed second capture it
-// returns to RecordReady; after a failed Save it stays on NameSite, so the
-// user may correct the name or cancel.
+// with ReportError and nothing is stored. After a failed first capture the
+// window stays on RecordReady; after a failed second capture it returns to
+// RecordReady; after a failed Save it stays on NameSite, so the user may
+// correct the name or cancel. What is said from within the before-navigate
+// notification is said once the page has been let go (ILoginWindow::Defer).
 //
 // The window and context must outlive the recorder. The captures hold
-// objects of the bound browser: SetIE(nullptr) (or binding another browser)
-// drops them, and must be done before that browser is destroyed.
+// objects of the bound browser: SetIE (with another browser or nullptr) or
+// Detach drops them, and must be done before that browser is destroyed.
 class LoginRecorder {
  public:
   LoginRecorder(ILoginWindow& window, StoreContext& context);
@@ -36,15 +46,17 @@ class LoginRecorder {
   // The IE property: binds the window to oIE and connects the before-navigate
   // handler to it (disconnecting the earlier browser). Binding the browser
   // already bound changes nothing; binding another one, or nullptr, drops
-  // the captures and ends a recording in progress.
+  // the captures and cancels a recording in progress (with a message).
   void SetIE(IBrowser* oIE);
   IBrowser* IE() const { return mIE; }
+  // The window is going away: unbinds quietly.
+  void Detach();
 
   // Start Recording: captures the page, then shows Recording.
   void cmdRecord_Click();
-  // The browser's before-navigate notification, url the destination.
-  // Acts only on the first one after Start Recording; never throws.
-  void mIE_BeforeNavigate2(const std::string& url);
+  // The browser's before-navigate notification. Acts only on the first
+  // accepted one after Start Recording; never throws.
+  void mIE_BeforeNavigate2(const NavigationInfo& navigation);
   // Save: builds the record from the two captures, stores it with the
   // current user's id into mSiteIndex (appending when -1, and mSiteIndex
   // receives the new slot), rebuilds the list and shows SiteList.
@@ -62,6 +74,8 @@ class LoginRecorder {
 
  private:
   std::unique_ptr<WebPage> Capture();
+  bool Accepts(const NavigationInfo& navigation) const;
+  void Bind(IBrowser* oIE, const std::string& cancelled);
 
   ILoginWindow& mWindow;
   StoreContext& mContext;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "browser/IClock.h"
 #include "browser/ILoginWindow.h"
@@ -12,36 +13,48 @@
 
 namespace ostrel {
 
-// Replays a stored login ("Go To") into the browser the window is bound to:
+// Replays a stored login ("Go To") into the tab the window is bound to:
 // navigate to the record's address, wait for the page, reach the frame and
 // the form, write every recorded value and submit the way the recording saw
 // it submitted.
 //
+// A replay is pinned to the tab that was bound when it started. Values are
+// written only into a document whose origin is that of the recorded address
+// (the form's frame address for a form in a frame), checked in the same
+// step that writes them; another origin stops the replay before anything
+// is typed, with a message that names both.
+//
 // Every wait processes pending window events and browser messages through
-// the pump on each pass (the pump may sleep a few milliseconds when nothing
-// is pending, so a wait does not keep a core busy) and gives up after more
-// than kTimeoutSeconds whole seconds with err::kWebsiteProblem; the time-out
-// is tested before the readiness in each pass. Handlers of the window may
-// run inside a wait, another replay included.
+// the pump on each pass and gives up after more than kTimeoutSeconds whole
+// seconds with err::kWebsiteProblem; the time-out is tested before the
+// readiness in each pass. Handlers of the window run inside a wait; when
+// one of them binds the window to another tab, closes the tab or starts
+// another Go To, this replay stops at its next step (with a message for the
+// first two) and types nothing more. The window shows a busy cursor
+// meanwhile.
 //
 // The references given to the constructor must outlive the object.
 class LoginReplay {
  public:
   static constexpr int64_t kTimeoutSeconds = 60;
 
-  // currentBrowser answers the window's bound browser (mIE) and is asked
-  // afresh in every pass of the page wait; nullptr means none is bound.
-  LoginReplay(ILoginWindow& window, StoreContext& context, IEventPump& pump,
-              IClock& clock, std::function<IBrowser*()> currentBrowser);
+  LoginReplay(ILoginWindow& window, StoreContext& context, IEventPump& pump, IClock& clock);
 
-  // cmdGoto_Click / lstSites_DblClick: loads slot n and replays it. Any
-  // failure is shown with ReportError and ends the replay; nothing
-  // after the failing step runs and nothing is stored.
+  // The window's bound browser (mIE) is now browser (nullptr: none).
+  void BrowserChanged(IBrowser* browser);
+  // The window is going away: a replay in progress stops at its next step,
+  // quietly.
+  void Stop();
+  bool Running() const { return depth_ > 0; }
+
+  // cmdGoto_Click / lstSites_DblClick: loads slot n and replays it into the
+  // bound browser. Any failure is shown with ReportError and ends the
+  // replay; nothing after the failing step runs and nothing is stored.
   void GoToSite(int16_t n);
 
-  // The replay of an already loaded record, without the error guard:
-  // throws OstrelError at the failing step.
-  void Replay(const WebRecord& record);
+  // The replay of an already loaded record into browser, without the error
+  // guard: throws OstrelError at the failing step.
+  void Replay(IBrowser& browser, const WebRecord& record);
 
   // The first INPUT of form.elements whose type is SUBMIT (tag and type
   // compared without regard to case); nullptr when there is none.
@@ -53,24 +66,34 @@ class LoginReplay {
   // The element at 0-based position index of a form's controls, counted as
   // capture counts them: FIELDSET elements take no position. nullptr when
   // the form has fewer controls.
-  static std::unique_ptr<IElement> ControlAt(IElementCollection& elements,
-                                             int32_t index);
+  static std::unique_ptr<IElement> ControlAt(IElementCollection& elements, int32_t index);
 
  private:
-  IBrowser& Browser();
-  // Runs ProcessPending, then the time-out test, then ready(), until ready()
-  // answers true.
-  void WaitUntil(const std::function<bool()>& ready);
-  std::unique_ptr<IDocument> FormDocument(IDocument& top, const FormInfo& form);
-  std::unique_ptr<IElement> FindForm(IDocument& doc, const FormInfo& form);
+  struct Run;
+  // The pinned browser, after checking that the run may go on.
+  IBrowser& Use(Run& run);
+  void Check(const Run& run) const;
+  void Pump(Run& run);
+  // Runs Pump, then the time-out test, then ready(), until ready() answers
+  // true.
+  void WaitUntil(Run& run, const std::function<bool()>& ready);
+  void Replay(Run& run, const WebRecord& record);
+  std::unique_ptr<IDocument> FormDocument(Run& run, IDocument& top, const FormInfo& form);
+  void FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const std::string& address);
+  // The same through the element operations, for documents that offer no
+  // one-step fill.
+  void FillStepByStep(Run& run, IDocument& doc, const WebRecord& record, const std::string& address);
+  std::unique_ptr<IElement> FindForm(Run& run, IDocument& doc, const FormInfo& info);
   void Fill(IElement& form, const WebRecord& record);
-  void Submit(IElement& form, const FormInfo& info);
+  void Submit(IElement& form, const FormInfo& info, const std::string& origin);
 
   ILoginWindow& window_;
   StoreContext& context_;
   IEventPump& pump_;
   IClock& clock_;
-  std::function<IBrowser*()> current_browser_;
+  IBrowser* bound_ = nullptr;
+  Run* current_ = nullptr;  // the innermost replay under way
+  int depth_ = 0;
 };
 
 }  // namespace ostrel

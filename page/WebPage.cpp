@@ -1,6 +1,8 @@
 #include "page/WebPage.h"
 
 #include "page/Positions.h"
+
+#include <new>
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
@@ -8,7 +10,8 @@ namespace ostrel {
 
 namespace {
 
-// Runs one step of the frame walk. A refused read ends the step quietly;
+// Runs one step of the frame walk. Any failure ends the step quietly (a
+// refused read, a frame that went away, a page that answered nonsense); only
 // a browser that has gone away ends the whole capture. Returns whether the
 // step ran to its end.
 template <typename Step>
@@ -18,6 +21,10 @@ bool Absorbing(Step&& step) {
     return true;
   } catch (const OstrelError& error) {
     if (error.Number() == err::kBrowserGone) throw;
+    return false;
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
     return false;
   }
 }

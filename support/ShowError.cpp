@@ -1,9 +1,8 @@
 #include "support/ShowError.h"
 
-#include <iostream>
-
 #include "support/ErrorNumbers.h"
 #include "support/ErrorText.h"
+#include "support/Log.h"
 
 namespace ostrel {
 
@@ -40,9 +39,7 @@ std::string ErrorMessage(const OstrelError& error) {
   return second.empty() ? text : text + "\n" + second;
 }
 
-void LogError(const OstrelError& error) {
-  std::cerr << "ostrel: " << error.what() << std::endl;
-}
+void LogError(const OstrelError& error) { Log(error.what()); }
 
 void ReportError(IMessageBox& box, const OstrelError& error) {
   LogError(error);

@@ -32,6 +32,10 @@ class IRecordingHooks {
   // "&Go To", Enter on SiteList, or a double-click in the list: replay the
   // site in slot n (the entry data of the chosen entry).
   virtual void GoToSite(int16_t n) = 0;
+  // The window is going away: a recording or replay under way stops at its
+  // next step, quietly, and the browser is let go. The hooks are destroyed
+  // once every call into them has returned.
+  virtual void Stop() = 0;
 };
 
 using RecordingHooksFactory =

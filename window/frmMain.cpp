@@ -1,6 +1,8 @@
 #include "window/frmMain.h"
 
 #include <QCloseEvent>
+#include <QDialog>
+#include <QTimer>
 #include <QEvent>
 #include <QLineEdit>
 #include <new>
@@ -53,9 +55,40 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
 
 frmMain::~frmMain() {
   if (mLoaded) Form_Unload();
+  mRetired.clear();
+}
+
+void frmMain::LeaveUse() {
+  if (--mInUse > 0) return;
+  mRetired.clear();
+  if (mDisposed) deleteLater();
+}
+
+void frmMain::Dispose() {
+  if (mDisposed) return;
+  mDisposed = true;
+  for (QDialog* dialog : findChildren<QDialog*>()) dialog->reject();
+  if (mLoaded) Form_Unload();
+  hide();
+  if (mInUse == 0) delete this;  // else once the last handler has returned
+}
+
+void frmMain::Defer(std::function<void()> action) {
+  QTimer::singleShot(0, this, [this, action = std::move(action)] {
+    if (!mDisposed && mLoaded) Guarded(action);
+  });
+}
+
+void frmMain::SetBusy(bool busy) {
+  if (busy) {
+    setCursor(Qt::BusyCursor);
+  } else {
+    unsetCursor();
+  }
 }
 
 void frmMain::Guarded(const std::function<void()>& action) {
+  InUse use(*this);
   try {
     action();
   } catch (const OstrelError& e) {
@@ -152,9 +185,15 @@ void frmMain::ShowOver(IBrowserWindowSite&) {
 
 void frmMain::SetRecordingHooks(RecordingHooksFactory factory) { mHooksFactory = std::move(factory); }
 
-void frmMain::Message(const std::string& text) { mServices.messages->Show(text); }
+void frmMain::Message(const std::string& text) {
+  InUse use(*this);
+  mServices.messages->Show(text);
+}
 
-bool frmMain::Ask(const std::string& text) { return mServices.messages->AskYesNo(text); }
+bool frmMain::Ask(const std::string& text) {
+  InUse use(*this);
+  return mServices.messages->AskYesNo(text);
+}
 
 std::string frmMain::Setting(const std::string& key, const std::string& fallback) {
   return mServices.settings->GetSetting(key, fallback);
@@ -166,8 +205,14 @@ void frmMain::SaveSetting(const std::string& key, const std::string& value) {
 
 std::string frmMain::Text(const QLineEdit* box) { return ToUtf8(box->text()); }
 
-void frmMain::ShowError(int32_t number) { ostrel::ShowError(*mServices.messages, number, ""); }
+void frmMain::ShowError(int32_t number) {
+  InUse use(*this);
+  ostrel::ShowError(*mServices.messages, number, "");
+}
 
-void frmMain::ReportError(const OstrelError& error) { ostrel::ReportError(*mServices.messages, error); }
+void frmMain::ReportError(const OstrelError& error) {
+  InUse use(*this);
+  ostrel::ReportError(*mServices.messages, error);
+}
 
 }  // namespace ostrel

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "browser/IBrowserWindowSite.h"
 #include "browser/ILoginWindow.h"
@@ -32,8 +33,15 @@ namespace ostrel {
 // of its password file, the user table (Users) and the header (FileHeader).
 //
 // Every user action runs under one error guard: a failure is shown with
-// ShowError (the error's number, and its description when it has one) and
+// ShowError (the error's number, and its explanation when it has one) and
 // ends the action; nothing escapes the window.
+//
+// Handlers may run inside other handlers' waits (Go To pumps events; a
+// message box runs a loop of its own). So nothing a handler may still be
+// using is destroyed under it: closing the window while a handler runs
+// stops a recording or Go To under way and unloads, but the objects of that
+// load are released only once every handler has returned; Dispose() lets
+// the window's dialogs go and deletes the window itself at that moment.
 class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
  public:
   static constexpr int32_t kSiteList = 0, kRecordReady = 1, kRecording = 2, kNameSite = 3,
@@ -55,9 +63,15 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // hidden.
   void ShowOver(IBrowserWindowSite& owner) override;
   bool IsLoaded() const { return mLoaded; }
+  // The window is going away for good (its browser window has closed): it
+  // hides, its open dialogs are cancelled, a recording or Go To under way
+  // stops quietly, it unloads, and it deletes itself once every handler
+  // running in it has returned. Do not use the object after this call.
+  void Dispose();
 
   // What recording and replay use.
   void ShowPanel(int32_t n) override;
+  int32_t CurrentPanel() const override { return mCurrentPanel; }
   std::string SiteNameText() override;
   void ProposeSiteName(const std::string& text) override;
   std::string SelectedSiteName() override;
@@ -66,6 +80,9 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   int16_t CurrentUserID() override;
   void RefreshSiteList() override;
   void ReportError(const OstrelError& error) override;
+  void ShowMessage(const std::string& text) override { Message(text); }
+  void Defer(std::function<void()> action) override;
+  void SetBusy(bool busy) override;
   // ShowError(number, ""): the number's own text.
   void ShowError(int32_t number);
   // Selects the entry of lstSites whose entry data is slot; nothing when
@@ -81,7 +98,6 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // The store context of the open file; nullptr while not loaded.
   StoreContext* Context() { return mContext.get(); }
 
-  int32_t CurrentPanel() const { return mCurrentPanel; }
   // The window's controls, by name.
   const MainPanels& Panels() const { return mPanels; }
   // Every control with its name, array index and tab index, in the
@@ -96,6 +112,19 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
  private:
   // Runs action; an error is shown and ends it.
   void Guarded(const std::function<void()>& action);
+  // Marks the window in use by a handler for its lifetime; the last to
+  // leave releases what was retired meanwhile.
+  class InUse {
+   public:
+    explicit InUse(frmMain& window) : window_(window) { ++window_.mInUse; }
+    ~InUse() { window_.LeaveUse(); }
+    InUse(const InUse&) = delete;
+    InUse& operator=(const InUse&) = delete;
+
+   private:
+    frmMain& window_;
+  };
+  void LeaveUse();
   void Connect();
   void Message(const std::string& text);
   bool Ask(const std::string& text);
@@ -112,6 +141,9 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // Start-up, settings and the password file (frmMainStartup.cpp).
   bool Form_Load();
   void Form_Unload();
+  // Hands the objects of the load over for release: at once when no
+  // handler runs, else when the last one returns.
+  void RetireLoad();
   void ResetControls();
   std::string FolderOf(const std::string& path) const;
   bool FileExists(const std::string& path);
@@ -181,6 +213,18 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   std::unique_ptr<WebUsers> Users;
   RecordingHooksFactory mHooksFactory;
   std::unique_ptr<IRecordingHooks> mHooks;
+
+  // The objects of earlier loads, released when no handler runs any more
+  // (members go in reverse order: the hooks first, the context last).
+  struct Retired {
+    std::unique_ptr<StoreContext> context;
+    std::unique_ptr<FileInfo> header;
+    std::unique_ptr<WebUsers> users;
+    std::unique_ptr<IRecordingHooks> hooks;
+  };
+  std::vector<Retired> mRetired;
+  int mInUse = 0;
+  bool mDisposed = false;
 };
 
 }  // namespace ostrel

@@ -102,12 +102,15 @@ void frmMain::Form_Unload() {
     SaveSetting("MainLeft", SingleText(PixelsToTwips(frame.x())));
     SaveSetting("MainTop", SingleText(PixelsToTwips(frame.y())));
   }
-  mHooks.reset();
-  Users.reset();
-  FileHeader.reset();
-  mIE = nullptr;
-  mContext.reset();
   mLoaded = false;
+  mIE = nullptr;
+  if (mHooks) mHooks->Stop();
+  RetireLoad();
+}
+
+void frmMain::RetireLoad() {
+  mRetired.push_back({std::move(mContext), std::move(FileHeader), std::move(Users), std::move(mHooks)});
+  if (mInUse == 0) mRetired.clear();
 }
 
 std::string frmMain::FolderOf(const std::string& path) const {

@@ -123,7 +123,7 @@ class Bench {
       Open(path);
       Capture();  // the capture at Start Recording
       std::unique_ptr<WebPage> second;
-      tab_->SetBeforeNavigate([&](const std::string&) {
+      tab_->SetBeforeNavigate([&](const NavigationInfo&) {
         if (second) return;
         const uint64_t trips = tab_->RoundTrips();
         const auto start = Clock::now();
@@ -190,7 +190,7 @@ class Bench {
 
   test::TestServer server_;
   std::unique_ptr<ChromiumProcess> chromium_;
-  std::unique_ptr<DevToolsBrowser> tab_;
+  std::shared_ptr<DevToolsBrowser> tab_;
   std::unique_ptr<DevToolsEventPump> pump_;
 };
 

@@ -76,6 +76,7 @@ class ArrivalWatch {
 class NoWindow : public ostrel::ILoginWindow {
  public:
   void ShowPanel(int32_t) override {}
+  int32_t CurrentPanel() const override { return 0; }
   std::string SiteNameText() override { return {}; }
   void ProposeSiteName(const std::string&) override {}
   std::string SelectedSiteName() override { return {}; }
@@ -87,6 +88,12 @@ class NoWindow : public ostrel::ILoginWindow {
     std::cerr << "replay failed: " << error.what() << "\n";
     failed = true;
   }
+  void ShowMessage(const std::string& text) override {
+    std::cerr << "replay stopped: " << text << "\n";
+    failed = true;
+  }
+  void Defer(std::function<void()> action) override { action(); }
+  void SetBusy(bool) override {}
   bool failed = false;
 };
 
@@ -168,7 +175,8 @@ Figures RunOstrel(TestServer& server, const std::string& chromium, int runs, int
     record.Save(1, slot);
   }
 
-  ostrel::LoginReplay replay(window, context, pump, clock, [&] { return tab.get(); });
+  ostrel::LoginReplay replay(window, context, pump, clock);
+  replay.BrowserChanged(tab.get());
   server.ClearRequests();
   const size_t total = static_cast<size_t>(runs + warmup);
   std::vector<double> starts;

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 // The browser and its HTML document object model, as the page model, the
 // recorder and replay use them. Every call is synchronous and runs on the
@@ -81,8 +83,42 @@ class IWindow {
   virtual ~IWindow() = default;
   // The window's document; err::kAccessDenied for another site's frame.
   virtual std::unique_ptr<IDocument> Document() = 0;
-  // Runs text as script in this window; err::kScriptError when it throws.
-  virtual void execScript(const std::string& text) = 0;
+  // Runs text as script in this window, in the page's own world;
+  // err::kScriptError when it throws. When origin is not empty the text
+  // runs only if the window's document has that origin (checked in the same
+  // evaluation), else err::kWebsiteProblem and nothing of it runs.
+  virtual void execScript(const std::string& text, const std::string& origin) = 0;
+};
+
+// What a replay writes into one form: see IDocument::FillForm.
+struct FormFill {
+  struct Field {
+    std::string name;   // found by name (else id) when not empty,
+    int32_t index = 0;  // else by 0-based position among the form's controls
+    std::string value;
+  };
+  std::string address;  // the recorded address: the document must have its origin
+  std::string form_name;  // found by name (else id) when not empty,
+  int32_t form_index = 0;  // else by position among the document's forms
+  std::vector<Field> fields;
+  bool submit = true;   // press the form's button (or submit it) after writing
+};
+
+// What FillForm did.
+struct FillOutcome {
+  enum class Status {
+    kDone,            // written (and pressed, when asked)
+    kWrongOrigin,     // the document has another origin: nothing written
+    kNoForm,          // no such form (yet): nothing written
+    kMissingField,    // field `field` is not in the form; those before it written
+    kNotAnInput,      // field `field` is not an INPUT; those before it written
+    kButtonDisabled,  // written; the button is disabled: nothing pressed
+    kReplaced,        // written; the form or a field has left the page: nothing pressed
+  };
+  Status status = Status::kDone;
+  std::string origin;    // the document's origin (scheme://host[:port])
+  std::string expected;  // the origin of the recorded address
+  int32_t field = 0;     // 1-based
 };
 
 class IDocument {
@@ -97,22 +133,52 @@ class IDocument {
   virtual std::unique_ptr<IElementCollection> forms() = 0;
   virtual std::unique_ptr<IFramesCollection> frames() = 0;
   virtual std::unique_ptr<IWindow> parentWindow() = 0;
+  // A replay's whole writing in one step where the document can do it so:
+  // checks the origin (in the same step as the writes, so nothing can change
+  // in between), finds the form and its fields, writes the values (native
+  // setter, "input" and "change" events) and, with fill.submit, presses the
+  // form's first submit input, else its first image input, else submits
+  // it; never a button that is disabled or no longer in the page, and never
+  // a form that is gone. std::nullopt when this document offers no such
+  // step: the caller then uses the element operations.
+  virtual std::optional<FillOutcome> FillForm(const FormFill& fill) {
+    (void)fill;
+    return std::nullopt;
+  }
+};
+
+// What the before-navigate notification tells of a navigation.
+struct NavigationInfo {
+  enum class Kind {
+    kNavigate,    // the document is about to be left for url
+    kScriptLink,  // the person clicked a "javascript:" link: url is its whole text
+    kUnload,      // the document is being unloaded (url unknown, empty)
+  };
+  Kind kind = Kind::kNavigate;
+  std::string url;
+  // The document being left, and whether it is the tab's top-level one (else
+  // a frame's).
+  std::string document_url;
+  bool top_level = true;
 };
 
 // One browser tab.
 class IBrowser {
  public:
   // Called before the page or one of its frames is left, while the page
-  // still holds what the user typed. url is the destination (the whole
-  // "javascript:..." text for a script link). The page waits until the
-  // handler returns; the handler may read the page through this browser.
-  using BeforeNavigateHandler = std::function<void(const std::string& url)>;
+  // still holds what the user typed. Only Ostrel's own hook reports it,
+  // never a page script. The page waits until the handler returns; the
+  // handler may read the page through this browser.
+  using BeforeNavigateHandler = std::function<void(const NavigationInfo& navigation)>;
 
   virtual ~IBrowser() = default;
-  // Starts loading url and returns; ReadyState() is below 4 from then on
-  // until the new page has loaded.
+  // Starts loading url and returns at once (it does not wait for the
+  // server); ReadyState() is below 4 from then on until the new page has
+  // loaded.
   virtual void Navigate(const std::string& url) = 0;
-  virtual int32_t ReadyState() = 0;  // 4 = complete
+  // 4 = complete. Fails with err::kWebsiteProblem when the page asked for
+  // by Navigate could not be loaded at all (no such host, refused...).
+  virtual int32_t ReadyState() = 0;
   virtual std::unique_ptr<IDocument> Document() = 0;
   // One handler at a time; an empty function disconnects.
   virtual void SetBeforeNavigate(BeforeNavigateHandler handler) = 0;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/devtools/JsonFields.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
@@ -182,21 +183,25 @@ void ChromiumProcess::Kill() {
 std::vector<TargetInfo> ChromiumProcess::Targets() {
   auto result = connection_->Browser().Call("Target.getTargets");
   std::vector<TargetInfo> targets;
-  for (const auto& t : result["targetInfos"]) {
-    targets.push_back({t.value("targetId", ""), t.value("type", ""), t.value("url", ""),
-                       t.value("title", ""), t.value("attached", false)});
+  for (const auto& t : devtools::Arr(result, "targetInfos")) {
+    targets.push_back({devtools::Str(t, "targetId"), devtools::Str(t, "type"), devtools::Str(t, "url"),
+                       devtools::Str(t, "title"), devtools::Bool(t, "attached")});
   }
   return targets;
 }
 
 std::string ChromiumProcess::OpenTab(const std::string& url) {
   auto result = connection_->Browser().Call("Target.createTarget", {{"url", url}});
-  return result.value("targetId", "");
+  const std::string id = devtools::Str(result, "targetId");
+  if (id.empty()) throw OstrelError(err::kBrowserProtocol, "Target.createTarget: no target id");
+  return id;
 }
 
-std::unique_ptr<DevToolsSession> ChromiumProcess::Attach(const std::string& target_id) {
+std::shared_ptr<DevToolsSession> ChromiumProcess::Attach(const std::string& target_id) {
   auto result = connection_->Browser().Call("Target.attachToTarget", {{"targetId", target_id}, {"flatten", true}});
-  return std::make_unique<DevToolsSession>(*connection_, result.value("sessionId", ""));
+  const std::string id = devtools::Str(result, "sessionId");
+  if (id.empty()) throw OstrelError(err::kBrowserProtocol, "Target.attachToTarget: no session id");
+  return std::make_shared<DevToolsSession>(*connection_, id);
 }
 
 }  // namespace ostrel

@@ -56,7 +56,7 @@ class ChromiumProcess {
   // Opens a new tab showing url and returns its target id.
   std::string OpenTab(const std::string& url = "about:blank");
   // Attaches to a target (flat session) and returns the session.
-  std::unique_ptr<DevToolsSession> Attach(const std::string& target_id);
+  std::shared_ptr<DevToolsSession> Attach(const std::string& target_id);
 
   // Kills the whole process group at once, as a crash would.
   void Kill();

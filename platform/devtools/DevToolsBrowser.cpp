@@ -4,149 +4,183 @@
 #include "platform/devtools/DevToolsConnection.h"
 #include "platform/devtools/DevToolsDocument.h"
 #include "platform/devtools/DomScripts.h"
+#include "platform/devtools/JsonFields.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
 namespace ostrel {
 
-DevToolsBrowser::DevToolsBrowser(std::unique_ptr<DevToolsSession> session, std::string close_target,
+using devtools::Int;
+using devtools::Obj;
+using devtools::Str;
+
+DevToolsBrowser::DevToolsBrowser(std::shared_ptr<DevToolsSession> session, std::string close_target,
                                  TabOptions options)
     : session_(std::move(session)),
       close_target_(std::move(close_target)),
       options_(options),
-      context_(*session_) {
+      context_(std::make_shared<DomContext>(session_)),
+      tracker_(std::make_shared<LoadTracker>()) {
   Listen();
+  session_->Call("Runtime.enable");
   session_->Call("Page.enable");
   session_->Call("Page.setLifecycleEventsEnabled", {{"enabled", true}});
-  main_frame_ = session_->Call("Page.getFrameTree")["frameTree"]["frame"].value("id", "");
+  context_->SetMainFrame(Str(Obj(Obj(session_->Call("Page.getFrameTree"), "frameTree"), "frame"), "id"));
   session_->Call("Page.addScriptToEvaluateOnNewDocument",
-                 {{"source", dom::BeforeNavigateScript()}, {"runImmediately", true}});
-  session_->Call("Target.setAutoAttach", {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
-  auto state = context_.CallValue(RemoteRef{}, dom::TopReadyState());
-  tracker_.SetInitial(state == "complete" ? 4 : state == "interactive" ? 3 : 1);
+                 {{"source", dom::BeforeNavigateScript()}, {"worldName", kOwnWorld}, {"runImmediately", true}});
+  const auto state = context_->CallValue(RemoteRef{}, dom::TopReadyState());
+  tracker_->SetInitial(state == "complete" ? 4 : state == "interactive" ? 3 : 1);
 }
 
-std::unique_ptr<DevToolsBrowser> DevToolsBrowser::OpenTab(ChromiumProcess& chromium, TabOptions options) {
-  std::string target = chromium.OpenTab("about:blank");
-  return std::make_unique<DevToolsBrowser>(chromium.Attach(target), target, options);
+std::shared_ptr<DevToolsBrowser> DevToolsBrowser::OpenTab(ChromiumProcess& chromium, TabOptions options) {
+  const std::string target = chromium.OpenTab("about:blank");
+  return std::make_shared<DevToolsBrowser>(chromium.Attach(target), target, options);
 }
 
 DevToolsBrowser::~DevToolsBrowser() {
-  frame_sessions_.clear();
+  for (int key : listeners_) session_->RemoveListener(key);
+  if (handler_) session_->Post("Debugger.disable");
   if (!close_target_.empty()) {
     session_->Connection().Browser().Post("Target.closeTarget", {{"targetId", close_target_}});
   }
 }
 
+void DevToolsBrowser::On(const std::string& method, DevToolsSession::Listener listener) {
+  listeners_.push_back(session_->AddListener(method, std::move(listener)));
+}
+
 void DevToolsBrowser::Listen() {
-  auto main = [this](const nlohmann::json& params) { return params.value("frameId", "") == main_frame_; };
-  session_->AddListener("Page.frameStartedLoading", [this, main](const nlohmann::json& params) {
-    context_.Touch();
-    if (main(params)) tracker_.StartedLoading();
+  auto main = [this](const nlohmann::json& params) { return Str(params, "frameId") == context_->MainFrame(); };
+  On("Page.frameStartedLoading", [this, main](const nlohmann::json& params) {
+    context_->Touch();
+    if (main(params)) tracker_->StartedLoading();
   });
-  session_->AddListener("Page.frameStoppedLoading", [this, main](const nlohmann::json& params) {
-    context_.Touch();
-    if (main(params)) tracker_.StoppedLoading();
+  On("Page.frameStoppedLoading", [this, main](const nlohmann::json& params) {
+    context_->Touch();
+    if (main(params)) tracker_->StoppedLoading();
   });
-  session_->AddListener("Page.frameNavigated", [this](const nlohmann::json& params) {
-    context_.Touch();
-    const auto& frame = params["frame"];
-    if (!frame.contains("parentId")) {
-      main_frame_ = frame.value("id", main_frame_);
-      tracker_.Committed(frame.value("loaderId", ""));
+  On("Page.frameNavigated", [this](const nlohmann::json& params) {
+    context_->Touch();
+    const nlohmann::json& frame = Obj(params, "frame");
+    if (Str(frame, "parentId").empty() && !Str(frame, "id").empty()) {
+      context_->SetMainFrame(Str(frame, "id"));
+      tracker_->Committed(Str(frame, "loaderId"));
       navigating_url_.clear();
     }
   });
-  session_->AddListener("Page.lifecycleEvent", [this, main](const nlohmann::json& params) {
+  On("Page.lifecycleEvent", [this, main](const nlohmann::json& params) {
     if (!main(params)) return;
-    context_.Touch();
-    tracker_.Lifecycle(params.value("loaderId", ""), params.value("name", ""));
+    context_->Touch();
+    tracker_->Lifecycle(Str(params, "loaderId"), Str(params, "name"));
   });
-  session_->AddListener("Page.javascriptDialogOpening", [this](const nlohmann::json&) {
-    if (options_.accept_dialogs) session_->Post("Page.handleJavaScriptDialog", {{"accept", true}});
-  });
-  session_->AddListener("Debugger.paused", [this](const nlohmann::json& params) { OnPaused(*session_, params); });
-  session_->AddListener("Target.attachedToTarget", [this](const nlohmann::json& params) { OnAttached(params); });
-  session_->AddListener("Target.detachedFromTarget", [this](const nlohmann::json& params) {
-    frame_sessions_.erase(params.value("sessionId", ""));
-  });
-}
-
-// A frame of another site (or a worker) has started in a process of its
-// own and waits: frames get the before-navigate script and, while a handler
-// is set, the debugger; other targets are let go.
-void DevToolsBrowser::OnAttached(const nlohmann::json& params) {
-  std::string id = params.value("sessionId", "");
-  if (id.empty()) return;
-  auto session = std::make_shared<DevToolsSession>(session_->Connection(), id);
-  if (params["targetInfo"].value("type", "") != "iframe") {
-    session->Post("Runtime.runIfWaitingForDebugger");
-    session_->Post("Target.detachFromTarget", {{"sessionId", id}});
-    return;
-  }
-  DevToolsSession& frame = *session;
-  frame.AddListener("Debugger.paused", [this, &frame](const nlohmann::json& p) { OnPaused(frame, p); });
-  frame.Post("Page.enable");
-  frame.Post("Page.addScriptToEvaluateOnNewDocument", {{"source", dom::BeforeNavigateScript()}, {"runImmediately", true}});
-  if (handler_) frame.Post("Debugger.enable");
-  frame.Post("Runtime.runIfWaitingForDebugger");
-  frame_sessions_[id] = session;
-}
-
-void DevToolsBrowser::OnPaused(DevToolsSession& session, const nlohmann::json& params) {
-  const auto& frames = params["callFrames"];
-  bool ours = frames.is_array() && !frames.empty() && frames[0].value("functionName", "") == dom::kStopFunction;
-  if (!ours || !handler_ || in_handler_) {
-    session.Post("Debugger.resume");
-    return;
-  }
-  // A frame's session stays alive until it has been resumed, even if the
-  // frame goes away meanwhile.
-  std::shared_ptr<DevToolsSession> keep;
-  if (auto it = frame_sessions_.find(session.Id()); it != frame_sessions_.end()) keep = it->second;
-  struct Resume {
-    DevToolsBrowser& tab;
-    DevToolsSession& session;
-    ~Resume() {
-      tab.in_handler_ = false;
-      session.Post("Debugger.resume");
+  On("Runtime.executionContextCreated",
+     [this](const nlohmann::json& params) { context_->ContextCreated(Obj(params, "context")); });
+  On("Runtime.executionContextDestroyed",
+     [this](const nlohmann::json& params) { context_->ContextDestroyed(Int(params, "executionContextId")); });
+  On("Runtime.executionContextsCleared", [this](const nlohmann::json&) { context_->ContextsCleared(); });
+  On("Page.javascriptDialogOpening", [this](const nlohmann::json&) {
+    if (options_.accept_dialogs) {
+      session_->Post("Page.handleJavaScriptDialog", {{"accept", true}});
+    } else {
+      dialog_open_ = true;
     }
-  } resume{*this, session};
-  in_handler_ = true;
-  context_.Touch();
-  std::string destination;
-  try {
-    auto result = session.Call("Debugger.evaluateOnCallFrame", {{"callFrameId", frames[0]["callFrameId"]},
-                                                                   {"expression", "destination"},
-                                                                   {"returnByValue", true}});
-    auto value = result["result"].value("value", nlohmann::json());
-    if (value.is_string()) destination = value.get<std::string>();
-  } catch (const OstrelError&) {
+  });
+  On("Page.javascriptDialogClosed", [this](const nlohmann::json&) { dialog_open_ = false; });
+  On("Debugger.scriptParsed", [this](const nlohmann::json& params) {
+    if (Str(params, "url") == dom::kHookAddress && context_->IsOwnContext(Int(params, "executionContextId"))) {
+      hook_scripts_.insert(Str(params, "scriptId"));
+    }
+  });
+  On("Debugger.paused", [this](const nlohmann::json& params) { OnPaused(params); });
+}
+
+namespace {
+
+NavigationInfo::Kind KindOf(const std::string& kind) {
+  if (kind == "script") return NavigationInfo::Kind::kScriptLink;
+  if (kind == "unload") return NavigationInfo::Kind::kUnload;
+  return NavigationInfo::Kind::kNavigate;
+}
+
+}  // namespace
+
+void DevToolsBrowser::OnPaused(const nlohmann::json& params) {
+  const nlohmann::json& top = devtools::At(devtools::Arr(params, "callFrames"), 0);
+  const bool ours = Str(top, "functionName") == dom::kStopFunction &&
+                    hook_scripts_.count(Str(Obj(top, "location"), "scriptId")) > 0;
+  const std::string frame_id = Str(top, "callFrameId");
+  if (!ours || frame_id.empty() || !handler_ || in_handler_) {
+    Resume();
+    return;
   }
-  if (destination.empty() && &session == session_.get()) destination = navigating_url_;
-  BeforeNavigateHandler handler = handler_;
-  handler(destination);
+  const std::shared_ptr<DevToolsBrowser> keep = weak_from_this().lock();
+  struct Resumer {
+    DevToolsBrowser& tab;
+    ~Resumer() {
+      tab.in_handler_ = false;
+      tab.Resume();
+    }
+  } resumer{*this};
+  in_handler_ = true;
+  context_->Touch();
+  nlohmann::json seen;
+  try {
+    const auto answer = session_->Call(
+        "Debugger.evaluateOnCallFrame",
+        {{"callFrameId", frame_id},
+         {"expression", "JSON.stringify([info.kind, info.url, location.href, window === window.top])"},
+         {"returnByValue", true}});
+    const nlohmann::json& value = devtools::Field(Obj(answer, "result"), "value");
+    if (value.is_string()) seen = nlohmann::json::parse(value.get<std::string>(), nullptr, false);
+  } catch (const OstrelError&) {
+    return;  // the page has gone on; nothing to report
+  }
+  if (!seen.is_array() || seen.size() != 4 || !seen[3].is_boolean()) return;
+  NavigationInfo navigation;
+  navigation.kind = KindOf(seen[0].is_string() ? seen[0].get<std::string>() : "");
+  navigation.url = seen[1].is_string() ? seen[1].get<std::string>() : "";
+  navigation.document_url = seen[2].is_string() ? seen[2].get<std::string>() : "";
+  navigation.top_level = seen[3].get<bool>();
+  if (navigation.url.empty() && navigation.top_level) navigation.url = navigating_url_;
+  const BeforeNavigateHandler handler = handler_;
+  handler(navigation);
 }
 
 void DevToolsBrowser::Navigate(const std::string& url) {
-  context_.Touch();
+  if (!session_->Open()) throw OstrelError(err::kBrowserGone, "Navigate: the tab has gone", "The browser tab was closed.");
+  context_->Touch();
   navigating_url_ = url;
-  tracker_.NavigationRequested();
-  nlohmann::json result;
-  try {
-    result = session_->Call("Page.navigate", {{"url", url}});
-  } catch (...) {
-    tracker_.NavigationAnswered("");
-    throw;
-  }
-  tracker_.NavigationAnswered(result.value("loaderId", ""));
-  context_.Touch();
+  tracker_->NavigationRequested();
+  // The answer comes once the server has answered: the wait for it belongs
+  // to the caller's wait for the page, not to this call.
+  std::weak_ptr<LoadTracker> tracker = tracker_;
+  session_->Send("Page.navigate", {{"url", url}}, [tracker](const OstrelError* error, const nlohmann::json& result) {
+    const std::shared_ptr<LoadTracker> t = tracker.lock();
+    if (!t) return;
+    if (error) {
+      t->NavigationFailed(error->Description());
+      return;
+    }
+    const std::string failure = Str(result, "errorText");
+    if (!failure.empty() && failure != "net::ERR_ABORTED") {
+      t->NavigationFailed(failure);
+    } else {
+      t->NavigationAnswered(Str(result, "loaderId"));
+    }
+  });
 }
 
 int32_t DevToolsBrowser::ReadyState() {
+  const std::shared_ptr<DevToolsBrowser> keep = weak_from_this().lock();
   session_->Connection().Drain();
-  if (!session_->Open()) throw OstrelError(err::kBrowserGone, "ReadyState: the browser has gone");
-  return tracker_.ReadyState();
+  if (!session_->Open()) {
+    throw OstrelError(err::kBrowserGone, "ReadyState: the tab has gone", "The browser tab was closed.");
+  }
+  if (!tracker_->Failure().empty()) {
+    throw OstrelError(err::kWebsiteProblem, "Page.navigate: " + tracker_->Failure(), "The site could not be reached.");
+  }
+  const int32_t state = tracker_->ReadyState();
+  return dialog_open_ && state == 4 ? 3 : state;
 }
 
 std::unique_ptr<IDocument> DevToolsBrowser::Document() {
@@ -154,12 +188,13 @@ std::unique_ptr<IDocument> DevToolsBrowser::Document() {
 }
 
 void DevToolsBrowser::SetBeforeNavigate(BeforeNavigateHandler handler) {
-  bool was_set = static_cast<bool>(handler_);
+  const bool was_set = static_cast<bool>(handler_);
   handler_ = std::move(handler);
-  const char* method = handler_ && !was_set ? "Debugger.enable" : !handler_ && was_set ? "Debugger.disable" : nullptr;
-  if (!method) return;
-  for (auto& [id, frame] : frame_sessions_) frame->Post(method);
-  if (handler_ || session_->Open()) session_->Call(method);
+  if (handler_ && !was_set) {
+    session_->Call("Debugger.enable");
+  } else if (!handler_ && was_set && session_->Open()) {
+    session_->Post("Debugger.disable");
+  }
 }
 
 uint64_t DevToolsBrowser::RoundTrips() const { return session_->Connection().RoundTrips(); }

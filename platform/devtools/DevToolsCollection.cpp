@@ -5,16 +5,16 @@
 
 namespace ostrel {
 
-DevToolsCollection::DevToolsCollection(DomContext& context, RemoteRef source, Kind kind,
+DevToolsCollection::DevToolsCollection(DomContextPtr context, RemoteRef source, Kind kind,
                                        std::shared_ptr<CollectionSnapshot> snapshot)
-    : context_(context), source_(std::move(source)), kind_(kind), snapshot_(std::move(snapshot)) {}
+    : context_(std::move(context)), source_(std::move(source)), kind_(kind), snapshot_(std::move(snapshot)) {}
 
 void DevToolsCollection::Fetch() {
-  if (snapshot_ && snapshot_->generation == context_.Generation()) return;
+  if (snapshot_ && snapshot_->generation == context_->Generation()) return;
   std::string function = kind_ == Kind::kForms      ? dom::FormsOfWindow()
                          : kind_ == Kind::kElements ? dom::ElementsOfForm()
                                                     : dom::DescendantsOf();
-  snapshot_ = context_.FetchCollection(source_, function);
+  snapshot_ = context_->FetchCollection(source_, function);
 }
 
 std::unique_ptr<IElement> DevToolsCollection::Make(size_t index) {

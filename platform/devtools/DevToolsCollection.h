@@ -17,7 +17,7 @@ class DevToolsCollection : public IElementCollection {
  public:
   enum class Kind { kForms, kElements, kDescendants };
   // snapshot: one already read (a form's elements read with the forms).
-  DevToolsCollection(DomContext& context, RemoteRef source, Kind kind,
+  DevToolsCollection(DomContextPtr context, RemoteRef source, Kind kind,
                      std::shared_ptr<CollectionSnapshot> snapshot = nullptr);
 
   int32_t length() override;
@@ -28,7 +28,7 @@ class DevToolsCollection : public IElementCollection {
   void Fetch();
   std::unique_ptr<IElement> Make(size_t index);
 
-  DomContext& context_;
+  DomContextPtr context_;
   RemoteRef source_;
   Kind kind_;
   std::shared_ptr<CollectionSnapshot> snapshot_;

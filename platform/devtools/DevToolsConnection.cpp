@@ -1,6 +1,9 @@
 #include "platform/devtools/DevToolsConnection.h"
 
 #include "platform/devtools/DevToolsSession.h"
+#include "platform/devtools/JsonFields.h"
+#include "platform/devtools/ProtocolMessage.h"
+#include "support/Log.h"
 
 namespace ostrel {
 
@@ -10,7 +13,7 @@ constexpr int kIdleSliceMs = 50;  // how long one idle read waits before checkin
 
 DevToolsConnection::DevToolsConnection(std::unique_ptr<PipeTransport> transport)
     : transport_(std::move(transport)) {
-  browser_ = std::make_unique<DevToolsSession>(*this, "");
+  browser_ = std::make_shared<DevToolsSession>(*this, "");
 }
 
 DevToolsConnection::~DevToolsConnection() {
@@ -95,21 +98,42 @@ void DevToolsConnection::DispatchNext() {
 }
 
 void DevToolsConnection::Dispatch(const std::string& text) {
-  nlohmann::json message = nlohmann::json::parse(text, nullptr, false);
-  if (message.is_discarded() || !message.is_object()) return;
-  std::string session_id = message.value("sessionId", std::string());
-  auto it = sessions_.find(session_id);
-  if (message.contains("id")) {
-    if (it != sessions_.end()) it->second->OnResponse(message["id"].get<int64_t>(), message);
-    return;
+  const ProtocolMessage message = ReadProtocolMessage(text);
+  switch (message.kind) {
+    case ProtocolMessage::Kind::kAnswer:
+    case ProtocolMessage::Kind::kBadAnswer: {
+      // Ids are unique over all sessions: the session that sent the command
+      // takes the answer, whatever session id the message names.
+      for (auto& [id, session] : sessions_) {
+        if (!session->Awaits(message.id)) continue;
+        const std::shared_ptr<DevToolsSession> keep = session->weak_from_this().lock();
+        session->OnAnswer(message);
+        return;
+      }
+      if (message.kind == ProtocolMessage::Kind::kBadAnswer) {
+        Log("dropped a malformed answer to no waiting command: " + message.problem);
+      }
+      return;
+    }
+    case ProtocolMessage::Kind::kEvent: {
+      if (message.method == "Target.detachedFromTarget") {
+        auto gone = sessions_.find(devtools::Str(message.params, "sessionId"));
+        if (gone != sessions_.end()) gone->second->Close("the target has gone");
+      }
+      auto it = sessions_.find(message.session_id);
+      if (it == sessions_.end()) return;
+      const std::shared_ptr<DevToolsSession> keep = it->second->weak_from_this().lock();
+      try {
+        it->second->OnEvent(message.method, message.params);
+      } catch (const std::exception& e) {
+        Log("dropped the event " + message.method + ": its handling failed: " + e.what());
+      }
+      return;
+    }
+    case ProtocolMessage::Kind::kUnreadable:
+      Log("dropped a message from the browser: " + message.problem);
+      return;
   }
-  std::string method = message.value("method", std::string());
-  const nlohmann::json params = message.contains("params") ? message["params"] : nlohmann::json::object();
-  if (method == "Target.detachedFromTarget") {
-    auto gone = sessions_.find(params.value("sessionId", std::string()));
-    if (gone != sessions_.end()) gone->second->Close("the target has gone");
-  }
-  if (it != sessions_.end()) it->second->OnEvent(method, params);
 }
 
 void DevToolsConnection::CloseAll(const std::string& reason) {

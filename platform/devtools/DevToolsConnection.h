@@ -26,6 +26,11 @@ class DevToolsSession;
 // When the pipe closes or the liveness check says the browser has gone, every
 // session is closed and every waiting call fails at once with
 // err::kBrowserGone.
+//
+// Nothing the browser sends is trusted (see ProtocolMessage): an answer
+// that is not well formed fails the command it names at once; an event or
+// message that is not well formed, or whose listener fails, is logged and
+// dropped. Dispatching never throws.
 class DevToolsConnection {
  public:
   explicit DevToolsConnection(std::unique_ptr<PipeTransport> transport);
@@ -35,10 +40,10 @@ class DevToolsConnection {
 
   // The browser's own session (no session id).
   DevToolsSession& Browser() { return *browser_; }
+  std::shared_ptr<DevToolsSession> BrowserSession() { return browser_; }
 
   // Reads what the pipe holds and dispatches it. When nothing is queued it
-  // waits up to wait_ms for something to arrive. Never throws for a closed
-  // pipe; listeners' exceptions are not caught.
+  // waits up to wait_ms for something to arrive. Never throws.
   void ProcessPending(int wait_ms);
 
   // Reads what has arrived and dispatches it, without waiting and without
@@ -81,7 +86,7 @@ class DevToolsConnection {
   void CloseAll(const std::string& reason);
 
   std::unique_ptr<PipeTransport> transport_;
-  std::unique_ptr<DevToolsSession> browser_;
+  std::shared_ptr<DevToolsSession> browser_;
   std::map<std::string, DevToolsSession*> sessions_;
   std::deque<std::string> inbox_;
   std::function<bool()> alive_;

@@ -1,23 +1,26 @@
 #include "platform/devtools/DevToolsDocument.h"
 
+#include <map>
+
 #include "platform/devtools/DevToolsCollection.h"
 #include "platform/devtools/DomScripts.h"
+#include "platform/devtools/JsonFields.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
 namespace ostrel {
 
 std::string DevToolsDocument::Text(const std::string& function) {
-  auto value = context_.CallValue(window_, function);
+  auto value = context_->CallValue(window_, function);
   return value.is_string() ? value.get<std::string>() : std::string();
 }
 
 std::string DevToolsDocument::url() { return Text(dom::DocumentUrl()); }
 
 void DevToolsDocument::setUrl(const std::string& url) {
-  context_.Touch();
-  context_.CallValue(window_, dom::NavigateWindow(), nlohmann::json::array({url}));
-  context_.Touch();
+  context_->Touch();
+  context_->CallValue(window_, dom::NavigateWindow(), nlohmann::json::array({url}));
+  context_->Touch();
 }
 
 std::string DevToolsDocument::title() { return Text(dom::DocumentTitle()); }
@@ -36,24 +39,47 @@ std::unique_ptr<IWindow> DevToolsDocument::parentWindow() {
   return std::make_unique<DevToolsWindow>(context_, window_);
 }
 
+std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
+  nlohmann::json fields = nlohmann::json::array();
+  for (const auto& f : fill.fields) fields.push_back({{"name", f.name}, {"index", f.index}, {"value", f.value}});
+  const nlohmann::json request = {{"address", fill.address}, {"formName", fill.form_name},
+                                  {"formIndex", fill.form_index}, {"fields", fields}, {"submit", fill.submit}};
+  context_->Touch();
+  const nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}));
+  context_->Touch();
+  static const std::map<std::string, FillOutcome::Status> kStatuses = {
+      {"done", FillOutcome::Status::kDone},           {"origin", FillOutcome::Status::kWrongOrigin},
+      {"noform", FillOutcome::Status::kNoForm},       {"missing", FillOutcome::Status::kMissingField},
+      {"notinput", FillOutcome::Status::kNotAnInput}, {"disabled", FillOutcome::Status::kButtonDisabled},
+      {"replaced", FillOutcome::Status::kReplaced}};
+  auto status = kStatuses.find(devtools::Str(answer, "status"));
+  if (status == kStatuses.end()) throw OstrelError(err::kBrowserProtocol, "FillForm: an answer of no known status");
+  FillOutcome outcome;
+  outcome.status = status->second;
+  outcome.origin = devtools::Str(answer, "origin");
+  outcome.expected = devtools::Str(answer, "expected");
+  outcome.field = static_cast<int32_t>(devtools::Int(answer, "field"));
+  return outcome;
+}
+
 std::unique_ptr<IDocument> DevToolsWindow::Document() {
-  context_.CallValue(window_, dom::CheckDocumentAccess());
+  context_->CallValue(window_, dom::CheckDocumentAccess());
   return std::make_unique<DevToolsDocument>(context_, window_);
 }
 
-void DevToolsWindow::execScript(const std::string& text) {
-  context_.Touch();
-  context_.CallValue(window_, dom::RunScript(), nlohmann::json::array({text}));
-  context_.Touch();
+void DevToolsWindow::execScript(const std::string& text, const std::string& origin) {
+  context_->Touch();
+  context_->RunInPage(window_, text, origin);
+  context_->Touch();
 }
 
 int32_t DevToolsFrames::length() {
-  auto value = context_.CallValue(window_, dom::FrameCount());
+  auto value = context_->CallValue(window_, dom::FrameCount());
   return value.is_number_integer() ? value.get<int32_t>() : 0;
 }
 
 std::unique_ptr<IWindow> DevToolsFrames::item(int32_t index) {
-  RemoteRef frame = context_.CallObject(window_, dom::FrameAt(), nlohmann::json::array({index}));
+  RemoteRef frame = context_->CallObject(window_, dom::FrameAt(), nlohmann::json::array({index}));
   if (!frame.group) throw OstrelError(err::kObjectDisconnected, "frame " + std::to_string(index) + " is gone");
   return std::make_unique<DevToolsWindow>(context_, frame);
 }

@@ -15,7 +15,7 @@ namespace ostrel {
 // window shows the new document, then that document's own state.
 class DevToolsDocument : public IDocument {
  public:
-  DevToolsDocument(DomContext& context, RemoteRef window) : context_(context), window_(std::move(window)) {}
+  DevToolsDocument(DomContextPtr context, RemoteRef window) : context_(std::move(context)), window_(std::move(window)) {}
 
   std::string url() override;
   void setUrl(const std::string& url) override;
@@ -24,39 +24,42 @@ class DevToolsDocument : public IDocument {
   std::unique_ptr<IElementCollection> forms() override;
   std::unique_ptr<IFramesCollection> frames() override;
   std::unique_ptr<IWindow> parentWindow() override;
+  // One evaluation in Ostrel's world of the window's document.
+  std::optional<FillOutcome> FillForm(const FormFill& fill) override;
 
  private:
   std::string Text(const std::string& function);
 
-  DomContext& context_;
+  DomContextPtr context_;
   RemoteRef window_;
 };
 
 // A window: the tab's top-level window or a frame's.
 class DevToolsWindow : public IWindow {
  public:
-  DevToolsWindow(DomContext& context, RemoteRef window) : context_(context), window_(std::move(window)) {}
+  DevToolsWindow(DomContextPtr context, RemoteRef window) : context_(std::move(context)), window_(std::move(window)) {}
 
   // Checks that the document can be reached (err::kAccessDenied for another
   // site's frame) and returns it.
   std::unique_ptr<IDocument> Document() override;
-  void execScript(const std::string& text) override;
+  // Runs text in the page's own world of the window's document.
+  void execScript(const std::string& text, const std::string& origin) override;
 
  private:
-  DomContext& context_;
+  DomContextPtr context_;
   RemoteRef window_;
 };
 
 // The frames of a window (window.length, window[i]), read afresh each call.
 class DevToolsFrames : public IFramesCollection {
  public:
-  DevToolsFrames(DomContext& context, RemoteRef window) : context_(context), window_(std::move(window)) {}
+  DevToolsFrames(DomContextPtr context, RemoteRef window) : context_(std::move(context)), window_(std::move(window)) {}
 
   int32_t length() override;
   std::unique_ptr<IWindow> item(int32_t index) override;
 
  private:
-  DomContext& context_;
+  DomContextPtr context_;
   RemoteRef window_;
 };
 

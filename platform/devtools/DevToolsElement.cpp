@@ -8,25 +8,25 @@
 
 namespace ostrel {
 
-DevToolsElement::DevToolsElement(DomContext& context, RemoteRef ref, ElementInfo info, uint64_t generation,
+DevToolsElement::DevToolsElement(DomContextPtr context, RemoteRef ref, ElementInfo info, uint64_t generation,
                                  std::shared_ptr<CollectionSnapshot> elements)
-    : context_(context),
+    : context_(std::move(context)),
       ref_(std::move(ref)),
       info_(std::move(info)),
       generation_(generation),
       elements_(std::move(elements)) {}
 
 const ElementInfo& DevToolsElement::Info() {
-  if (generation_ != context_.Generation()) {
-    info_ = ElementInfo::FromJson(context_.CallValue(ref_, dom::ElementInfo()));
-    generation_ = context_.Generation();
+  if (generation_ != context_->Generation()) {
+    info_ = ElementInfo::FromJson(context_->CallValue(ref_, dom::ElementInfo()));
+    generation_ = context_->Generation();
   }
   return info_;
 }
 
 void DevToolsElement::click() {
-  context_.Touch();
-  context_.CallValue(ref_, dom::ClickLater());
+  context_->Touch();
+  context_->CallValue(ref_, dom::ClickLater());
 }
 
 std::unique_ptr<IElementCollection> DevToolsElement::all() {
@@ -34,17 +34,17 @@ std::unique_ptr<IElementCollection> DevToolsElement::all() {
 }
 
 std::unique_ptr<IDocument> DevToolsElement::document() {
-  RemoteRef window = context_.CallObject(ref_, dom::OwnerWindow());
+  RemoteRef window = context_->CallObject(ref_, dom::OwnerWindow());
   if (!window.group) throw OstrelError(err::kObjectDisconnected, "the element has no document");
   return std::make_unique<DevToolsDocument>(context_, window);
 }
 
 void DevToolsElement::setValue(const std::string& value) {
-  context_.Touch();
-  auto row = context_.CallValue(ref_, dom::SetInputValue(), nlohmann::json::array({value}));
-  context_.Touch();
+  context_->Touch();
+  auto row = context_->CallValue(ref_, dom::SetInputValue(), nlohmann::json::array({value}));
+  context_->Touch();
   info_ = ElementInfo::FromJson(row);
-  generation_ = context_.Generation();
+  generation_ = context_->Generation();
 }
 
 std::unique_ptr<IElementCollection> DevToolsElement::elements() {
@@ -53,8 +53,8 @@ std::unique_ptr<IElementCollection> DevToolsElement::elements() {
 }
 
 void DevToolsElement::submit() {
-  context_.Touch();
-  context_.CallValue(ref_, dom::SubmitLater());
+  context_->Touch();
+  context_->CallValue(ref_, dom::SubmitLater());
 }
 
 }  // namespace ostrel

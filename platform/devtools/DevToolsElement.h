@@ -15,7 +15,7 @@ namespace ostrel {
 class DevToolsElement : public IElement {
  public:
   // elements: for a form, its elements read together with it (may be null).
-  DevToolsElement(DomContext& context, RemoteRef ref, ElementInfo info, uint64_t generation,
+  DevToolsElement(DomContextPtr context, RemoteRef ref, ElementInfo info, uint64_t generation,
                   std::shared_ptr<CollectionSnapshot> elements = nullptr);
 
   std::string tagName() override { return Info().tag; }
@@ -33,7 +33,7 @@ class DevToolsElement : public IElement {
  private:
   const ElementInfo& Info();
 
-  DomContext& context_;
+  DomContextPtr context_;
   RemoteRef ref_;
   ElementInfo info_;
   uint64_t generation_;

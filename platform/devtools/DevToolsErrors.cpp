@@ -1,5 +1,6 @@
 #include "platform/devtools/DevToolsErrors.h"
 
+#include "platform/devtools/JsonFields.h"
 #include "support/ErrorNumbers.h"
 
 namespace ostrel::devtools {
@@ -9,8 +10,9 @@ bool Has(const std::string& text, const char* part) { return text.find(part) != 
 }  // namespace
 
 OstrelError ErrorFromAnswer(const std::string& method, const nlohmann::json& error) {
-  std::string message = error.value("message", std::string("unknown error"));
-  if (error.contains("data") && error["data"].is_string()) message += " (" + error["data"].get<std::string>() + ")";
+  std::string message = Str(error, "message");
+  if (message.empty()) message = "unknown error";
+  if (!Str(error, "data").empty()) message += " (" + Str(error, "data") + ")";
   std::string text = method + ": " + message;
   if (Has(message, "Session with given id not found") || Has(message, "No session with given id") ||
       Has(message, "No target with given id") || Has(message, "Target closed")) {
@@ -26,13 +28,13 @@ OstrelError ErrorFromAnswer(const std::string& method, const nlohmann::json& err
 }
 
 OstrelError ErrorFromException(const std::string& method, const nlohmann::json& details) {
-  std::string description;
-  if (details.contains("exception")) {
-    const auto& exception = details["exception"];
-    description = exception.value("description", std::string());
-    if (description.empty() && exception.contains("value")) description = exception["value"].dump();
+  const nlohmann::json& exception = Obj(details, "exception");
+  std::string description = Str(exception, "description");
+  if (description.empty() && !Field(exception, "value").is_null()) {
+    description = Field(exception, "value").dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   }
-  if (description.empty()) description = details.value("text", std::string("script error"));
+  if (description.empty()) description = Str(details, "text");
+  if (description.empty()) description = "script error";
   size_t line_end = description.find('\n');
   std::string first_line = description.substr(0, line_end);
   std::string text = method + ": " + first_line;

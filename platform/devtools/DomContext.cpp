@@ -3,31 +3,83 @@
 #include "platform/devtools/DevToolsConnection.h"
 #include "platform/devtools/DevToolsErrors.h"
 #include "platform/devtools/DomScripts.h"
+#include "platform/devtools/JsonFields.h"
 #include "support/ErrorNumbers.h"
 
 namespace ostrel {
 
-ObjectGroup::~ObjectGroup() { session_.Post("Runtime.releaseObjectGroup", {{"objectGroup", name_}}); }
+ObjectGroup::~ObjectGroup() { session_->Post("Runtime.releaseObjectGroup", {{"objectGroup", name_}}); }
 
 ElementInfo ElementInfo::FromJson(const nlohmann::json& row) {
   ElementInfo info;
-  auto at = [&](size_t i) { return i < row.size() && row[i].is_string() ? row[i].get<std::string>() : std::string(); };
+  auto at = [&](size_t i) {
+    const nlohmann::json& v = devtools::At(row, i);
+    return v.is_string() ? v.get<std::string>() : std::string();
+  };
   info.kind = at(0);
   info.tag = at(1);
   info.id = at(2);
   info.type = at(3);
   info.name = at(4);
   info.value = at(5);
-  info.name_attribute = row.size() > 6 && !row[6].is_string() ? info.name : at(6);
+  info.name_attribute = row.is_array() && row.size() > 6 && !row[6].is_string() ? info.name : at(6);
   return info;
 }
 
 uint64_t DomContext::Generation() const {
-  return local_generation_ + session_.Connection().PumpPasses();
+  return local_generation_ + session_->Connection().PumpPasses();
 }
 
 std::shared_ptr<ObjectGroup> DomContext::NewGroup() {
   return std::make_shared<ObjectGroup>(session_, "ostrel-" + std::to_string(next_group_++));
+}
+
+void DomContext::ContextCreated(const nlohmann::json& context) {
+  const int64_t id = devtools::Int(context, "id");
+  const nlohmann::json& aux = devtools::Obj(context, "auxData");
+  const std::string frame = devtools::Str(aux, "frameId");
+  if (id <= 0 || frame.empty()) return;
+  context_frames_[id] = frame;
+  if (devtools::Str(context, "name") == kOwnWorld && devtools::Str(aux, "type") == "isolated") {
+    own_worlds_[frame] = id;
+    own_contexts_.insert(id);
+  } else if (devtools::Bool(aux, "isDefault")) {
+    page_worlds_[frame] = id;
+  }
+}
+
+void DomContext::ContextDestroyed(int64_t id) {
+  auto it = context_frames_.find(id);
+  if (it == context_frames_.end()) return;
+  for (auto* worlds : {&own_worlds_, &page_worlds_}) {
+    auto world = worlds->find(it->second);
+    if (world != worlds->end() && world->second == id) worlds->erase(world);
+  }
+  own_contexts_.erase(id);
+  context_frames_.erase(it);
+}
+
+void DomContext::ContextsCleared() {
+  own_worlds_.clear();
+  page_worlds_.clear();
+  context_frames_.clear();
+  own_contexts_.clear();
+}
+
+int64_t DomContext::TopWorld() {
+  auto it = own_worlds_.find(main_frame_);
+  if (it != own_worlds_.end()) return it->second;
+  if (main_frame_.empty()) throw OstrelError(err::kObjectDisconnected, "the tab shows no page");
+  // The world is made in every new document; one that is not known yet
+  // (its event still on its way) is asked for by name, which gives the
+  // same world.
+  auto made = session_->Call("Page.createIsolatedWorld", {{"frameId", main_frame_}, {"worldName", kOwnWorld}});
+  const int64_t id = devtools::Int(made, "executionContextId");
+  if (id <= 0) throw OstrelError(err::kBrowserProtocol, "Page.createIsolatedWorld: no context");
+  own_worlds_[main_frame_] = id;
+  own_contexts_.insert(id);
+  context_frames_[id] = main_frame_;
+  return id;
 }
 
 nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& given_function,
@@ -43,18 +95,22 @@ nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& gi
   std::string method;
   if (target.IsTopWindow()) {
     method = "Runtime.evaluate";
-    nlohmann::json params = {{"expression", "(" + function + ").apply(window, " + args.dump() + ")"},
-                             {"returnByValue", by_value},
-                             {"silent", true}};
-    if (!group.empty()) params["objectGroup"] = group;
     // The top-level window follows the tab: a call that met a page being
-    // replaced is made again on the page that replaced it.
+    // replaced is made again in Ostrel's world of the page that replaced it.
     for (int attempt = 0;; ++attempt) {
+      nlohmann::json params = {{"expression", "(" + function + ").apply(window, " +
+                                                 args.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                                                 ")"},
+                               {"contextId", TopWorld()},
+                               {"returnByValue", by_value},
+                               {"silent", true}};
+      if (!group.empty()) params["objectGroup"] = group;
       try {
-        result = session_.Call(method, params);
+        result = session_->Call(method, params);
         break;
       } catch (const OstrelError& e) {
         if (e.Number() != err::kObjectDisconnected || attempt == 2) throw;
+        own_worlds_.erase(main_frame_);
       }
     }
   } else {
@@ -67,26 +123,27 @@ nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& gi
                              {"returnByValue", by_value},
                              {"silent", true}};
     if (!group.empty()) params["objectGroup"] = group;
-    result = session_.Call(method, params);
+    result = session_->Call(method, params);
   }
-  if (result.contains("exceptionDetails")) {
-    throw devtools::ErrorFromException(method, result["exceptionDetails"]);
+  if (!devtools::Field(result, "exceptionDetails").is_null()) {
+    throw devtools::ErrorFromException(method, devtools::Obj(result, "exceptionDetails"));
   }
-  return result.contains("result") ? result["result"] : nlohmann::json::object();
+  return devtools::Obj(result, "result");
 }
 
 nlohmann::json DomContext::CallValue(const RemoteRef& target, const std::string& function,
                                      const nlohmann::json& args) {
-  nlohmann::json remote = Invoke(target, function, args, true, "");
-  return remote.contains("value") ? remote["value"] : nlohmann::json();
+  const nlohmann::json remote = Invoke(target, function, args, true, "");
+  return devtools::Field(remote, "value");
 }
 
 RemoteRef DomContext::CallObject(const RemoteRef& target, const std::string& function,
                                  const nlohmann::json& args) {
   auto group = NewGroup();
-  nlohmann::json remote = Invoke(target, function, args, false, group->Name());
-  if (!remote.contains("objectId")) return {};
-  return {group, remote["objectId"].get<std::string>()};
+  const nlohmann::json remote = Invoke(target, function, args, false, group->Name());
+  const std::string object_id = devtools::Str(remote, "objectId");
+  if (object_id.empty()) return {};
+  return {group, object_id};
 }
 
 namespace {
@@ -110,16 +167,58 @@ std::shared_ptr<CollectionSnapshot> DomContext::FetchCollection(const RemoteRef&
   if (!meta.is_object()) throw OstrelError(err::kBrowserProtocol, "the collection snapshot is unreadable");
   auto snapshot = std::make_shared<CollectionSnapshot>();
   uint64_t generation = Generation();
-  Fill(*snapshot, array, meta.value("items", nlohmann::json::array()), generation);
-  if (meta.contains("elements")) {
-    const auto& nested = meta["elements"];
-    for (size_t i = 0; i < nested.size(); ++i) {
-      auto child = std::make_shared<CollectionSnapshot>();
-      Fill(*child, array.Child(dom::kNestedProperty).Child(i), nested[i], generation);
-      snapshot->children.push_back(child);
-    }
+  Fill(*snapshot, array, devtools::Arr(meta, "items"), generation);
+  const nlohmann::json& nested = devtools::Arr(meta, "elements");
+  for (size_t i = 0; i < nested.size(); ++i) {
+    auto child = std::make_shared<CollectionSnapshot>();
+    Fill(*child, array.Child(dom::kNestedProperty).Child(i), nested[i].is_array() ? nested[i] : devtools::EmptyArray(),
+         generation);
+    snapshot->children.push_back(child);
   }
   return snapshot;
+}
+
+}  // namespace ostrel
+
+namespace ostrel {
+
+std::string DomContext::FrameOf(const RemoteRef& window) {
+  if (window.IsTopWindow()) return main_frame_;
+  RemoteRef owner = CallObject(window, dom::FrameElement());
+  if (!owner.group) throw OstrelError(err::kObjectDisconnected, "the frame has no element");
+  auto node = session_->Call("DOM.describeNode", {{"objectId", owner.object_id}});
+  const std::string frame = devtools::Str(devtools::Obj(node, "node"), "frameId");
+  if (frame.empty()) throw OstrelError(err::kObjectDisconnected, "DOM.describeNode: the frame has no id");
+  return frame;
+}
+
+void DomContext::RunInPage(const RemoteRef& window, const std::string& text, const std::string& origin) {
+  const std::string frame = FrameOf(window);
+  std::string expression;
+  if (!origin.empty()) {
+    expression = "if (location.origin !== " + nlohmann::json(origin).dump() + ") throw new Error('ostrel:" +
+                 std::to_string(err::kWebsiteProblem) + "');\n";
+  }
+  expression += text;
+  nlohmann::json result;
+  // A context that went with its document is looked for again once the
+  // events of the new one have arrived.
+  for (int attempt = 0;; ++attempt) {
+    session_->Connection().Drain();
+    auto it = page_worlds_.find(frame);
+    if (it == page_worlds_.end()) throw OstrelError(err::kObjectDisconnected, "the frame's page world is not known");
+    try {
+      result = session_->Call("Runtime.evaluate", {{"expression", expression}, {"contextId", it->second},
+                                                   {"silent", true}, {"returnByValue", true}});
+      break;
+    } catch (const OstrelError& e) {
+      if (e.Number() != err::kObjectDisconnected || attempt == 2) throw;
+      page_worlds_.erase(frame);
+    }
+  }
+  if (!devtools::Field(result, "exceptionDetails").is_null()) {
+    throw devtools::ErrorFromException("Runtime.evaluate", devtools::Obj(result, "exceptionDetails"));
+  }
 }
 
 }  // namespace ostrel

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,22 +18,24 @@ namespace ostrel {
 // last C++ object holding one of its objects goes.
 class ObjectGroup {
  public:
-  ObjectGroup(DevToolsSession& session, std::string name) : session_(session), name_(std::move(name)) {}
+  ObjectGroup(std::shared_ptr<DevToolsSession> session, std::string name)
+      : session_(std::move(session)), name_(std::move(name)) {}
   ~ObjectGroup();
   ObjectGroup(const ObjectGroup&) = delete;
   ObjectGroup& operator=(const ObjectGroup&) = delete;
   const std::string& Name() const { return name_; }
 
  private:
-  DevToolsSession& session_;
+  std::shared_ptr<DevToolsSession> session_;
   std::string name_;
 };
 
-// A handle to one object in the page: a remote object, or the object
-// reached from it by a path of property keys (an item of a collection
-// snapshot array is [index]), so the items of a collection need no handle
-// of their own. An empty object id stands for the tab's top-level window as
-// it is at the moment of each call (so it follows the tab to every new page).
+// A handle to one object in the page, as Ostrel's own world sees it: a
+// remote object, or the object reached from it by a path of property keys
+// (an item of a collection snapshot array is [index]), so the items of a
+// collection need no handle of their own. An empty object id stands for the
+// tab's top-level window as it is at the moment of each call (so it follows
+// the tab to every new page).
 struct RemoteRef {
   std::shared_ptr<ObjectGroup> group;
   std::string object_id;
@@ -62,8 +66,19 @@ struct CollectionSnapshot {
   uint64_t generation = 0;
 };
 
+// The name of the isolated world in which all of Ostrel's scripts run.
+inline constexpr const char* kOwnWorld = "ostrel";
+
 // What the DOM objects of one tab share: the session, the snapshot
-// generation and the calls into the page.
+// generation, the execution contexts of the tab's frames and the calls into
+// the page. Shared by the tab and every object it hands out, so those stay
+// safe to use (failing with err::kBrowserGone) after the tab has gone.
+//
+// Every script of Ostrel runs in an isolated world of its own (kOwnWorld),
+// one per document of every frame: page scripts cannot change its built-ins
+// (JSON, Array.prototype, the DOM prototypes), call its functions or see
+// that it is there. Only a recorded login's own script runs in the page's
+// world (RunInPage).
 //
 // The generation changes whenever the page may have changed behind a
 // snapshot: each pass of the event pump (DevToolsConnection::ProcessPending
@@ -72,36 +87,60 @@ struct CollectionSnapshot {
 // execScript, a url write, Navigate).
 class DomContext {
  public:
-  DomContext(DevToolsSession& session) : session_(session) {}
+  explicit DomContext(std::shared_ptr<DevToolsSession> session) : session_(std::move(session)) {}
 
-  DevToolsSession& Session() { return session_; }
+  DevToolsSession& Session() { return *session_; }
   uint64_t Generation() const;
   void Touch() { ++local_generation_; }
 
   std::shared_ptr<ObjectGroup> NewGroup();
 
+  // The execution contexts, as the tab's Runtime events report them.
+  void SetMainFrame(const std::string& frame_id) { main_frame_ = frame_id; }
+  const std::string& MainFrame() const { return main_frame_; }
+  void ContextCreated(const nlohmann::json& context);
+  void ContextDestroyed(int64_t id);
+  void ContextsCleared();
+  // Whether the context is one of Ostrel's own world.
+  bool IsOwnContext(int64_t id) const { return own_contexts_.count(id) > 0; }
+
   // Runs function (JavaScript source of a function) with `this` = target and
-  // the given arguments (JSON values); returns its result as a JSON value
-  // (null for undefined). Script exceptions become OstrelErrors (see
-  // DevToolsErrors).
+  // the given arguments (JSON values), in Ostrel's world; returns its result
+  // as a JSON value (null for undefined). Script exceptions become
+  // OstrelErrors (see DevToolsErrors).
   nlohmann::json CallValue(const RemoteRef& target, const std::string& function,
                            const nlohmann::json& args = nlohmann::json::array());
   // The same, returning the resulting object as a handle in a new group;
-  // nullopt-like empty ref (no group) when the function returned null or
-  // undefined.
+  // an empty ref (no group) when the function returned null or undefined.
   RemoteRef CallObject(const RemoteRef& target, const std::string& function,
                        const nlohmann::json& args = nlohmann::json::array());
   // Runs function, which returns an array of elements carrying its snapshot
   // (see DomScripts), and reads that snapshot back: two round trips.
   std::shared_ptr<CollectionSnapshot> FetchCollection(const RemoteRef& target, const std::string& function);
 
+  // Runs text as a classic script in the page's own world of the window's
+  // document, in the same evaluation as a check that the document's origin
+  // is origin (when not empty): err::kWebsiteProblem when it is not, and
+  // then nothing of text runs.
+  void RunInPage(const RemoteRef& window, const std::string& text, const std::string& origin);
+
  private:
   nlohmann::json Invoke(const RemoteRef& target, const std::string& function, const nlohmann::json& args,
                         bool by_value, const std::string& group);
+  // Ostrel's world in the main frame's current document.
+  int64_t TopWorld();
+  std::string FrameOf(const RemoteRef& window);
 
-  DevToolsSession& session_;
+  std::shared_ptr<DevToolsSession> session_;
   uint64_t local_generation_ = 0;
   uint64_t next_group_ = 1;
+  std::string main_frame_;
+  std::map<std::string, int64_t> own_worlds_;     // frame id -> our context
+  std::map<std::string, int64_t> page_worlds_;    // frame id -> the page's own context
+  std::map<int64_t, std::string> context_frames_;  // context -> frame id
+  std::set<int64_t> own_contexts_;
 };
+
+using DomContextPtr = std::shared_ptr<DomContext>;
 
 }  // namespace ostrel

@@ -153,42 +153,96 @@ std::string FrameAt() {
   return Function("index", "if (index < 0 || index >= this.length) ostrelFail(-2147417848); return this[index];");
 }
 
-std::string RunScript() { return Function("text", "(0, this.eval)(text);"); }
-
 std::string TopReadyState() { return Function("", "return document.readyState;"); }
 
+std::string FrameElement() { return Function("", "return this.frameElement;"); }
+
+std::string FillForm() {
+  return Function("fill", R"JS(
+    const d = this.document;
+    const expected = new URL(fill.address).origin;
+    const origin = this.location.origin;
+    if (origin !== expected) return {status: 'origin', origin, expected};
+    const byName = (list, name) =>
+        list.find((el) => ostrelAttribute.call(el, 'name') === name) || list.find((el) => ostrelId.call(el) === name);
+    const forms = Array.from(ostrelGet(Document.prototype, 'forms', d));
+    const form = fill.formName ? byName(forms, fill.formName) : forms[fill.formIndex];
+    if (!form) return {status: 'noform', origin};
+    const elements = ostrelElements(form);
+    const controls = elements.filter((el) => ostrelTag.call(el) !== 'FIELDSET');
+    const upper = (text) => text.replace(/[a-z]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 32));
+    const isInput = (el) => upper(ostrelTag.call(el)) === 'INPUT';
+    const setValue = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value').set;
+    const written = [];
+    for (let i = 0; i < fill.fields.length; ++i) {
+      const field = fill.fields[i];
+      const el = field.name ? byName(elements, field.name) : controls[field.index];
+      if (!el) return {status: 'missing', origin, field: i + 1};
+      if (!isInput(el) || ostrelClass(el) !== '[object HTMLInputElement]') {
+        return {status: 'notinput', origin, field: i + 1};
+      }
+      Element.prototype.setAttribute.call(el, 'autocomplete', 'off');
+      setValue.call(el, field.value);
+      for (const type of ['input', 'change']) {
+        EventTarget.prototype.dispatchEvent.call(el, new (ostrelWindowOf(el).Event)(type, {bubbles: true}));
+      }
+      written.push(el);
+    }
+    if (!fill.submit) return {status: 'done', origin};
+    const typed = (el, type) => isInput(el) && upper(ostrelInput[0].call(el)) === type;
+    const button = elements.find((el) => typed(el, 'SUBMIT')) ||
+        Array.from(Element.prototype.querySelectorAll.call(form, '*')).find((el) => typed(el, 'IMAGE'));
+    const connected = (node) => Object.getOwnPropertyDescriptor(Node.prototype, 'isConnected').get.call(node);
+    const inPlace = () => connected(form) && written.every((el) => connected(el) &&
+        Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'form').get.call(el) === form);
+    if (!inPlace()) return {status: 'replaced', origin};
+    const disabled = (el) => Element.prototype.matches.call(el, ':disabled');
+    if (button && (disabled(button) || !connected(button))) return {status: 'disabled', origin};
+    ostrelWindowOf(form).setTimeout(() => {
+      if (!inPlace()) return;
+      if (button) {
+        if (connected(button) && !disabled(button)) HTMLElement.prototype.click.call(button);
+      } else {
+        HTMLFormElement.prototype.submit.call(form);
+      }
+    }, 0);
+    return {status: 'done', origin};
+  )JS");
+}
+
 std::string BeforeNavigateScript() {
-  return R"JS((() => {
-  const installed = Symbol.for('ostrel.beforeNavigate');
-  if (window[installed]) return;
-  Object.defineProperty(window, installed, {value: true});
+  return std::string(R"JS((() => {
+  if (window.ostrelHookInstalled) return;
+  window.ostrelHookInstalled = true;
   let lastStop = -1e9;
-  function ostrelBeforeNavigate(destination) {
+  function ostrelBeforeNavigate(info) {
     debugger;
-    return destination;
+    return info;
   }
-  const stop = (url) => {
+  const stop = (kind, url) => {
     if (performance.now() - lastStop < 1000) return;
-    ostrelBeforeNavigate(url);
+    ostrelBeforeNavigate({kind, url});
     lastStop = performance.now();
   };
   if (window.navigation) {
     window.navigation.addEventListener('navigate', (event) => {
-      if (!event.destination.sameDocument) stop(event.destination.url);
+      if (!event.destination.sameDocument) stop('navigate', event.destination.url);
     });
   }
   window.addEventListener('click', (event) => {
+    if (!event.isTrusted) return;
     for (const node of event.composedPath()) {
       if (!(node instanceof Element)) continue;
       if ((node.localName === 'a' || node.localName === 'area') && node.hasAttribute('href')) {
         const href = node.getAttribute('href');
-        if (/^\s*javascript:/i.test(href)) stop(href.trim());
+        if (/^\s*javascript:/i.test(href)) stop('script', href.trim());
         return;
       }
     }
   }, true);
-  window.addEventListener('beforeunload', () => stop(''));
-})();)JS";
+  window.addEventListener('beforeunload', () => stop('unload', ''));
+})();
+//# sourceURL=)JS") + kHookAddress + "\n";
 }
 
 }  // namespace ostrel::dom

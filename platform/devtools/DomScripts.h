@@ -39,16 +39,35 @@ std::string DocumentReadyState();
 std::string NavigateWindow();     // (url)
 std::string FrameCount();
 std::string FrameAt();            // (index)
-std::string RunScript();          // (text)
 std::string TopReadyState();
+std::string FrameElement();       // this: a frame's window; its element in the parent
 
-// Installed in every new document of a tab: stops in the debugger (in the
-// function named kStopFunction, whose parameter `destination` holds the
-// address) before the document is left: from the Navigation API's navigate
-// event, from a click on a "javascript:" link and from beforeunload. A stop
-// within a second after the previous one of the same document is skipped,
-// so one navigation stops once.
+// The whole of a replay's writing in one call (this: the window of the
+// document; argument: {address, formName, formIndex, fields: [{name, index,
+// value}], submit}). Checks first that the document's origin is that of
+// address, then finds the form (by name, else by position), every field (by
+// name, else by position among the form's controls, FIELDSET elements
+// taking none) and writes the values as setValue does; with submit, it then
+// presses the first submit input, else the first image input among all of
+// the form's descendants, else submits the form, from a page timer, after
+// checking that the form and every field are still in the page and the
+// button is enabled. Returns {status, origin, expected, field}, status one
+// of "done", "origin" (another origin: nothing written), "noform",
+// "missing" or "notinput" (field, 1-based; the fields before it were
+// written), "disabled" (written, the button is disabled: nothing pressed),
+// "replaced" (written, but a field or the form has left the page).
+std::string FillForm();
+
+// Installed in Ostrel's world of every new document of a tab: stops in the
+// debugger (in the function named kStopFunction, whose parameter `info` is
+// {kind, url}) before the document is left: kind "navigate" from the
+// Navigation API's navigate event (url the destination), "script" from a
+// click of the person (a trusted event) on a "javascript:" link (url its
+// whole href), "unload" from beforeunload (no url). A stop within a second
+// after the previous one of the same document is skipped, so one
+// navigation stops once. The script's source address is kHookAddress.
 inline constexpr const char* kStopFunction = "ostrelBeforeNavigate";
+inline constexpr const char* kHookAddress = "ostrel://before-navigate.js";
 std::string BeforeNavigateScript();
 
 }  // namespace ostrel::dom

@@ -19,6 +19,13 @@ int32_t LoadTracker::ReadyState() const {
 void LoadTracker::NavigationRequested() {
   awaiting_answer_ = true;
   expected_.clear();
+  failure_.clear();
+}
+
+void LoadTracker::NavigationFailed(const std::string& why) {
+  awaiting_answer_ = false;
+  expected_.clear();
+  failure_ = why.empty() ? "failed" : why;
 }
 
 void LoadTracker::NavigationAnswered(const std::string& loader_id) {

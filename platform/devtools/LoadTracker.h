@@ -24,6 +24,10 @@ class LoadTracker {
   // loader_id is empty for a navigation inside the same document or one
   // that failed without a new document.
   void NavigationAnswered(const std::string& loader_id);
+  // The navigation asked for could not be made (no such host, refused...);
+  // Failure() tells why until the next NavigationRequested().
+  void NavigationFailed(const std::string& why);
+  const std::string& Failure() const { return failure_; }
   void StartedLoading();
   void StoppedLoading();
   void Committed(const std::string& loader_id);
@@ -36,6 +40,7 @@ class LoadTracker {
   bool awaiting_answer_ = false;
   bool in_flight_ = false;
   std::string expected_;
+  std::string failure_;
   std::string current_;
   std::set<std::string> interactive_;
   std::set<std::string> loaded_;

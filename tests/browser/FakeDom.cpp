@@ -92,8 +92,9 @@ class Window : public IWindow {
     }
     return DocumentOf(doc_);
   }
-  void execScript(const std::string& text) override {
+  void execScript(const std::string& text, const std::string& origin) override {
     (frame_ ? frame_->doc : doc_)->scripts.push_back(text);
+    (frame_ ? frame_->doc : doc_)->scriptOrigins.push_back(origin);
   }
 
  private:

@@ -38,6 +38,7 @@ struct Doc {
   std::vector<NodePtr> forms;
   std::vector<std::shared_ptr<Frame>> frames;
   std::vector<std::string> scripts;  // what execScript ran, in order
+  std::vector<std::string> scriptOrigins;  // the origin each was bound to
   std::vector<std::string> urlWrites;
   int framesCalls = 0;
   int formsCalls = 0;
@@ -70,8 +71,18 @@ class Browser : public IBrowser {
   std::unique_ptr<IDocument> Document() override;
   void SetBeforeNavigate(BeforeNavigateHandler h) override { handler = std::move(h); }
 
+  // The before-navigate notification of the top document for url (a
+  // "javascript:" address as a clicked script link).
   void Fire(const std::string& url) {
-    if (handler) handler(url);
+    NavigationInfo navigation;
+    navigation.kind = url.rfind("javascript:", 0) == 0 ? NavigationInfo::Kind::kScriptLink
+                                                       : NavigationInfo::Kind::kNavigate;
+    navigation.url = url;
+    navigation.document_url = doc ? doc->url : "";
+    Fire(navigation);
+  }
+  void Fire(const NavigationInfo& navigation) {
+    if (handler) handler(navigation);
   }
 };
 

@@ -21,8 +21,14 @@ class LoginWindow : public ILoginWindow {
   int16_t userId = 1;
   bool noUser = false;
   int refreshes = 0;
+  std::vector<std::string> messages;
+  std::vector<bool> busy;  // each SetBusy, in order
 
   void ShowPanel(int32_t n) override { panels.push_back(n); }
+  int32_t CurrentPanel() const override { return Panel(); }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void Defer(std::function<void()> action) override { action(); }
+  void SetBusy(bool on) override { busy.push_back(on); }
   std::string SiteNameText() override { return siteName; }
   void ProposeSiteName(const std::string& text) override { siteName = proposed = text; }
   std::string SelectedSiteName() override { return selectedSite; }

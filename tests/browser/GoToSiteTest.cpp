@@ -17,7 +17,8 @@ namespace {
 // replayed, and every failure reaches the user through ShowError.
 class GoToSiteTest : public ::testing::Test {
  protected:
-  GoToSiteTest() : replay(window, context, pump, clock, [this] { return &browser; }) {
+  GoToSiteTest() : replay(window, context, pump, clock) {
+    replay.BrowserChanged(&browser);
     path = std::filesystem::temp_directory_path() /
            ("ostrel-goto-" + std::to_string(::getpid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".xps");

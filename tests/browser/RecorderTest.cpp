@@ -186,12 +186,17 @@ TEST_F(RecorderTest, AFailedSecondCaptureIsShownAndLeadsBackToRecordReady) {
   EXPECT_EQ(Count(), 0);
 }
 
-TEST_F(RecorderTest, ARecordingWithNoChangedInputIsRefusedAndStoresNothing) {
+// Leaving the page before typing anything is no recording: the person is
+// told so and may start again; there is nothing to save.
+TEST_F(RecorderTest, LeavingThePageWithNothingTypedIsNoRecording) {
   recorder.cmdRecord_Click();
   browser.Fire("http://127.0.0.1/login");
+  EXPECT_EQ(window.messages.size(), 1u);
+  EXPECT_TRUE(window.errors.empty());
+  EXPECT_EQ(window.Panel(), ILoginWindow::kRecordReady);
+  EXPECT_FALSE(recorder.Recording());
   recorder.cmdSave_Click();
-  ASSERT_EQ(window.errors.size(), 1u);
-  EXPECT_EQ(window.Panel(), ILoginWindow::kNameSite);
+  EXPECT_EQ(window.errors.size(), 1u);
   EXPECT_EQ(window.refreshes, 0);
   EXPECT_EQ(Count(), 0);
 }

@@ -21,7 +21,7 @@ constexpr char kUrl[] = "http://127.0.0.1/login.html";
 class ReplayTest : public ::testing::Test {
  protected:
   ReplayTest()
-      : replay(window, context, pump, clock, [this] { return &browser; }),
+      : replay(window, context, pump, clock),
         record(context) {
     user = El("INPUT", "text", "user");
     pw = El("INPUT", "password", "pw");
@@ -47,7 +47,7 @@ class ReplayTest : public ::testing::Test {
   }
 
   int32_t ReplayError() {
-    return test::ErrorNumberOf([&] { replay.Replay(record); });
+    return test::ErrorNumberOf([&] { replay.Replay(browser, record); });
   }
 
   // The page loads while the clock runs: each pass takes one second and
@@ -116,20 +116,41 @@ TEST_F(ReplayTest, EveryPassOfTheWaitProcessesPendingEvents) {
   EXPECT_GE(pump.passes, 5);
 }
 
-TEST_F(ReplayTest, ReadsTheBoundBrowserAfreshInEveryPass) {
+// A replay is pinned to its tab: the window bound anew (or the tab gone)
+// inside a wait stops it before anything is typed, into either tab.
+TEST_F(ReplayTest, ARebindingOrAClosedTabInsideTheWaitStopsItAndTypesNothing) {
   fake::Browser other;
   other.doc = browser.doc;
-  browser.readyState = 1;
-  IBrowser* bound = &browser;
-  LoginReplay rebinding(window, context, pump, clock, [&] { return bound; });
-  pump.onPass = [&] { bound = &other; };  // the window is bound anew inside the wait
-  EXPECT_NO_THROW(rebinding.Replay(record));
-  EXPECT_EQ(go->clicks, 1);
+  for (IBrowser* rebound : {static_cast<IBrowser*>(&other), static_cast<IBrowser*>(nullptr)}) {
+    browser.readyState = 1;
+    replay.BrowserChanged(&browser);
+    pump.onPass = [&] { replay.BrowserChanged(rebound); };
+    EXPECT_NE(ReplayError(), 0);
+    EXPECT_EQ(user->writes, 0);
+    EXPECT_EQ(go->clicks, 0);
+    EXPECT_TRUE(other.navigations.empty());
+  }
 }
 
-TEST_F(ReplayTest, NoBoundBrowserFails) {
-  LoginReplay unbound(window, context, pump, clock, [] { return nullptr; });
-  EXPECT_THROW(unbound.Replay(record), OstrelError);
+TEST_F(ReplayTest, GoToWithoutABoundTabFailsAndShowsNoBusyCursorAfter) {
+  replay.GoToSite(1);
+  EXPECT_EQ(window.errors, std::vector<int32_t>{err::kObjectRequired});
+  EXPECT_EQ(window.busy, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(browser.navigations.empty());
+}
+
+// The values go only into a document of the recorded address's origin.
+TEST_F(ReplayTest, ADocumentOfAnotherOriginGetsNothing) {
+  for (const char* elsewhere : {"http://127.0.0.1:8080/login.html", "https://127.0.0.1/login.html",
+                                "http://evil.example/login.html", "about:blank"}) {
+    browser.doc->url = elsewhere;
+    EXPECT_EQ(ReplayError(), err::kWebsiteProblem) << elsewhere;
+    EXPECT_EQ(user->writes, 0);
+    EXPECT_EQ(go->clicks, 0);
+  }
+  browser.doc->url = "HTTP://127.0.0.1:80/other/page.html";
+  EXPECT_EQ(ReplayError(), 0);
+  EXPECT_EQ(go->clicks, 1);
 }
 
 TEST_F(ReplayTest, AFormWithANameIsFoundByNameWhereverItMoved) {

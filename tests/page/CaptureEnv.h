@@ -33,6 +33,9 @@ class CaptureEnv {
   virtual void TypeKeys(IElement& field, const std::string& text) = 0;
   // Presses Enter in the focused field. Only where RunsScripts().
   virtual void PressEnter() = 0;
+  // Clicks element as a person would (a trusted click, not one a page
+  // script could make).
+  virtual void ClickAsPerson(IElement& element) = 0;
 };
 
 // The kinds built into this test program: "fake" always, "chromium" when

@@ -69,7 +69,7 @@ class ChromiumCaptureEnv : public CaptureEnv {
  public:
   ChromiumCaptureEnv()
       : shared_(Shared::Get()),
-        browser_(DevToolsBrowser::OpenTab(*shared_.chromium)),
+        browser_(DevToolsBrowser::OpenTab(*shared_.chromium, TabOptions{.accept_dialogs = true})),
         pump_(shared_.chromium->Connection()) {}
 
   IBrowser& Browser() override { return *browser_; }
@@ -113,13 +113,19 @@ class ChromiumCaptureEnv : public CaptureEnv {
     }
   }
 
+  // Enter on the focused element: the click it makes is the browser's own.
+  void ClickAsPerson(IElement& element) override {
+    Evaluate("document.getElementById(" + nlohmann::json(element.id()).dump() + ").focus()");
+    PressEnter();
+  }
+
  private:
   void Evaluate(const std::string& expression) {
     browser_->Session().Call("Runtime.evaluate", {{"expression", expression}});
   }
 
   Shared& shared_;
-  std::unique_ptr<DevToolsBrowser> browser_;
+  std::shared_ptr<DevToolsBrowser> browser_;
   DevToolsEventPump pump_;
 };
 

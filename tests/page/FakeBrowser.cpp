@@ -54,7 +54,15 @@ struct BrowserState {
 
   void NavigateWindow(Window& window, const std::string& url) {
     CheckAlive();
-    if (handler) handler(url);
+    if (handler) {
+      NavigationInfo navigation;
+      navigation.kind = url.rfind("javascript:", 0) == 0 ? NavigationInfo::Kind::kScriptLink
+                                                         : NavigationInfo::Kind::kNavigate;
+      navigation.url = url;
+      navigation.document_url = window.doc ? window.doc->url : "";
+      navigation.top_level = &window == top.get();
+      handler(navigation);
+    }
     if (url.rfind("javascript:", 0) == 0) return;
     Load(window, url, 0);
   }
@@ -178,7 +186,7 @@ class FakeWindow : public IWindow {
         accessor_origin_(std::move(accessor_origin)) {}
 
   std::unique_ptr<IDocument> Document() override;
-  void execScript(const std::string&) override {
+  void execScript(const std::string&, const std::string&) override {
     state_->CheckAlive();
     throw OstrelError(err::kScriptError, "the in-memory browser runs no script");
   }

@@ -27,6 +27,7 @@ class FakeCaptureEnv : public CaptureEnv {
     field.setValue(text);
   }
   void PressEnter() override {}
+  void ClickAsPerson(IElement& element) override { element.click(); }
 
  private:
   fake::FakeBrowser browser_;

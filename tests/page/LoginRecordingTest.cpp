@@ -30,7 +30,7 @@ class LoginRecordingTest : public ::testing::TestWithParam<std::string> {
     first_ = std::make_unique<WebPage>();
     first_->SetIE(env_->Browser());
     first_->Record();
-    env_->Browser().SetBeforeNavigate([this](const std::string& url) { BeforeNavigate(url); });
+    env_->Browser().SetBeforeNavigate([this](const NavigationInfo& navigation) { BeforeNavigate(navigation.url); });
   }
 
   void TearDown() override {
@@ -156,7 +156,7 @@ TEST_P(LoginRecordingTest, SubmitButtonInAFrame) {
 
 TEST_P(LoginRecordingTest, JavascriptLink) {
   TypeLogin();
-  Find("jslink")->click();
+  env_->ClickAsPerson(*Find("jslink"));
   Finish();
   ASSERT_FALSE(urls_.empty());
   EXPECT_EQ(urls_.front(), "javascript:doLogin('x')");

@@ -141,7 +141,13 @@ class FakeHooks : public IRecordingHooks {
   void cmdRecord_Click() override { calls.push_back("Record"); }
   void cmdSave_Click() override { calls.push_back("Save"); }
   void cmdReRecord_Click() override { calls.push_back("ReRecord"); }
-  void GoToSite(int16_t n) override { calls.push_back("GoTo " + std::to_string(n)); }
+  void GoToSite(int16_t n) override {
+    calls.push_back("GoTo " + std::to_string(n));
+    if (onGoTo) onGoTo();
+  }
+  void Stop() override { calls.push_back("Stop"); }
+  // Runs inside GoToSite, as a replay's wait would run other handlers.
+  std::function<void()> onGoTo;
   std::vector<std::string> calls;
   std::vector<IBrowser*> browsers;
 };

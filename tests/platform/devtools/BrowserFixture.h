@@ -41,7 +41,7 @@ class BrowserFixture : public ::testing::Test {
   static std::unique_ptr<ChromiumProcess> chromium_;
   static std::unique_ptr<TestServer> server_;
   static std::unique_ptr<TestServer> other_server_;
-  std::unique_ptr<DevToolsBrowser> browser_;
+  std::shared_ptr<DevToolsBrowser> browser_;
   std::unique_ptr<DevToolsEventPump> pump_;
 };
 

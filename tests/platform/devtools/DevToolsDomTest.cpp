@@ -92,7 +92,7 @@ TEST_F(DevToolsDomTest, ValueWriteIsSeenByThePagesOwnScript) {
   auto user = browser_->Document()->forms()->item(0)->elements()->item("user");
   user->setValue("alice");
   EXPECT_EQ(user->value(), "alice");
-  browser_->Document()->parentWindow()->execScript("report()");
+  browser_->Document()->parentWindow()->execScript("report()", "");
   EXPECT_EQ(browser_->Document()->forms()->item(0)->elements()->item("seen")->value(), "alice|1");
 }
 
@@ -169,20 +169,20 @@ TEST_F(DevToolsDomTest, FrameUrlWriteNavigatesThatFrameAndTheDocumentFollows) {
 TEST_F(DevToolsDomTest, ExecScriptRunsInItsWindowAndAThrowIsAScriptError) {
   Open("/frames.html");
   auto document = browser_->Document();
-  document->parentWindow()->execScript("document.title = 'changed ' + typeof doLogin");
+  document->parentWindow()->execScript("document.title = 'changed ' + typeof doLogin", "");
   EXPECT_EQ(document->title(), "changed undefined");
   auto frame = document->frames()->item(0);
-  frame->execScript("document.title = 'in the frame'");
+  frame->execScript("document.title = 'in the frame'", "");
   EXPECT_EQ(frame->Document()->title(), "in the frame");
   EXPECT_EQ(document->title(), "changed undefined");
-  EXPECT_EQ(ErrorNumberOf([&] { document->parentWindow()->execScript("throw new Error('boom')"); }), err::kScriptError);
-  EXPECT_EQ(ErrorNumberOf([&] { document->parentWindow()->execScript("this is not script"); }), err::kScriptError);
+  EXPECT_EQ(ErrorNumberOf([&] { document->parentWindow()->execScript("throw new Error('boom')", ""); }), err::kScriptError);
+  EXPECT_EQ(ErrorNumberOf([&] { document->parentWindow()->execScript("this is not script", ""); }), err::kScriptError);
 }
 
 TEST_F(DevToolsDomTest, PageDialogsDoNotStallCalls) {
   Open("/done.html");
   auto window = browser_->Document()->parentWindow();
-  window->execScript("alert('hello'); document.title = confirm('sure?') ? 'accepted' : 'dismissed'");
+  window->execScript("alert('hello'); document.title = confirm('sure?') ? 'accepted' : 'dismissed'", "");
   EXPECT_EQ(browser_->Document()->title(), "accepted");
 }
 
