@@ -18,11 +18,14 @@ OstrelSession::OstrelSession(SessionOptions options, std::function<WindowService
   chromium.headless = options.headless;
   chromium.extension_debugging = true;
   if (!options.profile.empty()) {
+    // The profile keeps the person's browsing: theirs alone.
     std::filesystem::create_directories(options.profile);
+    std::error_code ignored;
+    std::filesystem::permissions(options.profile, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace, ignored);
     PrepareProfile(options.profile, kButtonExtensionId);
-    chromium.extra_arguments.push_back("--user-data-dir=" + options.profile.string());
+    chromium.profile = options.profile;
   }
-  if (!options.headless && ::geteuid() == 0) chromium.extra_arguments.push_back("--no-sandbox");
   chromium_ = std::make_unique<ChromiumProcess>(chromium);
   pump_ = std::make_unique<AppEventPump>(chromium_->Connection());
 

@@ -1,9 +1,43 @@
 #include "app/ProfilePreferences.h"
 
 #include <fstream>
+#include <initializer_list>
 #include <nlohmann/json.hpp>
 
 namespace ostrel {
+
+namespace {
+
+// The browser's own helpers that would keep or offer what is typed into
+// pages: its password saving, and its form suggestions and form history
+// (which would store every recorded and replayed user name, and whose
+// drop-down can swallow a click during a recording).
+const std::initializer_list<std::initializer_list<const char*>> kTurnedOff = {
+    {"credentials_enable_service"},
+    {"profile", "password_manager_enabled"},
+    {"autofill", "enabled"},
+    {"autofill", "profile_enabled"},
+    {"autofill", "credit_card_enabled"},
+};
+
+// Sets the preference at path to false; false when a part of the path is
+// there but is not an object (the file is not one we understand).
+bool TurnOff(nlohmann::json& prefs, std::initializer_list<const char*> path, bool& changed) {
+  nlohmann::json* node = &prefs;
+  const char* last = *(path.end() - 1);
+  for (const char* key : path) {
+    if (key == last) break;
+    if (node->contains(key) && !(*node)[key].is_object()) return false;
+    node = &(*node)[key];
+  }
+  if (!node->contains(last) || (*node)[last] != false) {
+    (*node)[last] = false;
+    changed = true;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool PrepareProfile(const std::filesystem::path& profile, const std::string& extensionId) {
   const std::filesystem::path folder = profile / "Default";
@@ -18,19 +52,21 @@ bool PrepareProfile(const std::filesystem::path& profile, const std::string& ext
   }
   if (prefs.contains("extensions") && !prefs["extensions"].is_object()) return false;
   nlohmann::json& pinned = prefs["extensions"]["pinned_extensions"];
-  if (!pinned.is_array()) pinned = nlohmann::json::array();
-  if (prefs.contains("profile") && !prefs["profile"].is_object()) return false;
-  if (!prefs.contains("profile")) prefs["profile"] = nlohmann::json::object();
-  nlohmann::json& profile_prefs = prefs["profile"];
-  const nlohmann::json offer = prefs.value("credentials_enable_service", nlohmann::json(true));
-  const nlohmann::json manager = profile_prefs.value("password_manager_enabled", nlohmann::json(true));
-  const bool ready = offer == false && manager == false;
+  bool changed = false;
+  if (!pinned.is_array()) {
+    pinned = nlohmann::json::array();
+    changed = true;
+  }
   bool found = false;
   for (const auto& id : pinned) found = found || id == extensionId;
-  if (found && ready) return true;
-  if (!found) pinned.push_back(extensionId);
-  prefs["credentials_enable_service"] = false;
-  profile_prefs["password_manager_enabled"] = false;
+  if (!found) {
+    pinned.push_back(extensionId);
+    changed = true;
+  }
+  for (const auto& path : kTurnedOff) {
+    if (!TurnOff(prefs, path, changed)) return false;
+  }
+  if (!changed) return true;
   // Written beside and renamed over, so a failure leaves the old file whole.
   const std::filesystem::path temp = folder / "Preferences.ostrel-new";
   {

@@ -10,8 +10,9 @@ constexpr char kButtonExtensionId[] = "edhdihcffkdfemgafdfkgecpldbacbfi";
 
 // Readies the profile's default user (Default/Preferences) for Ostrel:
 // pins the extension's button to the toolbar (extensions.pinned_extensions)
-// and turns off the browser's own offer to save passwords, which would
-// otherwise pop up over every login Ostrel records or replays. Every other
+// and turns off the browser's own offer to save passwords, its form
+// suggestions and its form history, which would otherwise pop up over every
+// login Ostrel records or replays and keep what was typed. Every other
 // preference is kept. A preferences file that cannot be read as JSON is
 // left alone. Returns true when the profile is ready.
 bool PrepareProfile(const std::filesystem::path& profile, const std::string& extensionId);

@@ -8,8 +8,12 @@
 #include <string>
 
 #include "app/OstrelSession.h"
+#include "app/ProcessHygiene.h"
+#include "app/ProfileLock.h"
+#include "app/QuitOnSignals.h"
 #include "platform/qt/QtMessageBox.h"
 #include "support/OstrelError.h"
+#include "support/ShowError.h"
 
 namespace {
 
@@ -37,6 +41,7 @@ std::filesystem::path DefaultProfile() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ostrel::HardenProcess();
   ostrel::SessionOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -60,13 +65,34 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Ostrel");
   QApplication::setQuitOnLastWindowClosed(false);
   ostrel::QtMessageBox box;
+  auto tell = [&](const std::string& text) {
+    std::cerr << "ostrel: " << text << "\n";
+    if (!options.headless) box.Show(text);
+  };
+  std::unique_ptr<ostrel::ProfileLock> lock;
+  try {
+    std::filesystem::create_directories(options.profile);
+    lock = ostrel::ProfileLock::Take(options.profile);
+  } catch (const std::exception& e) {
+    tell(std::string("Ostrel cannot use its browser profile folder ") + options.profile.string() + ".");
+    return 1;
+  }
+  if (!lock) {
+    // The browser of the running one would open a tab of its own for a
+    // second browser on the same profile: nothing is started.
+    tell("Ostrel is already running.");
+    return 3;
+  }
+  ostrel::QuitOnSignals quit_on_signals;
   try {
     ostrel::OstrelSession session(
         options, [] { return ostrel::WindowServices{}; }, box, [] { QApplication::quit(); });
     std::cout << "Ostrel is running: press the Ostrel button in the browser's toolbar." << std::endl;
     return app.exec();
   } catch (const ostrel::OstrelError& e) {
-    std::cerr << "ostrel: " << e.what() << " (" << e.Number() << ")\n";
+    ostrel::LogError(e);
+    tell("Ostrel could not start its browser. " +
+         (e.Explanation().empty() ? ostrel::PlainExplanation(e.Number()) : e.Explanation()));
     return 1;
   }
 }

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/devtools/JsonFields.h"
+#include "platform/devtools/TemporaryProfiles.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
@@ -40,11 +41,18 @@ std::string Executable(const ChromiumOptions& options) {
 }  // namespace
 
 ChromiumProcess::ChromiumProcess(ChromiumOptions options) {
-  char folder[] = "/tmp/ostrel-chromium-XXXXXX";
-  if (!mkdtemp(folder)) throw OstrelError(err::kBrowserGone, "cannot create a profile folder");
-  profile_ = folder;
+  if (options.profile.empty()) {
+    char folder[] = "/tmp/ostrel-chromium-XXXXXX";
+    if (!mkdtemp(folder)) throw OstrelError(err::kBrowserGone, "cannot create a profile folder");
+    profile_ = folder;
+    temporary_profile_ = true;
+  } else {
+    profile_ = options.profile;
+  }
+  registration_ = temporary_profiles::Register(temporary_profile_ ? profile_.string() : "");
   try {
     Spawn(options);
+    temporary_profiles::SetGroup(registration_, pid_);
     connection_->SetCallTimeout(options.call_timeout);
     connection_->Browser().Call("Browser.getVersion");
   } catch (...) {
@@ -68,13 +76,14 @@ void ChromiumProcess::Spawn(const ChromiumOptions& options) {
                                    "--user-data-dir=" + profile_.string(),
                                    "--no-first-run",
                                    "--no-default-browser-check",
-                                   "--disable-background-networking",
-                                   "--disable-component-update",
                                    "--disable-sync",
                                    "--disable-features=Translate,MediaRouter",
                                    "--password-store=basic"};
   if (options.headless) {
-    for (const char* a : {"--headless", "--no-sandbox", "--disable-gpu"}) args.emplace_back(a);
+    for (const char* a : {"--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+                          "--disable-component-update"}) {
+      args.emplace_back(a);
+    }
   } else if (geteuid() == 0) {
     args.emplace_back("--no-sandbox");  // Chromium refuses to run as root with its sandbox
   }
@@ -144,12 +153,14 @@ void ChromiumProcess::RemoveProfile() {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   }
-  for (int attempt = 0; attempt < 5; ++attempt) {
+  for (int attempt = 0; temporary_profile_ && attempt < 5; ++attempt) {
     std::error_code ignored;
     std::filesystem::remove_all(profile_, ignored);
-    if (!std::filesystem::exists(profile_, ignored)) return;
+    if (!std::filesystem::exists(profile_, ignored)) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+  temporary_profiles::Unregister(registration_);
+  registration_ = -1;
 }
 
 bool ChromiumProcess::Running() {

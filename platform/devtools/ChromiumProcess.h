@@ -17,6 +17,9 @@ struct ChromiumOptions {
   // The program to start; empty: $OSTREL_BROWSER, else "chromium" on PATH.
   std::string executable;
   bool headless = true;
+  // The profile folder; empty: a fresh one, removed at the end (also when
+  // the program is interrupted, see TemporaryProfiles).
+  std::filesystem::path profile;
   // Lets the pipe load unpacked extensions (Extensions.loadUnpacked).
   bool extension_debugging = false;
   std::vector<std::string> extra_arguments;
@@ -34,14 +37,18 @@ struct TargetInfo {
 };
 
 // One Chromium started as a child process with --remote-debugging-pipe (our
-// end of fds 3 and 4) and a fresh profile folder, and the connection to it.
+// end of fds 3 and 4) and its profile folder, and the connection to it. A
+// headless browser (tests, benchmarks) also runs without background
+// networking and component updates; a windowed one keeps them, so its
+// safe-browsing lists and security components stay up to date.
 // It lists targets, opens tabs and attaches sessions to targets; the tab
 // objects (DevToolsBrowser) are built on those sessions.
 //
 // The constructor throws OstrelError(err::kBrowserGone) when Chromium cannot
 // be started or does not answer. The destructor asks Chromium to close,
 // kills its process group if it has not gone within a few seconds, reaps it
-// and removes the profile folder. Sessions and tabs must be destroyed first.
+// and removes a fresh profile folder. Sessions and tabs must be destroyed
+// first.
 class ChromiumProcess {
  public:
   explicit ChromiumProcess(ChromiumOptions options = {});
@@ -51,6 +58,7 @@ class ChromiumProcess {
 
   DevToolsConnection& Connection() { return *connection_; }
   pid_t Pid() const { return pid_; }
+  const std::filesystem::path& Profile() const { return profile_; }
 
   std::vector<TargetInfo> Targets();
   // Opens a new tab showing url and returns its target id.
@@ -69,6 +77,8 @@ class ChromiumProcess {
   void RemoveProfile();
 
   std::filesystem::path profile_;
+  bool temporary_profile_ = false;
+  int registration_ = -1;
   pid_t pid_ = -1;
   bool reaped_ = false;
   std::unique_ptr<DevToolsConnection> connection_;

@@ -1,5 +1,7 @@
 #include "platform/qt/QtSettings.h"
 
+#include <QFile>
+
 namespace ostrel {
 
 namespace {
@@ -24,6 +26,8 @@ std::string QtSettings::GetSetting(const std::string& key, const std::string& fa
 void QtSettings::SaveSetting(const std::string& key, const std::string& value) {
   settings_->setValue(KeyOf(key), QString::fromStdString(value));
   settings_->sync();
+  // The file says which password file is used and by whom: the user's own.
+  QFile::setPermissions(settings_->fileName(), QFile::ReadOwner | QFile::WriteOwner);
 }
 
 }  // namespace ostrel

@@ -11,7 +11,8 @@ namespace ostrel {
 // The settings store as QSettings, group "Settings". The default store is the
 // user's own (organisation and application "Ostrel": ~/.config/Ostrel/Ostrel.conf
 // on Linux); the other constructor uses the INI file at iniPath, for tests and
-// portable set-ups. Every value is saved to disk before SaveSetting returns.
+// portable set-ups. Every value is saved to disk before SaveSetting returns,
+// in a file only its owner may read or write (0600).
 class QtSettings : public ISettings {
  public:
   QtSettings();

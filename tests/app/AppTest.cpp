@@ -40,6 +40,9 @@ TEST_F(ProfileTest, ANewProfileGetsTheButtonPinned) {
   EXPECT_EQ(prefs["extensions"]["pinned_extensions"], nlohmann::json::array({"abc"}));
   EXPECT_EQ(prefs["credentials_enable_service"], false);
   EXPECT_EQ(prefs["profile"]["password_manager_enabled"], false);
+  for (const char* key : {"enabled", "profile_enabled", "credit_card_enabled"}) {
+    EXPECT_EQ(prefs["autofill"][key], false) << key;  // no form suggestions, no form history
+  }
 }
 
 TEST_F(ProfileTest, OtherPreferencesAndPinsAreKeptAndThePinIsNotRepeated) {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -203,6 +208,36 @@ TEST(DevToolsCrashTest, KilledBrowserFailsWaitingAndLaterCallsWithBrowserGone) {
   EXPECT_THROW(document->title(), OstrelError);
   EXPECT_EQ(ErrorNumberOf([&] { browser->ReadyState(); }), err::kBrowserGone);
   EXPECT_EQ(ErrorNumberOf([&] { browser->Navigate(server.Url("/done.html")); }), err::kBrowserGone);
+}
+
+// An interrupted program leaves no browser and no temporary profile behind.
+TEST(DevToolsCrashTest, AnInterruptEndsTheBrowserAndRemovesItsTemporaryProfile) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ChromiumProcess chromium;
+      const std::string line = std::to_string(chromium.Pid()) + " " + chromium.Profile().string() + "\n";
+      if (write(report[1], line.data(), line.size()) < 0) _exit(2);
+      for (;;) pause();
+    }
+    close(report[1]);
+    char buffer[4096] = {};
+    ASSERT_GT(read(report[0], buffer, sizeof buffer - 1), 0);
+    close(report[0]);
+    const std::string line(buffer);
+    const pid_t browser = std::stoi(line.substr(0, line.find(' ')));
+    const std::filesystem::path profile = line.substr(line.find(' ') + 1, line.find('\n') - line.find(' ') - 1);
+    ASSERT_TRUE(std::filesystem::exists(profile));
+    kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+    EXPECT_FALSE(std::filesystem::exists(profile)) << profile;
+    EXPECT_NE(kill(-browser, 0), 0);  // the browser's whole process group has gone
+  }
 }
 
 }  // namespace

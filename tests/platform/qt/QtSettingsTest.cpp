@@ -34,6 +34,10 @@ TEST_F(QtSettingsTest, ValuesLiveInTheSettingsSectionAndOutliveTheObject) {
   QtSettings again(Ini());
   EXPECT_EQ(again.GetSetting("FileName", ""), "/home/ann/Documents/ostrel.xps");
   EXPECT_EQ(again.GetSetting("MainLeft", "1000"), "1234.5");
+  const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                    QFile::WriteOther | QFile::ExeOther;
+  EXPECT_FALSE(QFile::permissions(Ini()) & others);  // the user's own file
+  EXPECT_TRUE(QFile::permissions(Ini()).testFlags(QFile::ReadOwner | QFile::WriteOwner));
 }
 
 TEST_F(QtSettingsTest, KeepsUtf8AndEmptyValues) {
