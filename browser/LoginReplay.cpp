@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "browser/TextCase.h"
+#include "support/TextCase.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 

@@ -1,4 +1,4 @@
-#include "browser/TextCase.h"
+#include "support/TextCase.h"
 
 namespace ostrel {
 
