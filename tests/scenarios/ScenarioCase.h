@@ -21,7 +21,33 @@ struct Step {
   std::string text;      // kType: the text typed; kPress: the key
 };
 
-// One end-to-end case: a folder of pages and its case.json.
+// One end-to-end case: a folder of pages and its case.json, an object of:
+//   "start"            the page to record on, relative to the folder
+//   "steps"            what the person does, in order; each one of
+//                        {"click": SEL}, {"type": SEL, "text": T},
+//                        {"press": KEY, "selector": SEL} (no selector: where
+//                        the focus is), {"wait": SEL} (until it is shown),
+//                      with an optional "frame": a position in the top
+//                      document's frames, or a list of positions for frames
+//                      of frames; absent or null for the top document
+//   "type", "submit"   the older form of steps: [{"frame", "selector", "text"}]
+//                      then {"frame", "click"} or {"frame", "press", "selector"}
+//   "name", "expect_name"   the site name to save, the name to be proposed
+//   "expect_recording": "refused"   the end of recording or Save shows a
+//                      message and nothing is stored; the case ends there
+//   "replay_serve"     {path: file} served in place of path at replay
+//   "delay"            {path: ms} the answer to path waits, at replay
+//   "redirect"         {path: target} answered with a redirect, always
+//   "forbid"           [path, ...] no request may reach these, ever
+//   "expect"           {"path": the form's action, "method" (POST),
+//                       "fields": {name: value} sent at replay (from the
+//                       query, a form-encoded or a JSON body; nested JSON
+//                       members as "a.b"), "answer": the path where the
+//                       answer loads (default: where "path" lands),
+//                       "nothing_sent": true for a replay that must stop
+//                       with a message before sending}
+// Paths may be written with or without their leading '/'. A folder's
+// address serves its index.html.
 struct ScenarioCase {
   std::string name;  // the folder's name
   std::filesystem::path folder;

@@ -331,7 +331,10 @@ class Runner {
     // Let the recorded login reach the server and its answer load before
     // the page is replaced.
     const std::string answer = c.expectAnswer.empty() ? Landing(c, c.expectPath) : c.expectAnswer;
-    PumpUntil([&] { return HasRequest(server, c.expectPath); }, "the recorded login to be sent");
+    PumpUntil([&] {
+      CheckForbidden(c, server, "while recording");
+      return HasRequest(server, c.expectPath);
+    }, "the recorded login to be sent");
     PumpUntil([&] { return Shows(input, answer); }, "the recorded login's answer to load at " + answer);
     CheckForbidden(c, server, "while recording");
 
@@ -362,6 +365,7 @@ class Runner {
 
     std::optional<test::ReceivedRequest> got;
     PumpUntil([&] {
+      CheckForbidden(c, server, "at replay");
       for (const auto& r : server.Requests()) {
         if (r.path == c.expectPath) got = r;
       }
