@@ -56,7 +56,8 @@ class MemorySettings : public ISettings {
   std::map<std::string, std::string> values_;
 };
 
-// Answers every message box at once and keeps its text: no case expects one.
+// Answers every message box at once and keeps its text: a message fails the
+// case unless the case expects the recording or the replay to be stopped.
 class LoggedMessages : public IMessageBox {
  public:
   std::vector<std::string> shown;
