@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "browser/TextCase.h"
 #include "browser/UrlOrigin.h"
+#include "support/TextCase.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 

@@ -1,19 +1,8 @@
 #include "browser/UrlOrigin.h"
 
-#include "browser/TextCase.h"
+#include "support/TextCase.h"
 
 namespace ostrel {
-
-namespace {
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-}  // namespace
 
 std::string OriginOf(const std::string& url) {
   const size_t colon = url.find("://");

@@ -1,30 +1,33 @@
 #include "page/WebControl.h"
 
-#include <algorithm>
-#include <cctype>
+#include <array>
+#include <string_view>
 
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "support/TextCase.h"
 
 namespace ostrel {
 
 namespace {
 
-std::string UpperCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
+// INPUT types that take no typed text: buttons, choices, files, pickers.
+constexpr std::array<std::string_view, 13> kNoTextTypes = {
+    "BUTTON", "CHECKBOX", "RADIO", "FILE",  "IMAGE", "RANGE", "COLOR",
+    "DATE",   "DATETIME-LOCAL",    "MONTH", "WEEK",  "TIME",  "RESET"};
 
-// The code of an INPUT element's reported type, or -1 when it is none of
-// the listed kinds.
+// The code of an INPUT element's reported type, or -1 when it takes no
+// typed text. Every other type (email, tel, url, search, number, one the
+// browser does not know, none at all) is a text input.
 int32_t InputTypeCode(const std::string& type) {
-  const std::string upper = UpperCase(type);
-  if (upper == "TEXT") return ctl::kText;
+  const std::string upper = UpperAscii(type);
   if (upper == "HIDDEN") return ctl::kHidden;
   if (upper == "PASSWORD") return ctl::kPassword;
   if (upper == "SUBMIT") return ctl::kSubmit;
-  return -1;
+  for (std::string_view other : kNoTextTypes) {
+    if (upper == other) return -1;
+  }
+  return ctl::kText;
 }
 
 }  // namespace
@@ -37,7 +40,8 @@ void WebControl::SetValue(const std::string& vNewValue) {
 void WebControl::SetHTMLElement(std::unique_ptr<IElement> elt) {
   if (!elt) throw OstrelError(err::kObjectRequired, "no element to capture");
   element_ = std::move(elt);
-  if (UpperCase(element_->tagName()) == "INPUT") {
+  tag_name_ = UpperAscii(element_->tagName());
+  if (tag_name_ == "INPUT") {
     const int32_t code = InputTypeCode(element_->type());
     if (code >= 0) ctl_type_ = code;
   }

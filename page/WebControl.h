@@ -28,6 +28,8 @@ class WebControl {
   WebControl(const WebControl&) = delete;
   WebControl& operator=(const WebControl&) = delete;
 
+  // The element's tag, upper-cased (ASCII), as read at capture.
+  const std::string& TagName() const { return tag_name_; }
   const std::string& Name() const { return name_; }
   const std::string& ID() const { return id_; }
   int32_t CtlType() const { return ctl_type_; }
@@ -39,12 +41,15 @@ class WebControl {
   // the browser's error when the element refuses the write.
   void SetValue(const std::string& vNewValue);
 
-  // Captures elt: keeps it, reads its tag and, for an INPUT, its type
-  // (compared without regard to case with TEXT, HIDDEN, PASSWORD, SUBMIT);
-  // for the value-bearing kinds then reads name, id and value, in that
-  // order. A read the browser refuses throws and leaves the control
-  // unusable. An unlisted kind leaves the type code as it was (0 when new).
-  // A null elt fails with err::kObjectRequired.
+  // Captures elt: keeps it, reads its tag and, for an INPUT, its type,
+  // both compared without regard to ASCII case whatever the locale: HIDDEN,
+  // PASSWORD and SUBMIT get their codes; a type that takes no typed text
+  // (button, checkbox, radio, file, image, range, color, date,
+  // datetime-local, month, week, time, reset) none, which leaves the code as
+  // it was (0 when new); every other type (text, email, tel, url, search,
+  // number, unknown ones) is TEXT. For the value-bearing kinds it then reads
+  // name, id and value, in that order. A read the browser refuses throws and
+  // leaves the control unusable. A null elt fails with err::kObjectRequired.
   void SetHTMLElement(std::unique_ptr<IElement> elt);
 
   static bool IsValueBearing(int32_t ctl_type) {
@@ -53,6 +58,7 @@ class WebControl {
   }
 
  private:
+  std::string tag_name_;
   std::string name_;
   std::string id_;
   int32_t ctl_type_ = ctl::kOther;

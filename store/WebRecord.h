@@ -62,11 +62,16 @@ class WebRecord {
 
   // Builds the record from WebPage1 (captured when recording started) and
   // WebPage2 (captured as the page was left): SiteName, URL of WebPage1,
-  // and the inputs whose value changed, paired by form and control
-  // position, with Form taken from the first changed one (Javascript from
-  // WebPage2). No change leaves no Form and no controls (Save refuses such
-  // a record). err::kSubscript, with the record untouched, when WebPage2
-  // has fewer forms, or a form fewer controls, than WebPage1.
+  // and the inputs whose value changed, with Form taken from the first
+  // changed one (Javascript from WebPage2); positions and names come from
+  // WebPage1, values from WebPage2. The captures pair by identity, in order
+  // within each: a form by frame and name (and position when unnamed), an
+  // input by tag, type code and name (id when unnamed). No change leaves no
+  // Form and no controls (Save refuses such a record). err::kSubscript, with
+  // an explanation for the person and the record untouched, when a text or
+  // password input of WebPage1 has no partner in WebPage2, or one of
+  // WebPage2 that holds text has none in WebPage1: the page changed its form
+  // while the person logged in. Hidden inputs without a partner are left out.
   void CreateRecord(const std::string& strSiteName, const WebPage& WebPage1,
                     const WebPage& WebPage2);
 

@@ -1,4 +1,6 @@
 // Building a site record from two captures of one login page.
+#include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,24 +14,88 @@ namespace ostrel {
 
 namespace {
 
-// The two captures pair up position by position: every form and control
-// of the first must have a counterpart in the second.
-void CheckPairing(const WebForms& forms1, const WebForms& forms2) {
-  if (forms2.Count() < forms1.Count()) {
-    throw OstrelError(err::kSubscript,
-                      "the page had " + std::to_string(forms1.Count()) +
-                          " forms when recording started and " +
-                          std::to_string(forms2.Count()) + " when it was left");
+constexpr char kFormChanged[] =
+    "The page changed its login form while you were logging in, so nothing was saved; "
+    "please record the login again.";
+
+[[noreturn]] void Refuse(const std::string& description) {
+  throw OstrelError(err::kSubscript, description, kFormChanged);
+}
+
+// Text that keeps its length in front, so that no two different lists of
+// parts give the same key.
+std::string Part(const std::string& text) { return std::to_string(text.size()) + ":" + text; }
+
+// One form in both captures: the same frame and name, and the same position
+// among its document's forms when it has no name.
+std::string FormKey(const WebForm& form) {
+  std::string key = std::to_string(form.FrameIndex()) + "/" + Part(form.Name());
+  if (form.Name().empty()) key += "/" + std::to_string(form.Index());
+  return key;
+}
+
+// One input in both captures: the same tag, type code and name, or the same
+// id when it has no name. Only inputs that carry a value take part.
+std::optional<std::string> ControlKey(const WebControl& control) {
+  if (!WebControl::IsValueBearing(control.CtlType())) return std::nullopt;
+  std::string key = Part(control.TagName()) + std::to_string(control.CtlType());
+  key += control.Name().empty() ? "i" + Part(control.ID()) : "n" + Part(control.Name());
+  return key;
+}
+
+// What the person types: text and password inputs. Hidden inputs belong to
+// the page, whose scripts add and drop them as they please.
+bool Typed(const WebControl& control) {
+  return control.CtlType() == ctl::kText || control.CtlType() == ctl::kPassword;
+}
+
+// The items of two captures that share a key, paired within each key in
+// order: the k-th of the first capture with the k-th of the second.
+struct Pairing {
+  std::vector<int32_t> partner;  // per position of the first: position in the second, 0 for none
+  std::vector<bool> taken;       // per position of the second: paired
+};
+
+template <typename List, typename KeyOf>
+Pairing PairByKey(const List& first, const List& second, KeyOf key_of) {
+  std::map<std::string, std::deque<int32_t>> waiting;
+  for (int32_t k = 1; k <= second.Count(); ++k) {
+    if (std::optional<std::string> key = key_of(second.Item(k))) waiting[*key].push_back(k);
   }
-  for (int32_t i = 1; i <= forms1.Count(); ++i) {
-    const int32_t count1 = forms1.Item(i).Controls().Count();
-    const int32_t count2 = forms2.Item(i).Controls().Count();
-    if (count2 < count1) {
-      throw OstrelError(err::kSubscript,
-                        "form " + std::to_string(i) + " had " + std::to_string(count1) +
-                            " inputs when recording started and " +
-                            std::to_string(count2) + " when the page was left");
-    }
+  Pairing pairing{std::vector<int32_t>(static_cast<size_t>(first.Count()), 0),
+                  std::vector<bool>(static_cast<size_t>(second.Count()), false)};
+  for (int32_t j = 1; j <= first.Count(); ++j) {
+    std::optional<std::string> key = key_of(first.Item(j));
+    if (!key) continue;
+    auto it = waiting.find(*key);
+    if (it == waiting.end() || it->second.empty()) continue;
+    const int32_t k = it->second.front();
+    it->second.pop_front();
+    pairing.partner[static_cast<size_t>(j - 1)] = k;
+    pairing.taken[static_cast<size_t>(k - 1)] = true;
+  }
+  return pairing;
+}
+
+std::string Describe(const WebControl& control, int32_t position, int32_t form) {
+  return "input " + std::to_string(position) + " (" + control.TagName() + ", type " +
+         std::to_string(control.CtlType()) + ", name \"" + control.Name() + "\", id \"" +
+         control.ID() + "\") of form " + std::to_string(form);
+}
+
+// An input of the first capture that the person may have typed into must
+// still be on the page when it is left.
+void RequirePaired(const WebControl& control, bool paired, int32_t position, int32_t form) {
+  if (Typed(control) && !paired) {
+    Refuse(Describe(control, position, form) + " was gone when the page was left");
+  }
+}
+
+// An input that holds text when the page is left but was not there when
+// recording started would be lost.
+void RequireNotNew(const WebControl& control, bool paired, int32_t position, int32_t form) {
+  if (Typed(control) && !paired && !control.Value().empty()) {
+    Refuse(Describe(control, position, form) + " holds text but was not on the page when recording started");
   }
 }
 
@@ -47,16 +113,32 @@ void WebRecord::CreateRecord(const std::string& strSiteName, const WebPage& WebP
                              const WebPage& WebPage2) {
   const WebForms& forms1 = WebPage1.Forms();
   const WebForms& forms2 = WebPage2.Forms();
-  CheckPairing(forms1, forms2);
+  const Pairing form_pairs = PairByKey(forms1, forms2, [](const WebForm& form) {
+    return std::optional<std::string>(FormKey(form));
+  });
 
   std::optional<FormInfo> form;
   std::vector<ControlInfo> controls;
   for (int32_t i = 1; i <= forms1.Count(); ++i) {
     const WebForm& form1 = forms1.Item(i);
-    const WebForm& form2 = forms2.Item(i);
+    const int32_t paired_form = form_pairs.partner[static_cast<size_t>(i - 1)];
+    if (paired_form == 0) {
+      for (int32_t j = 1; j <= form1.Controls().Count(); ++j) {
+        RequirePaired(form1.Controls().Item(j), false, j, i);
+      }
+      continue;
+    }
+    const WebForm& form2 = forms2.Item(paired_form);
+    const Pairing pairs = PairByKey(form1.Controls(), form2.Controls(), ControlKey);
+    for (int32_t k = 1; k <= form2.Controls().Count(); ++k) {
+      RequireNotNew(form2.Controls().Item(k), pairs.taken[static_cast<size_t>(k - 1)], k, paired_form);
+    }
     for (int32_t j = 1; j <= form1.Controls().Count(); ++j) {
       const WebControl& control1 = form1.Controls().Item(j);
-      const WebControl& control2 = form2.Controls().Item(j);
+      const int32_t partner = pairs.partner[static_cast<size_t>(j - 1)];
+      RequirePaired(control1, partner != 0, j, i);
+      if (partner == 0) continue;
+      const WebControl& control2 = form2.Controls().Item(partner);
       if (control2.Value() == control1.Value()) continue;
       if (!form) {
         form.emplace();
@@ -74,6 +156,13 @@ void WebRecord::CreateRecord(const std::string& strSiteName, const WebPage& WebP
       control.CtlType = control1.CtlType();
       control.Value = control2.Value();
       controls.push_back(std::move(control));
+    }
+  }
+  for (int32_t k = 1; k <= forms2.Count(); ++k) {
+    if (form_pairs.taken[static_cast<size_t>(k - 1)]) continue;
+    const WebControls& new_controls = forms2.Item(k).Controls();
+    for (int32_t j = 1; j <= new_controls.Count(); ++j) {
+      RequireNotNew(new_controls.Item(j), false, j, k);
     }
   }
 

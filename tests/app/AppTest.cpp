@@ -76,20 +76,80 @@ TEST_F(CaseFileTest, ReadsEveryPartOfACase) {
     "expect": {"method": "POST", "path": "/login", "fields": {"user": "alice", "pw": "s3cret"}}})");
   auto c = scenario::LoadCase(dir / "c");
   EXPECT_EQ(c.name, "c");
-  ASSERT_EQ(c.type.size(), 2u);
-  EXPECT_EQ(c.type[0].frame, -1);
-  EXPECT_EQ(c.type[1].frame, 1);
-  EXPECT_EQ(c.submit.click, "#go");
+  using Kind = scenario::Step::Kind;
+  ASSERT_EQ(c.steps.size(), 3u) << "the typed texts, then the submit";
+  EXPECT_EQ(c.steps[0].kind, Kind::kType);
+  EXPECT_EQ(c.steps[0].frame, scenario::FramePath{});
+  EXPECT_EQ(c.steps[1].frame, scenario::FramePath{1});
+  EXPECT_EQ(c.steps[1].text, "s3cret");
+  EXPECT_EQ(c.steps[2].kind, Kind::kClick);
+  EXPECT_EQ(c.steps[2].selector, "#go");
   EXPECT_EQ(c.siteName, "My bank");
   EXPECT_EQ(c.expectName, "Test Login");
-  EXPECT_EQ(c.replayServe.at("login.html"), "login_v2.html");
+  EXPECT_EQ(c.replayServe.at("/login.html"), "login_v2.html");
   EXPECT_EQ(c.expectFields.at("pw"), "s3cret");
+  EXPECT_FALSE(c.recordingRefused);
+  EXPECT_FALSE(c.nothingSent);
 }
 
-TEST_F(CaseFileTest, ASubmitWithNeitherClickNorPressIsRefused) {
-  Write(dir / "c" / "case.json",
-        R"({"start": "a.html", "submit": {"press": "Enter"}, "expect": {"path": "/x"}})");
-  EXPECT_THROW(scenario::LoadCase(dir / "c"), std::runtime_error);
+TEST_F(CaseFileTest, ReadsStepsAndTheServerParts) {
+  Write(dir / "c" / "case.json", R"({
+    "start": "login.html",
+    "steps": [{"wait": "#user", "frame": [0, 2]}, {"type": "#user", "text": "a", "frame": 1},
+              {"press": "Enter", "selector": "#pw"}, {"press": "Tab"}, {"click": "#go", "frame": null}],
+    "expect_recording": "refused",
+    "redirect": {"/a": "/b/"}, "delay": {"login.html": 5000}, "forbid": ["/leak", "x"],
+    "expect": {"path": "login", "nothing_sent": true}})");
+  auto c = scenario::LoadCase(dir / "c");
+  using Kind = scenario::Step::Kind;
+  ASSERT_EQ(c.steps.size(), 5u);
+  EXPECT_EQ(c.steps[0].kind, Kind::kWait);
+  EXPECT_EQ(c.steps[0].frame, (scenario::FramePath{0, 2}));
+  EXPECT_EQ(c.steps[1].kind, Kind::kType);
+  EXPECT_EQ(c.steps[1].frame, scenario::FramePath{1});
+  EXPECT_EQ(c.steps[2].kind, Kind::kPress);
+  EXPECT_EQ(c.steps[2].text, "Enter");
+  EXPECT_EQ(c.steps[2].selector, "#pw");
+  EXPECT_EQ(c.steps[3].selector, "") << "a key pressed where the focus is";
+  EXPECT_EQ(c.steps[4].frame, scenario::FramePath{});
+  EXPECT_TRUE(c.recordingRefused);
+  EXPECT_EQ(c.redirects.at("/a"), "/b/");
+  EXPECT_EQ(c.replayDelays.at("/login.html"), 5000);
+  EXPECT_EQ(c.forbid, (std::vector<std::string>{"/leak", "/x"}));
+  EXPECT_EQ(c.expectPath, "/login");
+  EXPECT_TRUE(c.nothingSent);
+}
+
+TEST_F(CaseFileTest, CasesThatCannotRunAreRefused) {
+  const char* const kBad[] = {
+      R"({"start": "a.html", "submit": {"press": "Enter"}, "expect": {"path": "/x"}})",
+      R"({"start": "a.html", "steps": [], "expect": {"path": "/x"}})",
+      R"({"start": "a.html", "steps": [{"click": "#a", "wait": "#b"}], "expect": {"path": "/x"}})",
+      R"({"start": "a.html", "steps": [{"hover": "#a"}], "expect": {"path": "/x"}})",
+      R"({"start": "a.html", "steps": [{"click": "#a", "frame": -1}], "expect": {"path": "/x"}})",
+      R"({"start": "a.html", "steps": [{"click": "#a", "frame": ["0"]}], "expect": {"path": "/x"}})",
+      R"({"start": "a.html", "steps": [{"click": "#a"}], "submit": {"click": "#a"}, "expect": {"path": "/x"}})",
+      R"({"start": "a.html", "steps": [{"click": "#a"}]})",
+      R"({"start": "a.html", "steps": [{"click": "#a"}], "expect_recording": "stored", "expect": {"path": "/x"}})",
+      R"({"start": "a.html", "steps": [{"click": "#a"}], "expect": {"path": "/x", "nothing_sent": true, "fields": {"a": "b"}}})",
+  };
+  for (const char* text : kBad) {
+    Write(dir / "c" / "case.json", text);
+    EXPECT_THROW(scenario::LoadCase(dir / "c"), std::runtime_error) << text;
+  }
+  Write(dir / "c" / "case.json", R"({"start": "a.html", "steps": [{"click": "#a"}], "expect_recording": "refused"})");
+  EXPECT_NO_THROW(scenario::LoadCase(dir / "c")) << "a refused recording needs no expect";
+}
+
+TEST_F(CaseFileTest, ALandingFollowsRedirectsAndFolders) {
+  Write(dir / "c" / "case.json", R"({"start": "a", "steps": [{"click": "#a"}],
+    "redirect": {"/a": "/b", "/loop": "/loop"}, "expect": {"path": "/x"}})");
+  Write(dir / "c" / "b" / "index.html", "");
+  auto c = scenario::LoadCase(dir / "c");
+  EXPECT_EQ(scenario::Landing(c, "/a"), "/b/");
+  EXPECT_EQ(scenario::Landing(c, "/b/"), "/b/");
+  EXPECT_EQ(scenario::Landing(c, "/x"), "/x");
+  EXPECT_EQ(scenario::Landing(c, "/loop"), "/loop") << "a redirect loop ends";
 }
 
 TEST_F(CaseFileTest, OnlyFoldersWithACaseFileAreCases) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
 
@@ -79,6 +80,31 @@ std::map<std::string, std::string> ParseUrlEncoded(const std::string& text) {
   return fields;
 }
 
+namespace {
+
+void Flatten(const nlohmann::json& value, const std::string& name,
+             std::map<std::string, std::string>& fields) {
+  if (value.is_object() || value.is_array()) {
+    const std::string prefix = name.empty() ? "" : name + ".";
+    if (value.is_object()) {
+      for (const auto& [key, item] : value.items()) Flatten(item, prefix + key, fields);
+    } else {
+      for (size_t i = 0; i < value.size(); ++i) Flatten(value[i], prefix + std::to_string(i), fields);
+    }
+  } else {
+    fields[name] = value.is_string() ? value.get<std::string>() : value.dump();
+  }
+}
+
+}  // namespace
+
+std::map<std::string, std::string> ParseJsonFields(const std::string& text) {
+  std::map<std::string, std::string> fields;
+  const nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+  if (!value.is_discarded()) Flatten(value, "", fields);
+  return fields;
+}
+
 TestServer::TestServer(std::filesystem::path root) : root_(std::move(root)) {
   listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (listen_fd_ < 0) throw std::runtime_error("TestServer: socket failed");
@@ -132,6 +158,11 @@ std::string TestServer::Url(const std::string& path) const {
 void TestServer::Alias(const std::string& path, const std::string& file) {
   std::lock_guard<std::mutex> lock(mutex_);
   aliases_[path] = file;
+}
+
+void TestServer::Redirect(const std::string& path, const std::string& target) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  redirects_[path] = target;
 }
 
 void TestServer::Delay(const std::string& path, std::chrono::milliseconds delay) {
@@ -207,6 +238,7 @@ void TestServer::Serve(int fd) {
   std::istringstream(request_line) >> request.method >> target;
   size_t content_length = 0;
   bool url_encoded = false;
+  bool json = false;
   for (std::string line; std::getline(lines, line);) {
     std::string lower = line;
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -216,6 +248,8 @@ void TestServer::Serve(int fd) {
     } else if (lower.rfind("content-type:", 0) == 0 &&
                lower.find("application/x-www-form-urlencoded") != std::string::npos) {
       url_encoded = true;
+    } else if (lower.rfind("content-type:", 0) == 0 && lower.find("json") != std::string::npos) {
+      json = true;
     }
   }
   while (body.size() < content_length) {
@@ -230,6 +264,8 @@ void TestServer::Serve(int fd) {
   }
   if (url_encoded) {
     for (auto& [k, v] : ParseUrlEncoded(body.substr(0, content_length))) request.fields[k] = v;
+  } else if (json) {
+    for (auto& [k, v] : ParseJsonFields(body.substr(0, content_length))) request.fields[k] = v;
   }
   std::chrono::milliseconds delay{0};
   {
@@ -247,15 +283,29 @@ void TestServer::Serve(int fd) {
 
 std::string TestServer::Respond(const ReceivedRequest& request) {
   std::string file = request.path;
+  std::string location;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (auto it = aliases_.find(request.path); it != aliases_.end()) file = it->second;
+    if (auto it = redirects_.find(request.path); it != redirects_.end()) location = it->second;
+  }
+  std::filesystem::path relative = std::filesystem::path(file).relative_path();
+  const bool safe = relative.string().find("..") == std::string::npos;
+  std::error_code ignored;
+  if (location.empty() && safe && std::filesystem::is_directory(root_ / relative, ignored)) {
+    if (file.empty() || file.back() != '/') {
+      location = request.path + "/";
+    } else {
+      relative /= "index.html";
+    }
+  }
+  if (!location.empty()) {
+    return "HTTP/1.1 302 Found\r\nLocation: " + location +
+           "\r\nContent-Length: 0\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
   }
   std::string status = "200 OK";
   std::string type = "text/plain";
   std::string body;
-  std::filesystem::path relative = std::filesystem::path(file).relative_path();
-  bool safe = relative.string().find("..") == std::string::npos;
   std::ifstream in(root_ / relative, std::ios::binary);
   if (!safe || relative.empty() || !in) {
     status = "404 Not Found";

@@ -18,13 +18,18 @@ struct ReceivedRequest {
   std::string method;                         // "GET", "POST", ...
   std::string path;                           // without the query, e.g. "/login.html"
   std::string query;                          // the raw text after '?', may be empty
-  std::map<std::string, std::string> fields;  // from the query and an url-encoded body
+  // From the query and from an url-encoded or JSON body (the members of a
+  // JSON object, nested ones as "outer.inner", array items as "list.0";
+  // strings as they are, other values as JSON text).
+  std::map<std::string, std::string> fields;
 };
 
 // A small HTTP/1.1 server for tests, on 127.0.0.1 and an ephemeral port.
 // It serves the files of one folder (GET and POST alike; unknown paths get
-// 404), can serve a different file under a name, can hold a path's answer back
-// for a while, and records every request it receives. Each connection is
+// 404; a folder's address ending in '/' gets its index.html, one without the
+// '/' a redirect to it), can serve a different file under a name, can
+// redirect a path, can hold a path's answer back for a while, and records
+// every request it receives. Each connection is
 // answered on a thread of its own and closed after one response, so pages
 // with frames load in parallel. Stop() (or the destructor) waits for every
 // connection thread.
@@ -41,6 +46,8 @@ class TestServer {
 
   // Serves file (relative to the root) when path is asked for.
   void Alias(const std::string& path, const std::string& file);
+  // Answers path with "302 Found" pointing at target (a path or an address).
+  void Redirect(const std::string& path, const std::string& target);
   // Answers path only after delay has passed.
   void Delay(const std::string& path, std::chrono::milliseconds delay);
 
@@ -69,6 +76,7 @@ class TestServer {
   mutable std::condition_variable arrived_;
   std::vector<ReceivedRequest> requests_;
   std::map<std::string, std::string> aliases_;
+  std::map<std::string, std::string> redirects_;
   std::map<std::string, std::chrono::milliseconds> delays_;
   std::vector<std::thread> workers_;
   bool stopped_ = false;
@@ -77,5 +85,9 @@ class TestServer {
 // Decodes application/x-www-form-urlencoded text into fields ('+' is a
 // blank, %XX a byte); the last of repeated names wins.
 std::map<std::string, std::string> ParseUrlEncoded(const std::string& text);
+
+// The fields of a JSON body (see ReceivedRequest::fields); none when text
+// is not JSON.
+std::map<std::string, std::string> ParseJsonFields(const std::string& text);
 
 }  // namespace ostrel::test

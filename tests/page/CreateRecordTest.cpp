@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <vector>
 #include <unistd.h>
 
 #include "page/WebPage.h"
@@ -142,6 +143,92 @@ TEST_F(CreateRecordTest, CapturesThatDoNotPairUpFailAndChangeNothing) {
   EXPECT_EQ(record_.URL(), "");
   EXPECT_FALSE(record_.HasForm());
   EXPECT_EQ(record_.ControlsCount(), 0);
+}
+
+// A page a script may reshape between the two captures: the first capture
+// is taken of `before`; the person then types into `after` (the same page
+// when equal), from which the second capture is taken.
+struct Typing {
+  int32_t form;
+  int32_t control;
+  const char* text;
+};
+struct Kept {
+  int16_t index;
+  const char* name;
+  const char* id;
+  int32_t type;
+  const char* value;
+};
+struct PairingCase {
+  const char* label;
+  const char* before;
+  const char* after;
+  std::vector<Typing> typed;
+  std::vector<Kept> kept;  // none: the recording is refused
+};
+
+const PairingCase kPairingCases[] = {
+    {"user box swapped for a password box", "steps_user.html", "steps_pass.html",
+     {{1, 1, "s3cret"}}, {}},
+    {"user box turned into a password box of the same name", "login.html", "login_typeswap.html",
+     {{1, 1, "alice"}, {1, 2, "pw"}}, {}},
+    {"unnamed inputs given new ids", "unnamed.html", "unnamed_renumbered.html",
+     {{1, 1, "me@home.test"}, {1, 2, "pw"}}, {}},
+    {"login form shown after recording started", "empty.html", "login.html",
+     {{1, 1, "alice"}, {1, 2, "pw"}}, {}},
+    {"token put in front, button dropped, empty box added", "login.html", "login_reshaped.html",
+     {{1, 2, "alice"}, {1, 3, "pw"}},
+     {{0, "user", "user", 1, "alice"}, {1, "pass", "pass", 3, "pw"}}},
+    {"named form moved behind a new one", "login.html", "login_moved.html",
+     {{2, 1, "alice"}, {2, 2, "pw"}},
+     {{0, "user", "user", 1, "alice"}, {1, "pass", "pass", 3, "pw"}}},
+    {"unnamed inputs found again by id", "unnamed.html", "unnamed_token.html",
+     {{1, 2, "me@home.test"}, {1, 3, "pw"}},
+     {{0, "", "u", 1, "me@home.test"}, {1, "", "p", 3, "pw"}}},
+    {"email, number and password boxes of an unchanged page", "inputtypes.html", "inputtypes.html",
+     {{1, 1, "me@home.test"}, {1, 5, "4711"}, {1, 23, "pw"}},
+     {{0, "mail", "mailId", 1, "me@home.test"}, {4, "pin", "", 1, "4711"}, {22, "pw", "", 3, "pw"}}},
+};
+
+TEST_F(CreateRecordTest, CapturesPairByIdentityOrTheRecordingIsRefused) {
+  for (const PairingCase& c : kPairingCases) {
+    SCOPED_TRACE(c.label);
+    auto before = Capture(c.before);
+    std::unique_ptr<WebPage> typed_into = std::string(c.after) == c.before ? nullptr : Capture(c.after);
+    for (const Typing& t : c.typed) Type(typed_into ? *typed_into : *before, t.form, t.control, t.text);
+    auto after = CaptureNow();
+    WebRecord record(context_);
+    record.SetSiteName("kept");
+    try {
+      record.CreateRecord("new", *before, *after);
+    } catch (const OstrelError& e) {
+      EXPECT_TRUE(c.kept.empty()) << e.what();
+      EXPECT_EQ(e.Number(), err::kSubscript);
+      EXPECT_NE(e.Explanation().find("changed its login form"), std::string::npos);
+      EXPECT_EQ(record.SiteName(), "kept");
+      EXPECT_FALSE(record.HasForm());
+      EXPECT_EQ(record.ControlsCount(), 0);
+      continue;
+    }
+    if (c.kept.empty()) {
+      ADD_FAILURE() << "stored although the page changed its form";
+      continue;
+    }
+    EXPECT_EQ(record.URL(), Site() + c.before);
+    EXPECT_EQ(record.Form().Index, 0) << "the form's place when recording started";
+    EXPECT_EQ(record.ControlsCount(), static_cast<int16_t>(c.kept.size()));
+    if (record.ControlsCount() != static_cast<int16_t>(c.kept.size())) continue;
+    for (int16_t i = 1; i <= record.ControlsCount(); ++i) {
+      const Kept& want = c.kept[static_cast<size_t>(i - 1)];
+      const ControlInfo& got = record.Control(i);
+      EXPECT_EQ(got.Index, want.index) << i;
+      EXPECT_EQ(got.Name, want.name) << i;
+      EXPECT_EQ(got.ID, want.id) << i;
+      EXPECT_EQ(got.CtlType, want.type) << i;
+      EXPECT_EQ(got.Value, want.value) << i;
+    }
+  }
 }
 
 class SaveCreatedRecordTest : public CreateRecordTest {

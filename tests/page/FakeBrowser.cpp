@@ -6,6 +6,7 @@
 
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "support/TextCase.h"
 #include "tests/page/FakeHtml.h"
 
 namespace ostrel::fake {
@@ -70,10 +71,7 @@ struct BrowserState {
 
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
+std::string Upper(std::string s) { return UpperAscii(std::move(s)); }
 
 bool IsListed(const Node& n) {
   const std::string tag = Upper(n.tag);

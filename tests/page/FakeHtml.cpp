@@ -6,17 +6,19 @@
 #include <set>
 #include <sstream>
 
+#include "support/TextCase.h"
+
 namespace ostrel::fake {
 
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
+// Like a browser, the parser folds ASCII letters only, whatever the locale.
+std::string Upper(std::string s) { return UpperAscii(std::move(s)); }
 
 std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
   return s;
 }
 

@@ -2,6 +2,8 @@
 // with the fixture pages served on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <clocale>
 #include <vector>
 
 #include "page/WebPage.h"
@@ -104,6 +106,71 @@ TEST_P(WebPageCaptureTest, EveryElementKindTakesOnePositionWithItsCode) {
     EXPECT_EQ(other.Name(), "") << position;
     EXPECT_EQ(other.ID(), "") << position;
     EXPECT_EQ(other.Value(), "") << position;
+  }
+}
+
+// The codes of the first form's controls on a fixture page.
+struct TypeCodes {
+  const char* page;
+  std::vector<int32_t> codes;
+};
+
+const TypeCodes kTypeCodes[] = {
+    // text, Password, no type, hidden, submit, checkbox, radio, button,
+    // reset, file, SELECT, TEXTAREA, BUTTON, TEXT, HiDdEn
+    {"kinds.html", {1, 3, 1, 2, 8, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2}},
+    // email, tel, url, search, number, fancy, datetime, EMAIL, "" are text;
+    // range, color, date, datetime-local, month, week, time, Checkbox,
+    // radio, file, reset, button take none; the image input is not among a
+    // form's elements; Hidden, PassWord, Submit
+    {"inputtypes.html", {1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 8}},
+};
+
+// Switches the C library's locale for as long as it lives, when the system
+// has one of the names.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(std::initializer_list<const char*> names)
+      : saved_(std::setlocale(LC_ALL, nullptr)) {
+    for (const char* name : names) {
+      if (std::setlocale(LC_ALL, name) != nullptr) {
+        active_ = true;
+        break;
+      }
+    }
+  }
+  ~ScopedLocale() { std::setlocale(LC_ALL, saved_.c_str()); }
+  bool Active() const { return active_; }
+
+ private:
+  std::string saved_;
+  bool active_ = false;
+};
+
+TEST_P(WebPageCaptureTest, InputTypesTakeTheirCodes) {
+  for (const TypeCodes& row : kTypeCodes) {
+    auto page = Capture(row.page);
+    ASSERT_EQ(page->Forms().Count(), 1) << row.page;
+    EXPECT_EQ(Codes(page->Forms().Item(1)), row.codes) << row.page;
+  }
+  auto page = Capture("inputtypes.html");
+  const WebControl& mail = page->Forms().Item(1).Controls().Item(1);
+  EXPECT_EQ(mail.Name(), "mail");
+  EXPECT_EQ(mail.ID(), "mailId");
+  EXPECT_EQ(mail.Value(), "me@example.test");
+}
+
+TEST_P(WebPageCaptureTest, InputTypesTakeTheirCodesUnderATurkishLocale) {
+  // There toupper leaves 'i' as it is: "hidden", "submit", "email" and
+  // "time" no longer upper-case to their ASCII names.
+  ScopedLocale turkish({"tr_TR.UTF-8", "tr_TR.utf8", "tr_TR.ISO-8859-9", "tr_TR"});
+  if (!turkish.Active()) GTEST_SKIP() << "the system has no Turkish locale";
+  ASSERT_NE(std::toupper('i'), 'I');
+  for (const TypeCodes& row : kTypeCodes) {
+    auto page = Capture(row.page);
+    ASSERT_EQ(page->Forms().Count(), 1) << row.page;
+    EXPECT_EQ(Codes(page->Forms().Item(1)), row.codes) << row.page;
+    EXPECT_EQ(page->Forms().Item(1).Controls().Item(1).TagName(), "INPUT");
   }
 }
 

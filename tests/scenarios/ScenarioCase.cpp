@@ -9,9 +9,95 @@ namespace ostrel::scenario {
 
 namespace {
 
-int FrameOf(const nlohmann::json& step) {
-  if (!step.contains("frame") || step["frame"].is_null()) return -1;
-  return step["frame"].get<int>();
+using nlohmann::json;
+
+void Fail(const std::string& what) { throw std::runtime_error("case.json: " + what); }
+
+// "frame": absent or null (the top document), a position, or a list of them.
+FramePath FrameOf(const json& step) {
+  if (!step.contains("frame") || step["frame"].is_null()) return {};
+  const json& frame = step["frame"];
+  FramePath path;
+  for (const json& position : frame.is_array() ? frame : json::array({frame})) {
+    if (!position.is_number_integer() || position.get<int>() < 0) {
+      Fail("\"frame\" must be a position or a list of positions, not " + frame.dump());
+    }
+    path.push_back(position.get<int>());
+  }
+  return path;
+}
+
+std::string Slashed(const std::string& path) { return path.rfind('/', 0) == 0 ? path : "/" + path; }
+
+Step ReadStep(const json& j) {
+  if (!j.is_object()) Fail("a step must be an object, not " + j.dump());
+  Step step;
+  step.frame = FrameOf(j);
+  int kinds = 0;
+  if (j.contains("click")) {
+    step.kind = Step::Kind::kClick;
+    step.selector = j["click"].get<std::string>();
+    ++kinds;
+  }
+  if (j.contains("type")) {
+    step.kind = Step::Kind::kType;
+    step.selector = j["type"].get<std::string>();
+    step.text = j.at("text").get<std::string>();
+    ++kinds;
+  }
+  if (j.contains("press")) {
+    step.kind = Step::Kind::kPress;
+    step.text = j["press"].get<std::string>();
+    step.selector = j.value("selector", "");
+    ++kinds;
+  }
+  if (j.contains("wait")) {
+    step.kind = Step::Kind::kWait;
+    step.selector = j["wait"].get<std::string>();
+    ++kinds;
+  }
+  if (kinds != 1) Fail("a step needs exactly one of click, type, press, wait: " + j.dump());
+  return step;
+}
+
+// The older form: "type" (selector, text) steps, then one "submit".
+void ReadTypeAndSubmit(const json& j, ScenarioCase& c) {
+  for (const auto& typed : j.value("type", json::array())) {
+    c.steps.push_back({Step::Kind::kType, FrameOf(typed), typed.at("selector").get<std::string>(),
+                       typed.at("text").get<std::string>()});
+  }
+  const json& submit = j.at("submit");
+  const std::string click = submit.value("click", "");
+  const std::string press = submit.value("press", "");
+  const std::string selector = submit.value("selector", "");
+  if (!click.empty()) {
+    c.steps.push_back({Step::Kind::kClick, FrameOf(submit), click, ""});
+  } else if (!press.empty() && !selector.empty()) {
+    c.steps.push_back({Step::Kind::kPress, FrameOf(submit), selector, press});
+  } else {
+    Fail("submit needs \"click\", or \"press\" with \"selector\"");
+  }
+}
+
+std::map<std::string, std::string> PathMap(const json& j, const char* key) {
+  std::map<std::string, std::string> map;
+  const json entries = j.value(key, json::object());
+  for (const auto& [from, to] : entries.items()) {
+    map[Slashed(from)] = to.get<std::string>();
+  }
+  return map;
+}
+
+void ReadExpect(const json& expect, ScenarioCase& c) {
+  c.expectMethod = expect.value("method", "POST");
+  c.expectPath = Slashed(expect.at("path").get<std::string>());
+  if (expect.contains("answer")) c.expectAnswer = Slashed(expect["answer"].get<std::string>());
+  c.nothingSent = expect.value("nothing_sent", false);
+  const json fields = expect.value("fields", json::object());
+  for (const auto& [field, value] : fields.items()) {
+    c.expectFields[field] = value.get<std::string>();
+  }
+  if (c.nothingSent && !c.expectFields.empty()) Fail("nothing_sent leaves no fields to expect");
 }
 
 }  // namespace
@@ -19,10 +105,10 @@ int FrameOf(const nlohmann::json& step) {
 ScenarioCase LoadCase(const std::filesystem::path& folder) {
   std::ifstream in(folder / "case.json");
   if (!in) throw std::runtime_error("no case.json in " + folder.string());
-  nlohmann::json j;
+  json j;
   try {
-    j = nlohmann::json::parse(in);
-  } catch (const nlohmann::json::exception& e) {
+    j = json::parse(in);
+  } catch (const json::exception& e) {
     throw std::runtime_error("case.json is not valid JSON: " + std::string(e.what()));
   }
   ScenarioCase c;
@@ -30,33 +116,33 @@ ScenarioCase LoadCase(const std::filesystem::path& folder) {
   c.folder = folder;
   try {
     c.start = j.at("start").get<std::string>();
-    const nlohmann::json steps = j.value("type", nlohmann::json::array());
-    for (const auto& step : steps) {
-      c.type.push_back({FrameOf(step), step.at("selector").get<std::string>(), step.at("text").get<std::string>()});
-    }
-    const auto& submit = j.at("submit");
-    c.submit.frame = FrameOf(submit);
-    c.submit.click = submit.value("click", "");
-    c.submit.press = submit.value("press", "");
-    c.submit.selector = submit.value("selector", "");
-    if (c.submit.click.empty() && (c.submit.press.empty() || c.submit.selector.empty())) {
-      throw std::runtime_error("submit needs \"click\", or \"press\" with \"selector\"");
+    if (j.contains("steps")) {
+      if (j.contains("type") || j.contains("submit")) Fail("\"steps\" replaces \"type\" and \"submit\"");
+      for (const auto& step : j["steps"]) c.steps.push_back(ReadStep(step));
+      if (c.steps.empty()) Fail("\"steps\" is empty");
+    } else {
+      ReadTypeAndSubmit(j, c);
     }
     if (j.contains("name")) c.siteName = j["name"].get<std::string>();
     if (j.contains("expect_name")) c.expectName = j["expect_name"].get<std::string>();
-    const nlohmann::json serve = j.value("replay_serve", nlohmann::json::object());
-    for (const auto& [from, to] : serve.items()) {
-      c.replayServe[from] = to.get<std::string>();
+    if (j.contains("expect_recording")) {
+      if (j["expect_recording"] != "refused") Fail("\"expect_recording\" can only be \"refused\"");
+      c.recordingRefused = true;
     }
-    const auto& expect = j.at("expect");
-    c.expectMethod = expect.value("method", "POST");
-    c.expectPath = expect.at("path").get<std::string>();
-    const nlohmann::json fields = expect.value("fields", nlohmann::json::object());
-    for (const auto& [field, value] : fields.items()) {
-      c.expectFields[field] = value.get<std::string>();
+    c.replayServe = PathMap(j, "replay_serve");
+    c.redirects = PathMap(j, "redirect");
+    const json delays = j.value("delay", json::object());
+    for (const auto& [path, ms] : delays.items()) {
+      c.replayDelays[Slashed(path)] = ms.get<int>();
     }
-  } catch (const nlohmann::json::exception& e) {
-    throw std::runtime_error("case.json: " + std::string(e.what()));
+    for (const auto& path : j.value("forbid", json::array())) c.forbid.push_back(Slashed(path.get<std::string>()));
+    if (j.contains("expect")) {
+      ReadExpect(j["expect"], c);
+    } else if (!c.recordingRefused) {
+      Fail("\"expect\" is missing");
+    }
+  } catch (const json::exception& e) {
+    Fail(e.what());
   }
   return c;
 }
@@ -71,6 +157,20 @@ std::vector<std::filesystem::path> CaseFolders(const std::filesystem::path& dir)
   }
   std::sort(folders.begin(), folders.end());
   return folders;
+}
+
+std::string Landing(const ScenarioCase& c, std::string path) {
+  for (int hops = 0; hops < 10; ++hops) {
+    auto it = c.redirects.find(path);
+    if (it == c.redirects.end()) break;
+    path = it->second;
+  }
+  std::error_code ignored;
+  if (!path.empty() && path.back() != '/' &&
+      std::filesystem::is_directory(c.folder / std::filesystem::path(path).relative_path(), ignored)) {
+    path += '/';
+  }
+  return path;
 }
 
 }  // namespace ostrel::scenario

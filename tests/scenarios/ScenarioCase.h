@@ -8,36 +8,66 @@
 
 namespace ostrel::scenario {
 
-// One text typed into the page: frame is -1 for the top document, else the
-// position in the top document's frames.
-struct TypeStep {
-  int frame = -1;
-  std::string selector;
-  std::string text;
+// Where a step acts: the top document when empty, else the frame reached
+// through these positions in the frames of each document, outermost first.
+using FramePath = std::vector<int>;
+
+// One thing the person does in the page while the login is recorded.
+struct Step {
+  enum class Kind { kClick, kType, kPress, kWait };
+  Kind kind = Kind::kClick;
+  FramePath frame;
+  std::string selector;  // the element acted on; for kPress may be empty (the focused one)
+  std::string text;      // kType: the text typed; kPress: the key
 };
 
-// How the recorded login is submitted: a click on click, or the key press
-// in the element selector.
-struct SubmitStep {
-  int frame = -1;
-  std::string click;
-  std::string press;
-  std::string selector;
-};
-
-// One end-to-end case: a folder of pages and its case.json.
+// One end-to-end case: a folder of pages and its case.json, an object of:
+//   "start"            the page to record on, relative to the folder
+//   "steps"            what the person does, in order; each one of
+//                        {"click": SEL}, {"type": SEL, "text": T},
+//                        {"press": KEY, "selector": SEL} (no selector: where
+//                        the focus is), {"wait": SEL} (until it is shown),
+//                      with an optional "frame": a position in the top
+//                      document's frames, or a list of positions for frames
+//                      of frames; absent or null for the top document
+//   "type", "submit"   the older form of steps: [{"frame", "selector", "text"}]
+//                      then {"frame", "click"} or {"frame", "press", "selector"}
+//   "name", "expect_name"   the site name to save, the name to be proposed
+//   "expect_recording": "refused"   the end of recording or Save shows a
+//                      message and nothing is stored; the case ends there
+//   "replay_serve"     {path: file} served in place of path at replay
+//   "delay"            {path: ms} the answer to path waits, at replay
+//   "redirect"         {path: target} answered with a redirect, always
+//   "forbid"           [path, ...] no request may reach these, ever
+//   "expect"           {"path": the form's action, "method" (POST),
+//                       "fields": {name: value} sent at replay (from the
+//                       query, a form-encoded or a JSON body; nested JSON
+//                       members as "a.b"), "answer": the path where the
+//                       answer loads (default: where "path" lands),
+//                       "nothing_sent": true for a replay that must stop
+//                       with a message before sending}
+// Paths may be written with or without their leading '/'. A folder's
+// address serves its index.html.
 struct ScenarioCase {
   std::string name;  // the folder's name
   std::filesystem::path folder;
   std::string start;
-  std::vector<TypeStep> type;
-  SubmitStep submit;
+  // "steps", or the older "type" list followed by its "submit".
+  std::vector<Step> steps;
   std::optional<std::string> siteName;      // "name"
   std::optional<std::string> expectName;    // "expect_name"
-  std::map<std::string, std::string> replayServe;
+  bool recordingRefused = false;            // "expect_recording": "refused"
+  // Paths below all start with '/'.
+  std::map<std::string, std::string> replayServe;  // path -> file served in its place at replay
+  std::map<std::string, std::string> redirects;    // path -> where it redirects, always
+  std::map<std::string, int> replayDelays;         // path -> ms its answer waits, at replay
+  std::vector<std::string> forbid;                 // paths no request may reach
+  // "expect": the recorded form's action and what replay sends to it.
   std::string expectMethod;
   std::string expectPath;
+  std::string expectAnswer;  // where its answer loads; empty: where expectPath lands
   std::map<std::string, std::string> expectFields;
+  bool nothingSent = false;  // replay must stop with a message before sending
 };
 
 // Reads folder/case.json; throws std::runtime_error naming what is wrong.
@@ -45,5 +75,9 @@ ScenarioCase LoadCase(const std::filesystem::path& folder);
 
 // The case folders directly under dir (those holding a case.json), by name.
 std::vector<std::filesystem::path> CaseFolders(const std::filesystem::path& dir);
+
+// Where a request for path ends up on the case's server: through the case's
+// redirects, then to a folder's address ending in '/'.
+std::string Landing(const ScenarioCase& c, std::string path);
 
 }  // namespace ostrel::scenario

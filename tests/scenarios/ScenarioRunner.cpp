@@ -5,7 +5,10 @@
 // For each case folder: serve the folder, open the start page, press the
 // Ostrel button, create the file and a user, record the login with real key
 // and mouse events, check the proposed name, save, log off and on again,
-// run Go To and wait up to 15 s for the expected request.
+// run Go To and wait up to 15 s (plus the case's delays) for the expected
+// request. A case may instead expect the recording to be refused, or the
+// replay to stop with a message before anything is sent; no request may
+// reach a path the case forbids at any time.
 //
 // Usage: ostrel-scenarios [--cases DIR]... [--browser PATH] [--only NAME]
 // Prints one line per case and "N passed, N failed"; exits 1 when a case fails.
@@ -26,6 +29,7 @@
 #include "app/OstrelSession.h"
 #include "app/PlacedMainWindow.h"
 #include "platform/qt/ISettings.h"
+#include "store/WebRecord.h"
 #include "support/OstrelError.h"
 #include "tests/common/TestServer.h"
 
@@ -34,6 +38,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kWait = std::chrono::seconds(15);
+// Replay gives up on a page after 60 s; a replay expected to stop may take
+// that long to say so.
+constexpr auto kReplayStops = std::chrono::seconds(75);
+// How long nothing may arrive after a replay stopped.
+constexpr auto kQuietAfterStop = std::chrono::milliseconds(1500);
 
 class MemorySettings : public ISettings {
  public:
@@ -47,7 +56,8 @@ class MemorySettings : public ISettings {
   std::map<std::string, std::string> values_;
 };
 
-// Answers every message box at once and keeps its text: no case expects one.
+// Answers every message box at once and keeps its text: a message fails the
+// case unless the case expects the recording or the replay to be stopped.
 class LoggedMessages : public IMessageBox {
  public:
   std::vector<std::string> shown;
@@ -126,8 +136,8 @@ class Runner {
   }
 
   template <typename Done>
-  void PumpUntil(Done done, const std::string& what) {
-    const auto deadline = Clock::now() + kWait;
+  void PumpUntil(Done done, const std::string& what, Clock::duration wait = kWait) {
+    const auto deadline = Clock::now() + wait;
     while (!done()) {
       if (browser_gone_) throw Failure("the browser exited");
       if (Clock::now() > deadline) throw Failure("timed out waiting for " + what);
@@ -151,11 +161,59 @@ class Runner {
     PumpUntil([&] { return Tab().ReadyState() == 4 && Tab().Document()->url() == url; }, url + " to load");
   }
 
+  // Loads the case's page at path, which may redirect.
+  void LoadCasePage(const ScenarioCase& c, const test::TestServer& server, const std::string& path) {
+    const std::string landing = Landing(c, path);
+    Tab().Navigate(server.Url(path));
+    PumpUntil([&] { return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == landing; },
+              path + " to load");
+  }
+
   static bool HasRequest(const test::TestServer& server, const std::string& path) {
     for (const auto& r : server.Requests()) {
       if (r.path == path) return true;
     }
     return false;
+  }
+
+  static void CheckForbidden(const ScenarioCase& c, const test::TestServer& server, const std::string& when) {
+    for (const auto& r : server.Requests()) {
+      for (const std::string& path : c.forbid) {
+        if (r.path == path) throw Failure(when + ": a " + r.method + " request reached " + path);
+      }
+    }
+  }
+
+  // Whether the top document or one of its frames has loaded the page at
+  // path (the answer to a login posted within a frame loads in that frame).
+  static bool Shows(PageInput& input, const std::string& path) {
+    for (const auto& [url, ready] : input.Documents()) {
+      if (ready == "complete" && UrlPath(url) == path) return true;
+    }
+    return false;
+  }
+
+  void RunSteps(PageInput& input, const std::vector<scenario::Step>& steps) {
+    using Kind = scenario::Step::Kind;
+    for (const scenario::Step& step : steps) {
+      switch (step.kind) {
+        case Kind::kClick: input.Click(step.frame, step.selector); break;
+        case Kind::kType: input.Type(step.frame, step.selector, step.text); break;
+        case Kind::kPress: input.Press(step.frame, step.selector, step.text); break;
+        case Kind::kWait:
+          PumpUntil([&] { return input.Shown(step.frame, step.selector); }, step.selector + " to be shown");
+          break;
+      }
+    }
+  }
+
+  static int16_t StoredSites(frmMain& w) {
+    if (!w.Context()) throw Failure("the window holds no password file");
+    WebRecord record(*w.Context());
+    record.FileOpen();
+    const int16_t count = record.RecordCount();
+    record.FileClose();
+    return count;
   }
 
   // The path of an http address, without its query.
@@ -229,7 +287,8 @@ class Runner {
     // connections the browser opened ahead of need to time out.
     servers_.push_back(std::make_unique<test::TestServer>(c.folder));
     test::TestServer& server = *servers_.back();
-    Load(server.Url("/" + c.start));
+    for (const auto& [from, to] : c.redirects) server.Redirect(from, to);
+    LoadCasePage(c, server, "/" + c.start);
     Step("start page loaded");
     frmMain& w = PressButton();
     const MainPanels& p = w.Panels();
@@ -251,14 +310,16 @@ class Runner {
 
     auto* devtools = session_->Windows().SiteOfTab(tab_)->Attached(tab_);
     PageInput input(devtools->Session());
-    for (const TypeStep& step : c.type) input.Type(step.frame, step.selector, step.text);
-    if (!c.submit.click.empty()) {
-      input.Click(c.submit.frame, c.submit.click);
-    } else {
-      input.Press(c.submit.frame, c.submit.selector, c.submit.press);
-    }
+    RunSteps(input, c.steps);
     Step("typed and submitted");
-    PumpUntil([&] { return w.CurrentPanel() == frmMain::kNameSite; }, "the recording to end");
+    if (c.recordingRefused) {
+      CheckRefused(w, c);
+      CheckForbidden(c, server, "while recording");
+      return;
+    }
+    PumpUntil([&] { return w.CurrentPanel() == frmMain::kNameSite || !messages_.shown.empty(); },
+              "the recording to end");
+    Check(w.CurrentPanel() == frmMain::kNameSite, "the recording did not end on the name panel");
     Step("recording ended");
     const std::string proposed = w.SiteNameText();
     if (c.expectName) Check(proposed == *c.expectName, "proposed name \"" + proposed + "\", expected \"" + *c.expectName + "\"");
@@ -270,9 +331,13 @@ class Runner {
     Check(listed == c.siteName.value_or(proposed), "the list shows \"" + listed + "\"");
     // Let the recorded login reach the server and its answer load before
     // the page is replaced.
-    PumpUntil([&] { return HasRequest(server, c.expectPath); }, "the recorded login to be sent");
-    PumpUntil([&] { return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == c.expectPath; },
-              "the recorded login's answer to load");
+    const std::string answer = c.expectAnswer.empty() ? Landing(c, c.expectPath) : c.expectAnswer;
+    PumpUntil([&] {
+      CheckForbidden(c, server, "while recording");
+      return HasRequest(server, c.expectPath);
+    }, "the recorded login to be sent");
+    PumpUntil([&] { return Shows(input, answer); }, "the recorded login's answer to load at " + answer);
+    CheckForbidden(c, server, "while recording");
 
     p.cmdLogOff->click();
     Expect(w, frmMain::kLogin, "Log Off");
@@ -281,34 +346,74 @@ class Runner {
     p.cmdOK[frmMain::kLogin]->click();
     Expect(w, frmMain::kSiteList, "Log in again");
 
-    for (const auto& [from, to] : c.replayServe) server.Alias("/" + from, to);
+    for (const auto& [from, to] : c.replayServe) server.Alias(from, to);
+    Clock::duration delays{0};
+    for (const auto& [path, ms] : c.replayDelays) {
+      server.Delay(path, std::chrono::milliseconds(ms));
+      delays += std::chrono::milliseconds(ms);
+    }
     Load("about:blank");
     server.ClearRequests();
     p.lstSites->setCurrentRow(0);
     Step("Go To");
     p.cmdGoto->click();
     Step("replay issued");
+    if (c.nothingSent) {
+      CheckReplayStopped(c, server);
+      return;
+    }
     Check(messages_.shown.empty(), "Go To");
 
     std::optional<test::ReceivedRequest> got;
     PumpUntil([&] {
+      CheckForbidden(c, server, "at replay");
       for (const auto& r : server.Requests()) {
         if (r.path == c.expectPath) got = r;
       }
       return got.has_value();
-    }, c.expectMethod + " " + c.expectPath);
+    }, c.expectMethod + " " + c.expectPath, kWait + delays);
     Step("request arrived");
     Check(got->method == c.expectMethod, "the request was " + got->method + ", expected " + c.expectMethod);
     for (const auto& [field, value] : c.expectFields) {
       auto it = got->fields.find(field);
-      Check(it != got->fields.end(), "the request has no field " + field);
       std::string all;
       for (const auto& [k, v] : got->fields) all += " " + k + "=" + v;
+      Check(it != got->fields.end(), "the request has no field " + field + " (sent:" + all + ")");
       Check(it->second == value,
             "field " + field + " is \"" + it->second + "\", expected \"" + value + "\" (sent:" + all + ")");
     }
-    PumpUntil([&] { return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == c.expectPath; },
-              "the replayed login's answer to load");
+    PumpUntil([&] { return Shows(input, answer); }, "the replayed login's answer to load at " + answer,
+              kWait + delays);
+    CheckForbidden(c, server, "at replay");
+  }
+
+  // The recording ends with a message, or Save shows one; either way the
+  // password file holds no site afterwards.
+  void CheckRefused(frmMain& w, const ScenarioCase& c) {
+    const MainPanels& p = w.Panels();
+    PumpUntil([&] { return w.CurrentPanel() == frmMain::kNameSite || !messages_.shown.empty(); },
+              "the recording to end");
+    if (messages_.shown.empty()) {
+      if (c.siteName) p.txtSiteName->setText(QString::fromStdString(*c.siteName));
+      p.cmdSave->click();
+      Step("saved");
+      if (messages_.shown.empty()) throw Failure("Save stored the recording without a message");
+    }
+    if (w.CurrentPanel() == frmMain::kSiteList) throw Failure("the window went on to the site list");
+    const int16_t stored = StoredSites(w);
+    if (stored != 0) throw Failure("the password file holds " + std::to_string(stored) + " sites");
+  }
+
+  // Replay stops with a message, and no request reaches the recorded form's
+  // action, then or a little later.
+  void CheckReplayStopped(const ScenarioCase& c, const test::TestServer& server) {
+    PumpUntil([&] { return !messages_.shown.empty(); }, "a message that the replay stopped", kReplayStops);
+    const auto quiet_until = Clock::now() + kQuietAfterStop;
+    while (Clock::now() < quiet_until) session_->Pump().ProcessPending();
+    if (HasRequest(server, c.expectPath)) {
+      throw Failure("the replay showed \"" + messages_.shown.front() + "\" but still sent to " + c.expectPath);
+    }
+    CheckForbidden(c, server, "at replay");
   }
 
   LoggedMessages messages_;
