@@ -60,6 +60,8 @@ std::unique_ptr<WebPage> LoginRecorder::Capture() {
 void LoginRecorder::cmdRecord_Click() {
   try {
     mWebPage1 = Capture();
+    // What the person types from now on is not the browser's to keep.
+    mIE->Document()->KeepNothingTyped();
   } catch (const std::exception& e) {
     mWebPage1.reset();
     mWindow.ReportError(AsError(e));

@@ -145,6 +145,11 @@ class IDocument {
     (void)fill;
     return std::nullopt;
   }
+  // Asks the browser to keep nothing of what is typed into this document's
+  // inputs, and those of its frames of the same origin, from now on (also
+  // into inputs added later): no form history, no form state in its session
+  // files. Does nothing where there is no such thing to ask.
+  virtual void KeepNothingTyped() {}
 };
 
 // What the before-navigate notification tells of a navigation.

@@ -62,6 +62,8 @@ std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
   return outcome;
 }
 
+void DevToolsDocument::KeepNothingTyped() { context_->CallValue(window_, dom::KeepNothingTyped()); }
+
 std::unique_ptr<IDocument> DevToolsWindow::Document() {
   context_->CallValue(window_, dom::CheckDocumentAccess());
   return std::make_unique<DevToolsDocument>(context_, window_);

@@ -26,6 +26,10 @@ class DevToolsDocument : public IDocument {
   std::unique_ptr<IWindow> parentWindow() override;
   // One evaluation in Ostrel's world of the window's document.
   std::optional<FillOutcome> FillForm(const FormFill& fill) override;
+  // Marks every input autocomplete="off" (the browser then keeps neither
+  // its value in the form history nor its state in the session), and keeps
+  // doing so for inputs added later, until the document goes.
+  void KeepNothingTyped() override;
 
  private:
   std::string Text(const std::string& function);

@@ -157,6 +157,28 @@ std::string TopReadyState() { return Function("", "return document.readyState;")
 
 std::string FrameElement() { return Function("", "return this.frameElement;"); }
 
+std::string KeepNothingTyped() {
+  return Function("", R"JS(
+    const mark = (d) => {
+      for (const el of Document.prototype.querySelectorAll.call(d, 'input, textarea')) {
+        Element.prototype.setAttribute.call(el, 'autocomplete', 'off');
+      }
+    };
+    const visit = (w) => {
+      let d = null;
+      try { d = w.document; } catch (e) { return; }
+      if (!d) return;
+      mark(d);
+      if (!d.ostrelKeepsNothing) {
+        d.ostrelKeepsNothing = true;
+        new MutationObserver(() => mark(d)).observe(d, {subtree: true, childList: true});
+      }
+      for (let i = 0; i < w.length; ++i) visit(w[i]);
+    };
+    visit(this);
+  )JS");
+}
+
 std::string FillForm() {
   return Function("fill", R"JS(
     const d = this.document;

@@ -41,6 +41,7 @@ std::string FrameCount();
 std::string FrameAt();            // (index)
 std::string TopReadyState();
 std::string FrameElement();       // this: a frame's window; its element in the parent
+std::string KeepNothingTyped();   // this: a window; see DevToolsDocument
 
 // The whole of a replay's writing in one call (this: the window of the
 // document; argument: {address, formName, formIndex, fields: [{name, index,

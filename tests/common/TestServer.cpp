@@ -281,14 +281,30 @@ void TestServer::Serve(int fd) {
   WriteAll(fd, Respond(request));
 }
 
+void TestServer::Substitute(const std::string& placeholder, const std::string& replacement) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  substitutes_[placeholder] = replacement;
+}
+
 std::string TestServer::Respond(const ReceivedRequest& request) {
   std::string file = request.path;
   std::string location;
+  std::map<std::string, std::string> substitutes;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (auto it = aliases_.find(request.path); it != aliases_.end()) file = it->second;
     if (auto it = redirects_.find(request.path); it != redirects_.end()) location = it->second;
+    substitutes = substitutes_;
   }
+  auto substituted = [&](std::string text) {
+    for (const auto& [from, to] : substitutes) {
+      for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+      }
+    }
+    return text;
+  };
+  location = substituted(location);
   std::filesystem::path relative = std::filesystem::path(file).relative_path();
   const bool safe = relative.string().find("..") == std::string::npos;
   std::error_code ignored;
@@ -313,7 +329,7 @@ std::string TestServer::Respond(const ReceivedRequest& request) {
   } else {
     std::ostringstream content;
     content << in.rdbuf();
-    body = content.str();
+    body = substituted(content.str());
     type = ContentType(relative);
   }
   return "HTTP/1.1 " + status + "\r\nContent-Type: " + type +

@@ -50,6 +50,9 @@ class TestServer {
   void Redirect(const std::string& path, const std::string& target);
   // Answers path only after delay has passed.
   void Delay(const std::string& path, std::chrono::milliseconds delay);
+  // Writes replacement for every placeholder in the files it serves (and in
+  // redirect targets).
+  void Substitute(const std::string& placeholder, const std::string& replacement);
 
   // Every request received so far, oldest first.
   std::vector<ReceivedRequest> Requests() const;
@@ -78,6 +81,7 @@ class TestServer {
   std::map<std::string, std::string> aliases_;
   std::map<std::string, std::string> redirects_;
   std::map<std::string, std::chrono::milliseconds> delays_;
+  std::map<std::string, std::string> substitutes_;
   std::vector<std::thread> workers_;
   bool stopped_ = false;
 };

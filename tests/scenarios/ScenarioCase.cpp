@@ -29,6 +29,14 @@ FramePath FrameOf(const json& step) {
 
 std::string Slashed(const std::string& path) { return path.rfind('/', 0) == 0 ? path : "/" + path; }
 
+Action ActionOf(const json& name) {
+  if (name == "press_other_tab") return Action::kPressOtherTab;
+  if (name == "close_tab") return Action::kCloseTab;
+  if (name == "close_window") return Action::kCloseWindow;
+  Fail("no such action: " + name.dump());
+  return Action::kNone;
+}
+
 Step ReadStep(const json& j) {
   if (!j.is_object()) Fail("a step must be an object, not " + j.dump());
   Step step;
@@ -56,7 +64,12 @@ Step ReadStep(const json& j) {
     step.selector = j["wait"].get<std::string>();
     ++kinds;
   }
-  if (kinds != 1) Fail("a step needs exactly one of click, type, press, wait: " + j.dump());
+  if (j.contains("action")) {
+    step.kind = Step::Kind::kAction;
+    step.action = ActionOf(j["action"]);
+    ++kinds;
+  }
+  if (kinds != 1) Fail("a step needs exactly one of click, type, press, wait, action: " + j.dump());
   return step;
 }
 
@@ -140,6 +153,12 @@ ScenarioCase LoadCase(const std::filesystem::path& folder) {
       ReadExpect(j["expect"], c);
     } else if (!c.recordingRefused) {
       Fail("\"expect\" is missing");
+    }
+    if (j.contains("during_replay")) {
+      const json& during = j["during_replay"];
+      c.duringReplay = ActionOf(during.at("action"));
+      c.duringReplayAfterMs = during.value("after", 0);
+      if (!c.nothingSent) Fail("\"during_replay\" needs \"expect\": {\"nothing_sent\": true}");
     }
   } catch (const json::exception& e) {
     Fail(e.what());

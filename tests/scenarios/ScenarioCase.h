@@ -12,13 +12,18 @@ namespace ostrel::scenario {
 // through these positions in the frames of each document, outermost first.
 using FramePath = std::vector<int>;
 
+// What a person may do around the page: press the Ostrel button in the
+// browser window's other tab, close the case's tab, close the Ostrel window.
+enum class Action { kNone, kPressOtherTab, kCloseTab, kCloseWindow };
+
 // One thing the person does in the page while the login is recorded.
 struct Step {
-  enum class Kind { kClick, kType, kPress, kWait };
+  enum class Kind { kClick, kType, kPress, kWait, kAction };
   Kind kind = Kind::kClick;
   FramePath frame;
   std::string selector;  // the element acted on; for kPress may be empty (the focused one)
   std::string text;      // kType: the text typed; kPress: the key
+  Action action = Action::kNone;  // kAction
 };
 
 // One end-to-end case: a folder of pages and its case.json, an object of:
@@ -27,6 +32,8 @@ struct Step {
 //                        {"click": SEL}, {"type": SEL, "text": T},
 //                        {"press": KEY, "selector": SEL} (no selector: where
 //                        the focus is), {"wait": SEL} (until it is shown),
+//                        {"action": "press_other_tab" | "close_tab" |
+//                        "close_window"},
 //                      with an optional "frame": a position in the top
 //                      document's frames, or a list of positions for frames
 //                      of frames; absent or null for the top document
@@ -38,7 +45,12 @@ struct Step {
 //   "replay_serve"     {path: file} served in place of path at replay
 //   "delay"            {path: ms} the answer to path waits, at replay
 //   "redirect"         {path: target} answered with a redirect, always
-//   "forbid"           [path, ...] no request may reach these, ever
+//   "forbid"           [path, ...] no request may reach these, ever (on
+//                      either server)
+//   "during_replay"    {"after": ms, "action": ...} done while Go To waits;
+//                      the replay must then stop without sending ("expect":
+//                      {"nothing_sent": true}), with one message, none for
+//                      "close_window", and the next button press must work
 //   "expect"           {"path": the form's action, "method" (POST),
 //                       "fields": {name: value} sent at replay (from the
 //                       query, a form-encoded or a JSON body; nested JSON
@@ -47,7 +59,10 @@ struct Step {
 //                       "nothing_sent": true for a replay that must stop
 //                       with a message before sending}
 // Paths may be written with or without their leading '/'. A folder's
-// address serves its index.html.
+// address serves its index.html. The folder is also served on a second
+// port: in its pages and redirects {{OTHER}} stands for that other origin
+// (http://127.0.0.1:port) and {{OTHERSITE}} for it as another site
+// (http://localhost:port).
 struct ScenarioCase {
   std::string name;  // the folder's name
   std::filesystem::path folder;
@@ -68,6 +83,8 @@ struct ScenarioCase {
   std::string expectAnswer;  // where its answer loads; empty: where expectPath lands
   std::map<std::string, std::string> expectFields;
   bool nothingSent = false;  // replay must stop with a message before sending
+  Action duringReplay = Action::kNone;  // "during_replay"
+  int duringReplayAfterMs = 0;
 };
 
 // Reads folder/case.json; throws std::runtime_error naming what is wrong.

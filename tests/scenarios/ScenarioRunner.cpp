@@ -14,9 +14,11 @@
 // Prints one line per case and "N passed, N failed"; exits 1 when a case fails.
 #include <QApplication>
 #include <QListWidget>
+#include <QTimer>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -78,6 +80,10 @@ class Runner {
     SessionOptions options;
     options.browser = browser;
     options.headless = true;
+    // A lasting profile, as the program's own, looked through at the end.
+    profile_ = std::filesystem::temp_directory_path() / ("ostrel-scenario-profile-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(profile_);
+    options.profile = profile_;
     session_ = std::make_unique<OstrelSession>(
         options, [this] { return Services(); }, messages_, [this] { browser_gone_ = true; });
     tab_ = FirstTab();
@@ -105,10 +111,59 @@ class Runner {
     PumpUntil([&] { return windows.WindowCount() == before; }, "the closed window's toolbar entry to go");
   }
 
+  ~Runner() {
+    session_.reset();
+    std::filesystem::remove_all(profile_);
+  }
+
+  // Ends the browser (which writes out what it keeps) and looks through its
+  // profile for the texts typed into pages: the browser must keep none of
+  // them (no form history, no form state in its session files). Returns
+  // what it found, empty when nothing.
+  std::string ProfileLeaks() {
+    session_.reset();
+    std::string found;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(profile_, ignored)) {
+      if (!entry.is_regular_file(ignored)) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+      for (const std::string& text : typed_) {
+        std::string wide;  // as UTF-16 (ASCII texts only)
+        for (char ch : text) wide += std::string{ch, '\0'};
+        if (bytes.find(text) != std::string::npos || bytes.find(wide) != std::string::npos) {
+          found += " \"" + text + "\" in " + entry.path().lexically_relative(profile_).string() + ";";
+        }
+      }
+    }
+    return found;
+  }
+
+  // Whether text is part of a file name of the case (and so of addresses
+  // the browser's history keeps).
+  static bool InAnAddress(const ScenarioCase& c, const std::string& text) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(c.folder, ignored)) {
+      if (entry.path().filename().string().find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+
   // Runs one case; returns the reason it failed, empty when it passed.
   std::string Run(const std::filesystem::path& folder) {
     try {
       const ScenarioCase c = LoadCase(folder);
+      // A login sent in a query lands in the browser's history with its
+      // address, and a page may keep what it likes in its own storage: only
+      // what Ostrel records and replays into a form posted in a body must
+      // leave no trace. Short texts could be anything.
+      if (c.expectMethod == "POST" && !c.recordingRefused) {
+        for (const scenario::Step& step : c.steps) {
+          if (step.kind == scenario::Step::Kind::kType && step.text.size() >= 8 && !InAnAddress(c, step.text)) {
+            typed_.push_back(step.text);
+          }
+        }
+      }
       RunCase(c);
       return {};
     } catch (const OstrelError& e) {
@@ -165,8 +220,12 @@ class Runner {
   void LoadCasePage(const ScenarioCase& c, const test::TestServer& server, const std::string& path) {
     const std::string landing = Landing(c, path);
     Tab().Navigate(server.Url(path));
-    PumpUntil([&] { return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == landing; },
-              path + " to load");
+    std::string seen;
+    PumpUntil([&] {
+      seen = std::to_string(Tab().ReadyState()) + " " + Tab().Document()->url();
+      return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == landing;
+    }, path + " to load (the tab shows " + std::string("state and address: ") + "…)");
+    (void)seen;
   }
 
   static bool HasRequest(const test::TestServer& server, const std::string& path) {
@@ -176,10 +235,12 @@ class Runner {
     return false;
   }
 
-  static void CheckForbidden(const ScenarioCase& c, const test::TestServer& server, const std::string& when) {
-    for (const auto& r : server.Requests()) {
-      for (const std::string& path : c.forbid) {
-        if (r.path == path) throw Failure(when + ": a " + r.method + " request reached " + path);
+  void CheckForbidden(const ScenarioCase& c, const test::TestServer& server, const std::string& when) {
+    for (const test::TestServer* s : std::vector<const test::TestServer*>{&server, other_server_}) {
+      for (const auto& r : s ? s->Requests() : std::vector<test::ReceivedRequest>{}) {
+        for (const std::string& path : c.forbid) {
+          if (r.path == path) throw Failure(when + ": a " + r.method + " request reached " + path);
+        }
       }
     }
   }
@@ -203,6 +264,7 @@ class Runner {
         case Kind::kWait:
           PumpUntil([&] { return input.Shown(step.frame, step.selector); }, step.selector + " to be shown");
           break;
+        case Kind::kAction: Do(step.action); break;
       }
     }
   }
@@ -224,31 +286,66 @@ class Runner {
     return url.substr(slash, url.find('?', slash) - slash);
   }
 
-  // The Ostrel button, pressed in the tab as the toolbar would.
+  // The Ostrel button, pressed in the case's tab as the toolbar would.
   frmMain& PressButton() {
+    frmMain& window = PressIn(tab_);
+    Check(window.isVisible() && window.IsLoaded(), "the Ostrel window is not shown");
+    return window;
+  }
+
+  // The button pressed in tab (a page target); the window it shows, bound
+  // to that tab.
+  frmMain& PressIn(const std::string& tab) {
     DevToolsSession& browser = session_->Chromium().Connection().Browser();
+    BrowserWindowSite* site = session_->Windows().SiteOfTab(tab);
+    if (!site) throw Failure("the tab has no browser window");
+    IBrowser& page = *site->BrowserOfTab(tab);
     auto targets = browser.Call("Target.getTargets", {{"filter", {{{"type", "tab"}}}}});
-    const std::string url = Tab().Document()->url();
+    const std::string url = page.Document()->url();
     std::string tab_target;
     for (const auto& t : targets.value("targetInfos", nlohmann::json::array())) {
       if (t.value("type", "") == "tab" && t.value("url", "") == url) tab_target = t.value("targetId", "");
     }
     if (tab_target.empty()) throw Failure("no tab shows " + url);
-    BrowserWindowSite* site = session_->Windows().SiteOfTab(tab_);
-    Check(site && site == session_->Windows().SiteOfTab(other_tab_) && site->TabCount() >= 2,
-          "the two tabs are not in one browser window");
+    if (!(site == session_->Windows().SiteOfTab(other_tab_) && site->TabCount() >= 2)) {
+      throw Failure("the two tabs are not in one browser window");
+    }
     // A person presses the button of the tab they are looking at.
-    browser.Call("Target.activateTarget", {{"targetId", tab_}});
+    browser.Call("Target.activateTarget", {{"targetId", tab}});
     const int before = session_->Windows().Presses();
     browser.Call("Extensions.triggerAction", {{"id", session_->ExtensionId()}, {"targetId", tab_target}});
     PumpUntil([&] { return session_->Windows().Presses() > before; }, "the button press to arrive");
-    Extension* extension = session_->Windows().ExtensionOfTab(tab_);
+    Extension* extension = session_->Windows().ExtensionOfTab(tab);
     auto* placed = extension ? dynamic_cast<PlacedMainWindow*>(extension->Main()) : nullptr;
     if (!placed) throw Failure("the button press opened no window");
     frmMain& window = placed->Window();
-    Check(window.isVisible() && window.IsLoaded(), "the Ostrel window is not shown");
-    Check(window.IE() == &Tab(), "the window is not bound to the tab of the press");
+    if (window.IE() != &page) throw Failure("the window is not bound to the tab of the press");
     return window;
+  }
+
+  // What the person does around the page, as the case asks.
+  void Do(Action action) {
+    switch (action) {
+      case Action::kNone: break;
+      case Action::kPressOtherTab: PressIn(other_tab_); break;
+      case Action::kCloseTab:
+        session_->Chromium().Connection().Browser().Call("Target.closeTarget", {{"targetId", tab_}});
+        tab_closed_ = true;
+        break;
+      case Action::kCloseWindow:
+        if (window_) window_->close();
+        break;
+    }
+  }
+
+  // After a closed tab, the case's tab is a new one in the same window.
+  void ReplaceClosedTab() {
+    if (!tab_closed_) return;
+    tab_closed_ = false;
+    const std::string closed = tab_;
+    PumpUntil([&] { return session_->Windows().SiteOfTab(closed) == nullptr; }, "the closed tab to go");
+    tab_ = session_->Chromium().OpenTab("about:blank");
+    PumpUntil([&] { return session_->Windows().SiteOfTab(tab_) != nullptr; }, "the new tab");
   }
 
   void Step(const std::string& what) {
@@ -286,11 +383,18 @@ class Runner {
     // Servers are stopped at the end of the run: stopping one waits for the
     // connections the browser opened ahead of need to time out.
     servers_.push_back(std::make_unique<test::TestServer>(c.folder));
-    test::TestServer& server = *servers_.back();
+    servers_.push_back(std::make_unique<test::TestServer>(c.folder));
+    test::TestServer& server = *servers_[servers_.size() - 2];
+    other_server_ = servers_.back().get();
+    for (test::TestServer* s : {&server, other_server_}) {
+      s->Substitute("{{OTHER}}", other_server_->Url(""));
+      s->Substitute("{{OTHERSITE}}", "http://localhost:" + std::to_string(other_server_->Port()));
+    }
     for (const auto& [from, to] : c.redirects) server.Redirect(from, to);
     LoadCasePage(c, server, "/" + c.start);
     Step("start page loaded");
     frmMain& w = PressButton();
+    window_ = &w;
     const MainPanels& p = w.Panels();
 
     Expect(w, frmMain::kWelcome, "start on an empty file");
@@ -355,11 +459,21 @@ class Runner {
     Load("about:blank");
     server.ClearRequests();
     p.lstSites->setCurrentRow(0);
+    if (c.duringReplay != Action::kNone) {
+      QTimer::singleShot(c.duringReplayAfterMs, [this, action = c.duringReplay] { Do(action); });
+    }
+    // While Go To waits for a slow page the window keeps running its loop
+    // (this very timer fires) and shows a busy cursor.
+    bool busy_while_waiting = false;
+    if (!c.replayDelays.empty()) {
+      QTimer::singleShot(500, &w, [&] { busy_while_waiting = w.cursor().shape() == Qt::BusyCursor; });
+    }
     Step("Go To");
     p.cmdGoto->click();
     Step("replay issued");
     if (c.nothingSent) {
       CheckReplayStopped(c, server);
+      if (c.duringReplay != Action::kNone) CheckNextPress(c);
       return;
     }
     Check(messages_.shown.empty(), "Go To");
@@ -385,6 +499,10 @@ class Runner {
     PumpUntil([&] { return Shows(input, answer); }, "the replayed login's answer to load at " + answer,
               kWait + delays);
     CheckForbidden(c, server, "at replay");
+    if (!c.replayDelays.empty()) {
+      Check(busy_while_waiting, "the window did not show a busy cursor while Go To waited");
+      Check(w.cursor().shape() != Qt::BusyCursor, "the busy cursor stayed after Go To");
+    }
   }
 
   // The recording ends with a message, or Save shows one; either way the
@@ -404,16 +522,33 @@ class Runner {
     if (stored != 0) throw Failure("the password file holds " + std::to_string(stored) + " sites");
   }
 
-  // Replay stops with a message, and no request reaches the recorded form's
-  // action, then or a little later.
+  // Replay stops with a message (none when its window was closed), and no
+  // request reaches the recorded form's action, then or a little later.
   void CheckReplayStopped(const ScenarioCase& c, const test::TestServer& server) {
-    PumpUntil([&] { return !messages_.shown.empty(); }, "a message that the replay stopped", kReplayStops);
+    const bool quiet = c.duringReplay == Action::kCloseWindow;
+    if (!quiet) PumpUntil([&] { return !messages_.shown.empty(); }, "a message that the replay stopped", kReplayStops);
     const auto quiet_until = Clock::now() + kQuietAfterStop;
     while (Clock::now() < quiet_until) session_->Pump().ProcessPending();
-    if (HasRequest(server, c.expectPath)) {
-      throw Failure("the replay showed \"" + messages_.shown.front() + "\" but still sent to " + c.expectPath);
+    if (HasRequest(server, c.expectPath) || (other_server_ && HasRequest(*other_server_, c.expectPath))) {
+      throw Failure("the replay stopped but still sent to " + c.expectPath);
+    }
+    const size_t expected = quiet ? 0 : 1;
+    if (messages_.shown.size() != expected) {
+      throw Failure(std::to_string(messages_.shown.size()) + " messages instead of " + std::to_string(expected) +
+                    (messages_.shown.empty() ? "" : ": \"" + messages_.shown.back() + "\""));
     }
     CheckForbidden(c, server, "at replay");
+  }
+
+  // After a replay stopped by what the person did, the button works again.
+  void CheckNextPress(const ScenarioCase& c) {
+    ReplaceClosedTab();
+    messages_.shown.clear();
+    Load("about:blank#after-" + c.name);
+    frmMain& again = PressButton();
+    if (again.CurrentPanel() != frmMain::kSiteList && again.CurrentPanel() != frmMain::kLogin) {
+      throw Failure("after the stop the button shows panel " + std::to_string(again.CurrentPanel()));
+    }
   }
 
   LoggedMessages messages_;
@@ -421,6 +556,11 @@ class Runner {
   std::filesystem::path documents_ = std::filesystem::temp_directory_path();
   std::unique_ptr<OstrelSession> session_;
   std::vector<std::unique_ptr<test::TestServer>> servers_;
+  std::filesystem::path profile_;
+  std::vector<std::string> typed_;
+  test::TestServer* other_server_ = nullptr;
+  frmMain* window_ = nullptr;
+  bool tab_closed_ = false;
   std::string tab_;
   std::string other_tab_;
   bool browser_gone_ = false;
@@ -473,6 +613,13 @@ int main(int argc, char** argv) {
         ++failed;
         std::cout << "FAIL " << folder.filename().string() << ": " << reason << std::endl;
       }
+    }
+    const std::string leaks = runner.ProfileLeaks();
+    if (leaks.empty()) {
+      std::cout << "PASS the browser's profile keeps nothing typed" << std::endl;
+    } else {
+      ++failed;
+      std::cout << "FAIL the browser's profile keeps what was typed:" << leaks << std::endl;
     }
   } catch (const std::exception& e) {
     std::cout << "FAIL the browser could not be started: " << e.what() << std::endl;

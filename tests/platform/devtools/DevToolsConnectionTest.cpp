@@ -91,6 +91,42 @@ TEST_F(DevToolsConnectionTest, NoAnswerTimesOutAndALateAnswerIsDropped) {
   EXPECT_EQ(connection_->Browser().Call("Page.reload"), (nlohmann::json{{"fresh", true}}));
 }
 
+// An answer that is not well formed fails its call at once, with a
+// numbered error, instead of leaving it to wait out the time-out; one whose
+// page text holds a lone surrogate is read with the replacement character.
+TEST_F(DevToolsConnectionTest, AMalformedAnswerFailsItsCallAtOnce) {
+  connection_->SetCallTimeout(std::chrono::seconds(20));
+  const std::vector<std::string> answers = {
+      R"({"id":1,"result":[1,2]})",           R"({"id":2,"error":"refused"})",
+      R"({"id":"3","result":{}})",            R"({"id":4,"result":{},"sessionId":7})",
+      R"({"id":5,"result":{"title":"a",})",   R"({"id":6})",
+  };
+  for (const std::string& answer : answers) {
+    BrowserWrites(answer + std::string(1, '\0'));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(test::ErrorNumberOf([&] { connection_->Browser().Call("Page.getTitle"); }), err::kBrowserProtocol)
+        << answer;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << answer;
+  }
+  BrowserWrites(std::string("{\"id\":7,\"result\":{\"title\":\"a\\ud800b\"}}") + std::string(1, '\0'));
+  EXPECT_EQ(connection_->Browser().Call("Page.getTitle")["title"], "a\xef\xbf\xbd" "b");
+}
+
+// A listener that fails on an event it did not expect loses that event
+// only; the connection goes on.
+TEST_F(DevToolsConnectionTest, AnEventWhoseHandlingFailsIsDropped) {
+  int seen = 0;
+  connection_->Browser().AddListener("Page.loadEventFired", [&](const nlohmann::json& p) {
+    seen += p.at("n").get<int>();  // throws for a missing or mistyped field
+  });
+  BrowserSays({{"method", "Page.loadEventFired"}, {"params", {{"n", "one"}}}});
+  BrowserSays({{"method", "Page.loadEventFired"}, {"params", nlohmann::json::object()}});
+  BrowserSays({{"method", "Page.loadEventFired"}, {"params", {{"n", 2}}}});
+  BrowserSays({{"id", 1}, {"result", nlohmann::json::object()}});
+  EXPECT_NO_THROW(connection_->Browser().Call("Page.enable"));
+  EXPECT_EQ(seen, 2);
+}
+
 TEST_F(DevToolsConnectionTest, ClosingThePipeFailsTheWaitingCallAndEveryLaterOne) {
   connection_->SetCallTimeout(std::chrono::seconds(20));
   BrowserSays({{"method", "Inspector.detached"}, {"params", nlohmann::json::object()}});
