@@ -59,7 +59,7 @@ void frmMain::Guarded(const std::function<void()>& action) {
   try {
     action();
   } catch (const OstrelError& e) {
-    ostrel::ReportError(*mServices.messages, e);
+    ReportError(e);
   } catch (const std::bad_alloc&) {
     ostrel::ShowError(*mServices.messages, err::kOutOfMemory, "");
   } catch (const std::exception& e) {
@@ -168,6 +168,25 @@ std::string frmMain::Text(const QLineEdit* box) { return ToUtf8(box->text()); }
 
 void frmMain::ShowError(int32_t number) { ostrel::ShowError(*mServices.messages, number, ""); }
 
-void frmMain::ReportError(const OstrelError& error) { ostrel::ReportError(*mServices.messages, error); }
+void frmMain::ReportError(const OstrelError& error) {
+  if (error.Number() != err::kRecordChanged || !mLoaded) {
+    ostrel::ReportError(*mServices.messages, error);
+    return;
+  }
+  LogError(error);
+  try {
+    if (mCurrentPanel == kLogin) {
+      FillUserList();
+    } else if (mCurrentPanel == kSiteList || mCurrentPanel == kModifySite ||
+               mCurrentPanel == kRecordReady || mCurrentPanel == kRecording ||
+               mCurrentPanel == kNameSite) {
+      RefreshSiteList();
+      ShowPanel(kSiteList);
+    }
+  } catch (const OstrelError& e) {
+    ostrel::ReportError(*mServices.messages, e);
+  }
+  Message(error.Explanation());
+}
 
 }  // namespace ostrel
