@@ -75,7 +75,7 @@ void FileInfo::ChangeHeader(const std::function<void(Fields&)>& change) {
                       "Another Ostrel window or program changed the password file at the same "
                       "moment, so nothing was changed; please try again.");
   }
-  FileChange::Replace(file, kReservedOffset, slots);
+  FileChange::Replace(file, kReservedOffset, slots, kUserSlotSize);
   mFields = std::move(fields);
 }
 
@@ -127,7 +127,7 @@ std::string FileInfo::EncodeHeader(const Fields& fields) {
 void FileInfo::WriteHeader(const Fields& fields) {
   const std::string slots = EncodeHeader(fields);
   PasswordFile file(mContext, PasswordFile::Access::kWrite);
-  FileChange::Replace(file, kReservedOffset, slots);
+  FileChange::Replace(file, kReservedOffset, slots, kUserSlotSize);
 }
 
 std::string FileInfo::ReadHeaderSlot16() {

@@ -52,6 +52,20 @@ uint64_t GetInt(const char* in, int bytes) {
   return value;
 }
 
+// The length of `bytes` without its trailing NULs; a word at a time, since
+// slots are mostly padding.
+size_t KeptLength(std::string_view bytes) {
+  size_t end = bytes.size();
+  while (end >= 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + end - 8, 8);
+    if (word != 0) break;
+    end -= 8;
+  }
+  while (end > 0 && bytes[end - 1] == '\0') --end;
+  return end;
+}
+
 OstrelError BadCall(const std::string& what) { return OstrelError(err::kInternalError, what); }
 
 struct Entry {
@@ -199,14 +213,15 @@ JournalWriter::JournalWriter(IRecordFiles& files, const std::string& passwordFil
 
 JournalWriter::~JournalWriter() = default;
 
-void JournalWriter::Keep(int64_t offset, std::string_view oldBytes) {
-  if (offset % kAlignment != 0 || oldBytes.size() % kAlignment != 0) {
-    throw BadCall("journal: bytes at " + std::to_string(offset) + " are not whole 256-byte slots");
+void JournalWriter::Keep(int64_t offset, std::string_view oldBytes, int32_t slotBytes) {
+  if (slotBytes < kAlignment || slotBytes > kMaxPiece || slotBytes % kAlignment != 0 ||
+      offset % slotBytes != 0 || oldBytes.size() % static_cast<size_t>(slotBytes) != 0) {
+    throw BadCall("journal: bytes at " + std::to_string(offset) + " are not whole " +
+                  std::to_string(slotBytes) + "-byte slots");
   }
   while (!oldBytes.empty()) {
-    const std::string_view piece = oldBytes.substr(0, static_cast<size_t>(kMaxPiece));
-    const size_t last = piece.find_last_not_of('\0');
-    const size_t kept = last == std::string_view::npos ? 0 : last + 1;
+    const std::string_view piece = oldBytes.substr(0, static_cast<size_t>(slotBytes));
+    const size_t kept = KeptLength(piece);
     const size_t at = mBuffer.size();
     PutInt(mBuffer, static_cast<uint64_t>(offset), 8);
     PutInt(mBuffer, piece.size(), 4);

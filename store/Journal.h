@@ -40,8 +40,9 @@ class JournalWriter {
   JournalWriter(const JournalWriter&) = delete;
   JournalWriter& operator=(const JournalWriter&) = delete;
 
-  // Adds the old bytes at `offset` (a multiple of 256, as is their size).
-  void Keep(int64_t offset, std::string_view oldBytes);
+  // Adds the old bytes at `offset`, slot by slot: offset and size are
+  // multiples of slotBytes, which is a multiple of 256 up to 64 KiB.
+  void Keep(int64_t offset, std::string_view oldBytes, int32_t slotBytes);
   // Writes the header and waits until the journal and its folder entry
   // are on disk. Only then may the change write the file.
   void Commit();

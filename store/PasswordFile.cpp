@@ -94,16 +94,16 @@ FileChange::~FileChange() {
   }
 }
 
-void FileChange::Keep(int64_t offset, int64_t bytes) {
+void FileChange::Keep(int64_t offset, int64_t bytes, int32_t slotBytes) {
   const int64_t end = std::min(offset + bytes, mFile.Length());
+  const int64_t pieceBytes = kPieceBytes / slotBytes * slotBytes;
   std::vector<char> piece;
-  for (int64_t at = offset; at < end; at += kPieceBytes) {
-    const int64_t size = std::min<int64_t>(kPieceBytes, end - at);
-    const int64_t whole = (size + PasswordFile::kRecordBytes - 1) / PasswordFile::kRecordBytes *
-                          PasswordFile::kRecordBytes;
+  for (int64_t at = offset; at < end; at += pieceBytes) {
+    const int64_t size = std::min<int64_t>(pieceBytes, end - at);
+    const int64_t whole = (size + slotBytes - 1) / slotBytes * slotBytes;
     piece.resize(static_cast<size_t>(whole));
     mFile.Read(at, whole, piece.data());
-    mJournal->Keep(at, std::string_view(piece.data(), piece.size()));
+    mJournal->Keep(at, std::string_view(piece.data(), piece.size()), slotBytes);
   }
 }
 
@@ -158,9 +158,10 @@ void FileChange::Fail(const OstrelError& failure) {
                     "next time Ostrel opens it.");
 }
 
-void FileChange::Replace(PasswordFile& file, int64_t offset, std::string_view bytes) {
+void FileChange::Replace(PasswordFile& file, int64_t offset, std::string_view bytes,
+                         int32_t slotBytes) {
   FileChange change(file);
-  change.Keep(offset, static_cast<int64_t>(bytes.size()));
+  change.Keep(offset, static_cast<int64_t>(bytes.size()), slotBytes);
   change.Commit();
   change.Write(offset, bytes);
   change.Finish();

@@ -90,14 +90,16 @@ class FileChange {
   FileChange& operator=(const FileChange&) = delete;
 
   // Keeps the old bytes of offset..offset+bytes-1 (the part inside the
-  // file), read in bounded pieces. Offsets and sizes are multiples of 256.
-  void Keep(int64_t offset, int64_t bytes);
+  // file), read in bounded pieces, slot by slot: offset and size are
+  // multiples of slotBytes (256 or 2048).
+  void Keep(int64_t offset, int64_t bytes, int32_t slotBytes);
   void Commit();
   void Write(int64_t offset, std::string_view bytes);
   void Finish();
 
-  // The whole sequence for one range.
-  static void Replace(PasswordFile& file, int64_t offset, std::string_view bytes);
+  // The whole sequence for one range of whole slots.
+  static void Replace(PasswordFile& file, int64_t offset, std::string_view bytes,
+                      int32_t slotBytes);
 
  private:
   void Undo() noexcept;

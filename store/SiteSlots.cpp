@@ -137,7 +137,7 @@ SiteSlots::Removal SiteSlots::One(int32_t slot, int16_t count) {
 void SiteSlots::Keep(FileChange& change, const Removal& removal) {
   if (removal.first == 0) return;
   change.Keep(OffsetOf(removal.first),
-              static_cast<int64_t>(removal.last - removal.first + 1) * kSiteSlotSize);
+              static_cast<int64_t>(removal.last - removal.first + 1) * kSiteSlotSize, kSiteSlotSize);
 }
 
 void SiteSlots::Move(FileChange& change, const Removal& removal) {

@@ -148,7 +148,7 @@ void WebRecord::SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSi
                           std::to_string(count) + ")");
   }
   if (listed) slots.CheckHolds(*listed, count);
-  FileChange::Replace(file, SiteSlots::OffsetOf(index), slot);
+  FileChange::Replace(file, SiteSlots::OffsetOf(index), slot, kSiteSlotSize);
   intIndex = static_cast<int16_t>(index);
 }
 

@@ -67,7 +67,7 @@ std::string WebUsers::ReadRecord(PasswordFile& file, int16_t slot) {
 
 void WebUsers::WriteRecord(PasswordFile& file, int16_t slot, std::string record) {
   EncryptBlock(mContext, record, kUserSlotSize, false);
-  FileChange::Replace(file, OffsetOf(slot), record);
+  FileChange::Replace(file, OffsetOf(slot), record, kUserSlotSize);
 }
 
 bool WebUsers::ReadUserName(PasswordFile& file, int16_t slot, std::string& name) {
@@ -163,7 +163,7 @@ std::string WebUsers::Shifted(PasswordFile& file, int16_t Index) {
 void WebUsers::DeleteUser(int16_t Index) {
   CheckIndex(Index);
   PasswordFile file(mContext, PasswordFile::Access::kWrite);
-  FileChange::Replace(file, OffsetOf(Index), Shifted(file, Index));
+  FileChange::Replace(file, OffsetOf(Index), Shifted(file, Index), kUserSlotSize);
 }
 
 int32_t WebUsers::DeleteUserWithSites(int16_t Index, const std::string& listedName) {
@@ -182,7 +182,7 @@ int32_t WebUsers::DeleteUserWithSites(int16_t Index, const std::string& listedNa
   const std::string users = Shifted(file, Index);
 
   FileChange change(file);
-  change.Keep(OffsetOf(Index), static_cast<int64_t>(users.size()));
+  change.Keep(OffsetOf(Index), static_cast<int64_t>(users.size()), kUserSlotSize);
   sites.Keep(change, removal);
   change.Commit();
   change.Write(OffsetOf(Index), users);
