@@ -82,6 +82,10 @@ class WebRecord {
   // 0..255 or a negative owner: err::kOverflow / err::kInvalidArgument);
   // no form or no controls: err::kInvalidArgument.
   std::string Pack(int16_t intUserID) const;
+  // Fills the record from a packed record (the text of a slot), fields in
+  // stored order; raises what unpacking raises when the text is cut short
+  // or malformed, leaving the record as it was.
+  void Unpack(const std::string& text);
   // Its length in bytes, without checking the fields; a record fits its
   // slot when this is at most kMaxSiteRecordBytes (SlotLimits.h).
   int32_t PackedLength() const;
@@ -155,7 +159,6 @@ class WebRecord {
   void ForgetReadAhead() { mAheadCount = 0; }
   void SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSite* listed);
   void RetrieveChecked(int16_t Index, const ListedSite* listed);
-  void Unpack(const std::string& text);
 
   StoreContext& mContext;
   std::string mSiteName;
