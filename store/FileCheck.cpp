@@ -21,6 +21,10 @@ constexpr int32_t kRunSlots = 256;
 
 const char kUnreadable[] = "cannot be decrypted (damaged, or not written with this file's key)";
 
+std::string Count(size_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
 std::string Slot(int32_t n, const char* kind) { return std::string(kind) + " slot " + std::to_string(n); }
 
 // The plaintext of a slot image; false when it cannot be decrypted.
@@ -41,6 +45,7 @@ bool AllNul(std::string_view bytes) {
 
 FileCheck::Result FileCheck::Run(const std::string& path) {
   Result result;
+  mUnknownUser = false;
   const JournalState journal = InspectJournal(mContext.Files(), path);
   if (journal == JournalState::kValid) {
     result.problems.push_back(
@@ -64,8 +69,8 @@ FileCheck::Result FileCheck::Run(const std::string& path) {
   const int32_t sites = CheckSites(*file, length, users, result);
   const int64_t siteSlots = length > kSitesStart ? (length - kSitesStart) / kSiteSlotSize : 0;
   result.summary = "header version " + std::to_string(header.version) + ", " +
-                   std::to_string(users.size()) + " users, " + std::to_string(sites) +
-                   " sites in " + std::to_string(siteSlots) + " site slots";
+                   Count(users.size(), "user") + ", " + Count(static_cast<size_t>(sites), "site") +
+                   " in " + Count(static_cast<size_t>(siteSlots), "site slot");
   if (journal == JournalState::kCutOff) {
     result.summary += "; a journal cut off before its change began lies next to the file "
                       "(Ostrel removes it)";
@@ -130,8 +135,9 @@ std::vector<int16_t> FileCheck::CheckUsers(IRecordFile& file, const Header& head
       continue;
     }
     if (!Decrypt(mContext, image, false, text)) {
+      // Whose it was is unknown: the sites of no listed user may be its.
       result.problems.push_back(Slot(i, "user") + ": " + kUnreadable);
-      ended = true;
+      mUnknownUser = true;
       continue;
     }
     if (text.empty()) {
@@ -147,7 +153,7 @@ std::vector<int16_t> FileCheck::CheckUsers(IRecordFile& file, const Header& head
       UnpackString(pos, text);
     } catch (const OstrelError&) {
       result.problems.push_back(Slot(i, "user") + ": its record is cut short");
-      ended = true;
+      mUnknownUser = true;
       continue;
     }
     if (ended || name.empty()) {
@@ -216,7 +222,7 @@ int32_t FileCheck::CheckSites(IRecordFile& file, int64_t length, const std::vect
       }
       int16_t pos = 1;
       const int16_t owner = UnpackInteger(pos, text);
-      if (std::find(users.begin(), users.end(), owner) == users.end()) {
+      if (!mUnknownUser && std::find(users.begin(), users.end(), owner) == users.end()) {
         result.problems.push_back(Slot(k, "site") + ": \"" + record.SiteName() +
                                   "\" belongs to user id " + std::to_string(owner) +
                                   ", who is not in the user table, so no one sees it");

@@ -45,6 +45,7 @@ class FileCheck {
                      Result& result);
 
   StoreContext& mContext;
+  bool mUnknownUser = false;  // a user slot could not be read
 };
 
 }  // namespace ostrel
