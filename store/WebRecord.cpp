@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "store/Blocks.h"
 #include "store/Codec.h"
@@ -15,8 +16,8 @@ namespace ostrel {
 
 namespace {
 
-// Site slot Index is 2048-byte record Index + 2.
-int32_t RecordOf(int32_t index) {
+// Site slots are 1..32765 (slot k is 2048-byte record k + 2, a 16-bit number).
+void CheckSlotNumber(int32_t index) {
   if (index < 1) {
     throw OstrelError(err::kBadRecordNumber,
                       "site slot " + std::to_string(index) + " (slots start at 1)");
@@ -25,7 +26,6 @@ int32_t RecordOf(int32_t index) {
     throw OstrelError(err::kOverflow, "site slot " + std::to_string(index) +
                                           " (a password file holds at most 32765 sites)");
   }
-  return index + 2;
 }
 
 }  // namespace
@@ -75,7 +75,7 @@ PasswordFile& WebRecord::OpenFile() {
 int16_t WebRecord::RecordCount() { return SiteSlots(mContext, OpenFile()).Count(); }
 
 std::string_view WebRecord::ReadAhead(PasswordFile& file, int16_t Index) {
-  RecordOf(Index);
+  CheckSlotNumber(Index);
   if (Index < mAheadFirst || Index >= mAheadFirst + mAheadCount) {
     if (!mAhead) {
       mAhead = std::make_unique_for_overwrite<char[]>(kReadAheadSlots * kSiteSlotSize);
@@ -107,14 +107,14 @@ std::vector<ListedSite> WebRecord::ListSites(int16_t owner) {
 }
 
 void WebRecord::CheckSite(const ListedSite& listed) {
-  RecordOf(listed.Slot);
+  CheckSlotNumber(listed.Slot);
   PasswordFile file(mContext, PasswordFile::Access::kRead);
   SiteSlots slots(mContext, file);
   slots.CheckHolds(listed, slots.Count());
 }
 
 void WebRecord::RetrieveChecked(int16_t Index, const ListedSite* listed) {
-  RecordOf(Index);
+  CheckSlotNumber(Index);
   std::string text;
   {
     PasswordFile file(mContext, PasswordFile::Access::kRead);
@@ -131,7 +131,7 @@ void WebRecord::Retrieve(const ListedSite& listed) { RetrieveChecked(listed.Slot
 
 void WebRecord::SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSite* listed) {
   ForgetReadAhead();
-  if (intIndex != -1) RecordOf(intIndex);
+  if (intIndex != -1) CheckSlotNumber(intIndex);
   std::string slot = Pack(intUserID);
   EncryptBlock(mContext, slot, kSiteSlotSize, false);
 
@@ -141,7 +141,7 @@ void WebRecord::SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSi
   int32_t index = intIndex;
   if (index == -1) {
     index = count + 1;
-    RecordOf(index);
+    CheckSlotNumber(index);
   } else if (index > count + 1) {
     throw OstrelError(err::kBadRecordNumber,
                       "site slot " + std::to_string(index) + " lies past the last record (" +
@@ -192,7 +192,7 @@ void WebRecord::Delete(int16_t Index, int16_t UserID) {
 }
 
 void WebRecord::DeleteSite(const ListedSite& listed) {
-  RecordOf(listed.Slot);
+  CheckSlotNumber(listed.Slot);
   ForgetReadAhead();
   PasswordFile file(mContext, PasswordFile::Access::kWrite);
   SiteSlots slots(mContext, file);

@@ -133,7 +133,7 @@ class WebRecord {
   // lock; empty slots among the records are passed over.
   std::vector<ListedSite> ListSites(int16_t owner);
 
-  // Holds the password file open and shared-locked (record length 2048)
+  // Holds the password file open and shared-locked (see PasswordFile)
   // until FileClose or destruction; opening creates the file when missing.
   void FileOpen();
   void FileClose();
