@@ -55,20 +55,32 @@ void FileInfo::SetVersion(int16_t intVersion) {
 
 std::string FileInfo::EncryptionKey() { return Header().EncryptionKey; }
 
+// The data is encrypted with the key: a file's key is set once, when it is
+// made, and never replaced (that would make everything in it unreadable).
 void FileInfo::SetEncryptionKey(const std::string& strKey) {
   ChangeHeader([&](Fields& fields) { fields.EncryptionKey = strKey; });
 }
 
 // Under the exclusive lock, the header in the file must still be the one
-// this object last read: otherwise another window or program changed it (a
-// user created there would get the same id as one created here).
+// this object last saw (none, when it saw an empty file): otherwise another
+// window or program changed it meanwhile (a user created there would get the
+// same id as one created here; a key set there would be overwritten).
 void FileInfo::ChangeHeader(const std::function<void(Fields&)>& change) {
-  Fields fields = Header();
+  const Fields seen = mLoaded ? mFields : (IsEmpty() ? Fields{} : Header());
+  Fields fields = seen;
   change(fields);
   const std::string slots = EncodeHeader(fields);
+  // The data is encrypted with the key: a file's key is set once, when it
+  // is made, and never replaced (that would make everything unreadable).
+  if (!seen.EncryptionKey.empty() && fields.EncryptionKey != seen.EncryptionKey) {
+    throw OstrelError(err::kRecordChanged, "the header holds another encryption key",
+                      "This password file already has an encryption key (another Ostrel "
+                      "window or program set it up), so it was not changed; close this "
+                      "window and open it again to use the file.");
+  }
   PasswordFile file(mContext, PasswordFile::Access::kWrite);
   const Fields current = ReadFields(file);
-  if (!(current == Header())) {
+  if (!(current == seen)) {
     mFields = current;
     mLoaded = file.Length() != 0;
     throw OstrelError(err::kRecordChanged, "the header changed since it was read",
@@ -77,6 +89,7 @@ void FileInfo::ChangeHeader(const std::function<void(Fields&)>& change) {
   }
   FileChange::Replace(file, kReservedOffset, slots, kUserSlotSize);
   mFields = std::move(fields);
+  mLoaded = true;
 }
 
 FileInfo::Fields FileInfo::UnpackHeader(const std::string& text, bool withKey) {

@@ -58,7 +58,8 @@ class FileInfo {
 
   // A key over kMaxEncryptionKeyBytes (SlotLimits.h) raises
   // err::kBadRecordLength (over 255: err::kInvalidArgument) before the file
-  // is touched.
+  // is touched. A file's key is set once: replacing a key it holds by
+  // another raises err::kRecordChanged and writes nothing.
   std::string EncryptionKey();
   void SetEncryptionKey(const std::string& strKey);
 

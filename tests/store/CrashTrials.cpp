@@ -267,15 +267,20 @@ TrialCounts RunKillTrials(TrialKeys& keys, const CrashOperation& operation,
   fresh();
   const FileState before = ReadState(*TrialContext(keys, path));
   fresh();
+  TrialCounts counts;
   const auto start = std::chrono::steady_clock::now();
-  operation.run(*TrialContext(keys, path));
+  try {
+    operation.run(*TrialContext(keys, path));
+  } catch (const OstrelError& e) {
+    counts.failures.push_back(operation.name + ": raised " + e.what());
+    return counts;
+  }
   const double micros =
       std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
   const FileState after = ReadState(*TrialContext(keys, path));
 
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> delay(0, micros * 1.1);
-  TrialCounts counts;
   for (int t = 0; t < trials; ++t) {
     fresh();
     int ready[2];

@@ -30,7 +30,7 @@ void Print(const std::string& what, const TrialCounts& counts) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int sites = 32765, seeds = 20, kills = 100, memorySites = 4000;
+  int sites = 32764, seeds = 20, kills = 100, memorySites = 4000;  // one slot left to append
   std::string folder = std::filesystem::temp_directory_path().string();
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i];

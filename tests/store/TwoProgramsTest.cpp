@@ -122,5 +122,24 @@ TEST(TwoProgramsTest, AUserIdIsNeverGivenTwice) {
   EXPECT_EQ(FileInfo(one).LastUserID(), seenByFirst + 2);
 }
 
+// Two windows on the first-run panel, each setting up the same new file:
+// the second must not replace the first one's key, which would make its
+// users unreadable, not even when asked again.
+TEST(TwoProgramsTest, ANewFileGetsOneKeyOnly) {
+  test::TempDir dir;
+  StoreContext one, two;
+  for (StoreContext* context : {&one, &two}) {
+    test::KeyContext(*context);
+    context->PasswordFileName = dir.Path() + "/ostrel.xps";
+  }
+  FileInfo first(one), second(two);
+  first.SetEncryptionKey("the first key");
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_EQ(ErrorNumberOf([&] { second.SetEncryptionKey("the second key"); }), err::kRecordChanged);
+  }
+  second.SetLastUserID(static_cast<int16_t>(second.LastUserID() + 1));
+  EXPECT_EQ(FileInfo(one).EncryptionKey(), "the first key");
+}
+
 }  // namespace
 }  // namespace ostrel
