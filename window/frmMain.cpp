@@ -185,6 +185,8 @@ void frmMain::ReportError(const OstrelError& error) {
     }
   } catch (const OstrelError& e) {
     ostrel::ReportError(*mServices.messages, e);
+  } catch (const std::exception& e) {
+    ostrel::ReportError(*mServices.messages, OstrelError(err::kInternalError, e.what()));
   }
   Message(error.Explanation());
 }
