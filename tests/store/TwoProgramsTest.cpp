@@ -51,6 +51,10 @@ TEST(TwoProgramsTest, AppendingAndDeletingAtOnceLosesNothing) {
   // here, not how long syncs take.
   const std::string folder = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : dir.Path();
   context.PasswordFileName = folder + "/ostrel-two-" + std::to_string(::getpid()) + ".xps";
+  struct Removed {
+    std::string path;
+    ~Removed() { std::filesystem::remove(path); }
+  } removed{context.PasswordFileName};
   FileInfo(context).SetEncryptionKey(test::kDataKey);
 
   const pid_t appender = InChild([&] {
@@ -97,7 +101,6 @@ TEST(TwoProgramsTest, AppendingAndDeletingAtOnceLosesNothing) {
   list.FileClose();
   EXPECT_EQ(gotA, a);
   EXPECT_EQ(gotB, b);
-  std::filesystem::remove(context.PasswordFileName);
 }
 
 // Two windows (or programs) that read the header, then each create a user:
