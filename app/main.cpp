@@ -1,6 +1,7 @@
 // ostrel: starts Chromium with Ostrel's toolbar button and a profile of its
 // own, and opens the Ostrel window in front of the browser window whose
-// button is pressed. Ends when the browser exits.
+// button is pressed. Ends when the browser exits. With --check it only
+// checks a password file and prints what it found.
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,9 @@
 #include "app/ProfileLock.h"
 #include "app/QuitOnSignals.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtSettings.h"
+#include "store/FileCheck.h"
+#include "support/DocumentsFolder.h"
 #include "support/OstrelError.h"
 #include "support/ShowError.h"
 
@@ -19,12 +23,16 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: ostrel [--headless] [--browser PATH] [--profile DIR] [--help]\n"
+    "       ostrel --check [FILE]\n"
     "Starts Chromium with the Ostrel toolbar button. Press the button (or\n"
     "Alt+Shift+O) in a tab to open the Ostrel window for that tab.\n"
     "  --headless       run the browser without a window\n"
     "  --browser PATH   the Chromium program (default: chromium on PATH)\n"
     "  --profile DIR    the browser profile (default: the Ostrel folder in the\n"
-    "                   XDG data folder, e.g. ~/.local/share/Ostrel/profile)\n";
+    "                   XDG data folder, e.g. ~/.local/share/Ostrel/profile)\n"
+    "  --check [FILE]   check a password file (default: the one Ostrel uses) and\n"
+    "                   print each damaged slot; changes nothing. Exit status 0\n"
+    "                   when all is sound, 1 when not, 2 when it cannot be read\n";
 
 std::filesystem::path DefaultProfile() {
   const char* data = std::getenv("XDG_DATA_HOME");
@@ -38,6 +46,33 @@ std::filesystem::path DefaultProfile() {
   return base / "Ostrel" / "profile";
 }
 
+// The password file the window would open: the one the settings name when
+// it exists, else ostrel.xps in the documents folder.
+std::string DefaultPasswordFile() {
+  const std::string named = ostrel::QtSettings().GetSetting("FileName", "");
+  std::error_code ec;
+  if (!named.empty() && std::filesystem::exists(named, ec)) return named;
+  return ostrel::GetDocumentsFolder() + "/ostrel.xps";
+}
+
+int Check(const std::string& path) {
+  std::cout << path << "\n";
+  try {
+    ostrel::StoreContext context;
+    const ostrel::FileCheck::Result result = ostrel::FileCheck(context).Run(path);
+    for (const std::string& problem : result.problems) std::cout << "  " << problem << "\n";
+    std::cout << result.summary << ": "
+              << (result.Sound() ? std::string("sound")
+                                 : std::to_string(result.problems.size()) + " problem(s) found")
+              << std::endl;
+    return result.Sound() ? 0 : 1;
+  } catch (const ostrel::OstrelError& e) {
+    ostrel::LogError(e);
+    std::cout << "cannot be checked: " << ostrel::ErrorMessage(e) << std::endl;
+    return 2;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,7 +80,13 @@ int main(int argc, char** argv) {
   ostrel::SessionOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--help" || a == "-h") {
+    if (a == "--check") {
+      if (i + 2 < argc) {
+        std::cerr << "ostrel: --check takes one file at most\n" << kUsage;
+        return 2;
+      }
+      return Check(i + 1 < argc ? argv[i + 1] : DefaultPasswordFile());
+    } else if (a == "--help" || a == "-h") {
       std::cout << kUsage;
       return 0;
     } else if (a == "--headless") {

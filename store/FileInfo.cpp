@@ -3,14 +3,20 @@
 #include "store/Blocks.h"
 #include "store/Codec.h"
 #include "store/SlotLimits.h"
-#include "store/SlotWriter.h"
+#include "store/PasswordFile.h"
+#include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
 namespace ostrel {
 
 namespace {
-constexpr int32_t kReservedSlot = 15;
-constexpr int32_t kHeaderSlot = 16;
+constexpr int64_t kReservedOffset = 14 * kUserSlotSize;  // slot 15
+constexpr int64_t kHeaderOffset = 15 * kUserSlotSize;    // slot 16
+
+bool operator==(const FileInfo::Fields& a, const FileInfo::Fields& b) {
+  return a.LastUserID == b.LastUserID && a.Version == b.Version &&
+         a.EncryptionKey == b.EncryptionKey;
+}
 }  // namespace
 
 FileInfo::FileInfo(StoreContext& context) : mContext(context) {
@@ -28,7 +34,14 @@ bool FileInfo::IsEmpty() {
   return mIsEmpty;
 }
 
-int16_t FileInfo::LastUserID() { return Header().LastUserID; }
+int16_t FileInfo::LastUserID() {
+  if (!IsEmpty()) {
+    PasswordFile file(mContext, PasswordFile::Access::kRead);
+    mFields = ReadFields(file);
+    mLoaded = true;
+  }
+  return Header().LastUserID;
+}
 
 void FileInfo::SetLastUserID(int16_t intUserID) {
   ChangeHeader([&](Fields& fields) { fields.LastUserID = intUserID; });
@@ -42,15 +55,41 @@ void FileInfo::SetVersion(int16_t intVersion) {
 
 std::string FileInfo::EncryptionKey() { return Header().EncryptionKey; }
 
+// The data is encrypted with the key: a file's key is set once, when it is
+// made, and never replaced (that would make everything in it unreadable).
 void FileInfo::SetEncryptionKey(const std::string& strKey) {
   ChangeHeader([&](Fields& fields) { fields.EncryptionKey = strKey; });
 }
 
+// Under the exclusive lock, the header in the file must still be the one
+// this object last saw (none, when it saw an empty file): otherwise another
+// window or program changed it meanwhile (a user created there would get the
+// same id as one created here; a key set there would be overwritten).
 void FileInfo::ChangeHeader(const std::function<void(Fields&)>& change) {
-  Fields fields = Header();
+  const Fields seen = mLoaded ? mFields : (IsEmpty() ? Fields{} : Header());
+  Fields fields = seen;
   change(fields);
-  WriteHeader(fields);
+  const std::string slots = EncodeHeader(fields);
+  // The data is encrypted with the key: a file's key is set once, when it
+  // is made, and never replaced (that would make everything unreadable).
+  if (!seen.EncryptionKey.empty() && fields.EncryptionKey != seen.EncryptionKey) {
+    throw OstrelError(err::kRecordChanged, "the header holds another encryption key",
+                      "This password file already has an encryption key (another Ostrel "
+                      "window or program set it up), so it was not changed; close this "
+                      "window and open it again to use the file.");
+  }
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  const Fields current = ReadFields(file);
+  if (!(current == seen)) {
+    mFields = current;
+    mLoaded = file.Length() != 0;
+    throw OstrelError(err::kRecordChanged, "the header changed since it was read",
+                      "Another Ostrel window or program changed the password file at the same "
+                      "moment, so nothing was changed; please try again.");
+  }
+  FileChange::Replace(file, kReservedOffset, slots, kUserSlotSize);
   mFields = std::move(fields);
+  mLoaded = true;
 }
 
 FileInfo::Fields FileInfo::UnpackHeader(const std::string& text, bool withKey) {
@@ -68,36 +107,45 @@ const FileInfo::Fields& FileInfo::Header() {
     mFields = Fields{};
     return mFields;
   }
+  PasswordFile file(mContext, PasswordFile::Access::kRead);
+  mFields = ReadFields(file);
+  mLoaded = file.Length() != 0;
+  return mFields;
+}
+
+// Both header slots, both decrypted (a file emptied by undoing its first
+// header write has none: all fields 0).
+FileInfo::Fields FileInfo::ReadFields(PasswordFile& file) {
+  if (file.Length() == 0) return Fields{};
   std::string slots(2 * kUserSlotSize, '\0');
-  mContext.Files().Open(mContext.PasswordFileName, kUserSlotSize)
-      ->Read(kReservedSlot, 2, slots.data());
+  file.Read(kReservedOffset, 2 * kUserSlotSize, slots.data());
   std::string reserved = slots.substr(0, kUserSlotSize);
   std::string header = slots.substr(kUserSlotSize);
   DecryptBlock(mContext, reserved, true);
   DecryptBlock(mContext, header, true);
-  mFields = UnpackHeader(header, true);
-  mLoaded = true;
-  return mFields;
+  return UnpackHeader(header, true);
 }
 
-// Both slots are encrypted before the file is opened, and written in one
-// write that is taken back if it fails.
-void FileInfo::WriteHeader(const Fields& fields) {
+// Both slots, encrypted before the file is opened.
+std::string FileInfo::EncodeHeader(const Fields& fields) {
   std::string header = PackInteger(fields.LastUserID) +
                        PackByte(ToByte(fields.Version)) +
                        PackString(fields.EncryptionKey);
   EncryptBlock(mContext, header, kUserSlotSize, true);
   std::string slots;
   EncryptBlock(mContext, slots, kUserSlotSize, true);
-  slots += header;
-  auto file = mContext.Files().Open(mContext.PasswordFileName, kUserSlotSize);
-  WriteSlots(*file, kReservedSlot, slots);
+  return slots + header;
+}
+
+void FileInfo::WriteHeader(const Fields& fields) {
+  const std::string slots = EncodeHeader(fields);
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  FileChange::Replace(file, kReservedOffset, slots, kUserSlotSize);
 }
 
 std::string FileInfo::ReadHeaderSlot16() {
   std::string header(kUserSlotSize, '\0');
-  mContext.Files().Open(mContext.PasswordFileName, kUserSlotSize)
-      ->Read(kHeaderSlot, 1, header.data());
+  PasswordFile(mContext, PasswordFile::Access::kRead).Read(kHeaderOffset, kUserSlotSize, header.data());
   DecryptBlock(mContext, header, true);
   return header;
 }
@@ -116,6 +164,12 @@ int16_t FileInfo::ReadVersion() {
 // A header below version 2 may hold anything in slot 15, so slot 15 is
 // rewritten from slot 16 before anything tries to decrypt it.
 void FileInfo::Upgrade() {
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  if (file.Length() == 0) {
+    // Opening undid a first header write that a crash cut off.
+    mIsEmpty = true;
+    return;
+  }
   if (ReadVersion() < kCurrentVersion) {
     mFields = UnpackHeader(ReadHeaderSlot16(), true);
     WriteHeader(mFields);

@@ -21,12 +21,25 @@ namespace ostrel {
 // On an empty or missing file it reads and writes nothing and creates no
 // file.
 //
-// Getters load the header once (later calls use the fields in memory).
-// Setters load, then write both header slots with the new value; the field
-// changes only once the write has succeeded. On an empty file the getters
-// give 0, 0 and "" and the first setter creates a 4096-byte file.
+// Getters load the header once (later calls use the fields in memory),
+// except LastUserID, which reads the file each time: another window or
+// program may have created a user since. Setters load, then write both
+// header slots with the new value as one change under the exclusive lock;
+// the field changes only once the write has succeeded. When the header in
+// the file is no longer the one this object read, a setter raises
+// err::kRecordChanged, writes nothing and takes the file's header (so that
+// trying again works). On an empty file the getters give 0, 0 and "" and
+// the first setter creates a 4096-byte file.
+class PasswordFile;
+
 class FileInfo {
  public:
+  struct Fields {
+    int16_t LastUserID = 0;
+    int16_t Version = 0;
+    std::string EncryptionKey;
+  };
+
   static constexpr int16_t kCurrentVersion = 2;
 
   explicit FileInfo(StoreContext& context);
@@ -45,21 +58,18 @@ class FileInfo {
 
   // A key over kMaxEncryptionKeyBytes (SlotLimits.h) raises
   // err::kBadRecordLength (over 255: err::kInvalidArgument) before the file
-  // is touched.
+  // is touched. A file's key is set once: replacing a key it holds by
+  // another raises err::kRecordChanged and writes nothing.
   std::string EncryptionKey();
   void SetEncryptionKey(const std::string& strKey);
 
  private:
-  struct Fields {
-    int16_t LastUserID = 0;
-    int16_t Version = 0;
-    std::string EncryptionKey;
-  };
-
   // The header's fields, loaded from the file on the first call.
   const Fields& Header();
+  Fields ReadFields(PasswordFile& file);
   // Loads, applies change to a copy, writes it, then keeps it.
   void ChangeHeader(const std::function<void(Fields&)>& change);
+  std::string EncodeHeader(const Fields& fields);
   void WriteHeader(const Fields& fields);
   int16_t ReadVersion();
   void Upgrade();

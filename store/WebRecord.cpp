@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "store/Blocks.h"
 #include "store/Codec.h"
+#include "store/SiteSlots.h"
 #include "store/SlotLimits.h"
-#include "store/SlotWriter.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
@@ -15,8 +16,8 @@ namespace ostrel {
 
 namespace {
 
-// Site slot Index is 2048-byte record Index + 2.
-int32_t RecordOf(int32_t index) {
+// Site slots are 1..32765 (slot k is 2048-byte record k + 2, a 16-bit number).
+void CheckSlotNumber(int32_t index) {
   if (index < 1) {
     throw OstrelError(err::kBadRecordNumber,
                       "site slot " + std::to_string(index) + " (slots start at 1)");
@@ -25,7 +26,6 @@ int32_t RecordOf(int32_t index) {
     throw OstrelError(err::kOverflow, "site slot " + std::to_string(index) +
                                           " (a password file holds at most 32765 sites)");
   }
-  return index + 2;
 }
 
 }  // namespace
@@ -58,7 +58,8 @@ ControlInfo& WebRecord::Control(int16_t Index) {
 
 void WebRecord::FileOpen() {
   ForgetReadAhead();
-  mFile = mContext.Files().Open(mContext.PasswordFileName, kSiteSlotSize);
+  mFile.reset();
+  mFile = std::make_unique<PasswordFile>(mContext, PasswordFile::Access::kRead);
 }
 
 void WebRecord::FileClose() {
@@ -66,45 +67,22 @@ void WebRecord::FileClose() {
   mFile.reset();
 }
 
-IRecordFile& WebRecord::OpenFile() {
+PasswordFile& WebRecord::OpenFile() {
   if (!mFile) throw OstrelError(err::kBadFileName, "the password file is not open");
   return *mFile;
 }
 
-std::string WebRecord::ReadSiteSlot(IRecordFile& file, int16_t Index) {
-  mSlotBuffer.resize(kSiteSlotSize);
-  file.Read(RecordOf(Index), 1, mSlotBuffer.data());
-  return DecryptSlot(mContext, mSlotBuffer, false);
-}
+int16_t WebRecord::RecordCount() { return SiteSlots(mContext, OpenFile()).Count(); }
 
-// n = length / 2048 - 2, rounded to the nearest integer with halves to even,
-// then the first occupied slot from n down.
-int16_t WebRecord::CountRecords(IRecordFile& file) {
-  const int64_t length = file.Length();
-  int64_t slots = length / kSiteSlotSize;
-  const int64_t rest = length % kSiteSlotSize;
-  if (rest > kSiteSlotSize / 2 || (rest == kSiteSlotSize / 2 && slots % 2 == 1)) ++slots;
-  const int64_t n = slots - 2;
-  if (n > kMaxSiteRecords) {
-    throw OstrelError(err::kOverflow, "the password file is longer than 32765 site slots");
-  }
-  for (int32_t k = static_cast<int32_t>(n); k >= 1; --k) {
-    if (!ReadSiteSlot(file, static_cast<int16_t>(k)).empty()) return static_cast<int16_t>(k);
-  }
-  return 0;
-}
-
-int16_t WebRecord::RecordCount() { return CountRecords(OpenFile()); }
-
-std::string_view WebRecord::ReadAhead(IRecordFile& file, int16_t Index) {
-  const int32_t record = RecordOf(Index);
+std::string_view WebRecord::ReadAhead(PasswordFile& file, int16_t Index) {
+  CheckSlotNumber(Index);
   if (Index < mAheadFirst || Index >= mAheadFirst + mAheadCount) {
     if (!mAhead) {
       mAhead = std::make_unique_for_overwrite<char[]>(kReadAheadSlots * kSiteSlotSize);
     }
     mAheadCount = 0;
     const int32_t count = std::min<int32_t>(kReadAheadSlots, kMaxSiteRecords - Index + 1);
-    file.Read(record, count, mAhead.get());
+    file.Read(SiteSlots::OffsetOf(Index), int64_t{count} * kSiteSlotSize, mAhead.get());
     mAheadFirst = Index;
     mAheadCount = count;
   }
@@ -113,7 +91,7 @@ std::string_view WebRecord::ReadAhead(IRecordFile& file, int16_t Index) {
 }
 
 bool WebRecord::Read(int16_t Index, int16_t intRequestedUserID, std::string& SiteName) {
-  IRecordFile& file = OpenFile();
+  PasswordFile& file = OpenFile();
   std::string text = DecryptSlot(mContext, ReadAhead(file, Index), false);
   int16_t pos = 1;
   if (UnpackInteger(pos, text) != intRequestedUserID) return false;
@@ -122,58 +100,114 @@ bool WebRecord::Read(int16_t Index, int16_t intRequestedUserID, std::string& Sit
   return true;
 }
 
-void WebRecord::Retrieve(int16_t Index) {
+std::vector<ListedSite> WebRecord::ListSites(int16_t owner) {
+  PasswordFile file(mContext, PasswordFile::Access::kRead);
+  SiteSlots slots(mContext, file);
+  return slots.List(owner, slots.Count());
+}
+
+void WebRecord::CheckSite(const ListedSite& listed) {
+  CheckSlotNumber(listed.Slot);
+  PasswordFile file(mContext, PasswordFile::Access::kRead);
+  SiteSlots slots(mContext, file);
+  slots.CheckHolds(listed, slots.Count());
+}
+
+void WebRecord::RetrieveChecked(int16_t Index, const ListedSite* listed) {
+  CheckSlotNumber(Index);
   std::string text;
   {
-    auto file = mContext.Files().Open(mContext.PasswordFileName, kSiteSlotSize);
-    text = ReadSiteSlot(*file, Index);
+    PasswordFile file(mContext, PasswordFile::Access::kRead);
+    SiteSlots slots(mContext, file);
+    if (listed) slots.CheckHolds(*listed, slots.Count());
+    text = slots.Text(Index);
   }
   Unpack(text);
 }
 
-void WebRecord::Save(int16_t intUserID, int16_t& intIndex) {
+void WebRecord::Retrieve(int16_t Index) { RetrieveChecked(Index, mContext.ExpectedSite(Index)); }
+
+void WebRecord::Retrieve(const ListedSite& listed) { RetrieveChecked(listed.Slot, &listed); }
+
+void WebRecord::SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSite* listed) {
   ForgetReadAhead();
-  if (intIndex != -1) RecordOf(intIndex);
+  if (intIndex != -1) CheckSlotNumber(intIndex);
   std::string slot = Pack(intUserID);
   EncryptBlock(mContext, slot, kSiteSlotSize, false);
 
-  auto file = mContext.Files().Open(mContext.PasswordFileName, kSiteSlotSize);
-  const int16_t count = CountRecords(*file);
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  SiteSlots slots(mContext, file);
+  const int16_t count = slots.Count();
   int32_t index = intIndex;
   if (index == -1) {
     index = count + 1;
+    CheckSlotNumber(index);
   } else if (index > count + 1) {
     throw OstrelError(err::kBadRecordNumber,
                       "site slot " + std::to_string(index) + " lies past the last record (" +
                           std::to_string(count) + ")");
   }
-  WriteSlots(*file, RecordOf(index), slot);
+  if (listed) slots.CheckHolds(*listed, count);
+  FileChange::Replace(file, SiteSlots::OffsetOf(index), slot, kSiteSlotSize);
   intIndex = static_cast<int16_t>(index);
 }
 
-// The slots from Index to the last are read raw in one go, with an
-// encrypted empty record after them, and written back one slot lower in a
-// single write, which is taken back if it fails.
+void WebRecord::Save(int16_t intUserID, int16_t& intIndex) {
+  SaveChecked(intUserID, intIndex, intIndex == -1 ? nullptr : mContext.ExpectedSite(intIndex));
+}
+
+void WebRecord::Save(int16_t intUserID, const ListedSite& listed) {
+  int16_t index = listed.Slot;
+  SaveChecked(intUserID, index, &listed);
+}
+
+namespace {
+
+// Removes the slots of `removal` as one change.
+void Remove(SiteSlots& slots, PasswordFile& file, const SiteSlots::Removal& removal) {
+  if (removal.first == 0) return;
+  FileChange change(file);
+  slots.Keep(change, removal);
+  change.Commit();
+  slots.Move(change, removal);
+  change.Finish();
+}
+
+}  // namespace
+
 void WebRecord::Delete(int16_t Index, int16_t UserID) {
-  IRecordFile& file = OpenFile();
+  OpenFile();
   ForgetReadAhead();
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  SiteSlots slots(mContext, file);
   if (Index < 1) return;
-  const int16_t last = CountRecords(file);
+  const int16_t last = slots.Count();
   if (Index > last) return;
   if (UserID != -1) {
-    std::string text = ReadSiteSlot(file, Index);
+    const std::string text = slots.Text(Index);
     int16_t pos = 1;
     if (UnpackInteger(pos, text) != UserID) return;
   }
-  std::string empty;
-  EncryptBlock(mContext, empty, kSiteSlotSize, false);
-  const int32_t moved = last - Index + 1;
-  const size_t movedBytes = static_cast<size_t>(moved) * kSiteSlotSize;
-  auto slots = std::make_unique_for_overwrite<char[]>(movedBytes + kSiteSlotSize);
-  file.Read(RecordOf(Index), moved, slots.get());
-  std::copy(empty.begin(), empty.end(), slots.get() + movedBytes);
-  const std::string_view all(slots.get(), movedBytes + kSiteSlotSize);
-  WriteSlots(file, RecordOf(Index), all.substr(kSiteSlotSize), all.substr(0, movedBytes));
+  Remove(slots, file, SiteSlots::One(Index, last));
+}
+
+void WebRecord::DeleteSite(const ListedSite& listed) {
+  CheckSlotNumber(listed.Slot);
+  ForgetReadAhead();
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  SiteSlots slots(mContext, file);
+  const int16_t last = slots.Count();
+  slots.CheckHolds(listed, last);
+  Remove(slots, file, SiteSlots::One(listed.Slot, last));
+}
+
+int32_t WebRecord::DeleteSitesOf(int16_t owner) {
+  ForgetReadAhead();
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  SiteSlots slots(mContext, file);
+  const SiteSlots::Removal removal = slots.OwnedBy(owner, slots.Count());
+  Remove(slots, file, removal);
+  return removal.Count();
 }
 
 }  // namespace ostrel

@@ -7,9 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/files/RecordFile.h"
 #include "store/ControlInfo.h"
 #include "store/FormInfo.h"
+#include "store/ListedSite.h"
+#include "store/PasswordFile.h"
 #include "store/StoreContext.h"
 
 namespace ostrel {
@@ -28,11 +29,17 @@ class WebPage;
 // Occupied slots are 1..RecordCount without gaps; later slots are empty or
 // past the end of the file; the file never gets shorter.
 //
+// Every operation holds the file locked (see PasswordFile): reads shared,
+// changes exclusive, for the whole operation, and every change is
+// journaled, so a crash leaves the file as it was before or after it.
 // RecordCount, Read and Delete need the file held open with FileOpen (and
-// raise err::kBadFileName otherwise); Save and Retrieve open and close it
+// raise err::kBadFileName otherwise); the other members open and close it
 // themselves. Slot numbers below 1 raise err::kBadRecordNumber (63) and
 // above 32765 err::kOverflow (6) before anything is read or written. A slot
-// that cannot be decrypted raises err::kCorruptedFile.
+// that cannot be decrypted raises err::kCorruptedFile. The members given a
+// ListedSite (and Retrieve and in-place Save of a slot the context expects,
+// see StoreContext::ExpectSite) raise err::kRecordChanged, before anything
+// is read out or written, when the slot no longer holds that site.
 class WebRecord {
  public:
   explicit WebRecord(StoreContext& context);
@@ -80,6 +87,10 @@ class WebRecord {
   // 0..255 or a negative owner: err::kOverflow / err::kInvalidArgument);
   // no form or no controls: err::kInvalidArgument.
   std::string Pack(int16_t intUserID) const;
+  // Fills the record from a packed record (the text of a slot), fields in
+  // stored order; raises what unpacking raises when the text is cut short
+  // or malformed, leaving the record as it was.
+  void Unpack(const std::string& text);
   // Its length in bytes, without checking the fields; a record fits its
   // slot when this is at most kMaxSiteRecordBytes (SlotLimits.h).
   int32_t PackedLength() const;
@@ -92,25 +103,49 @@ class WebRecord {
   // (err::kBadRecordNumber otherwise), so no gap is ever made. A failing
   // write is taken back and raised.
   void Save(int16_t intUserID, int16_t& intIndex);
+  // The in-place save of the site `listed` (rename, new password,
+  // re-record): written only while its slot still holds it.
+  void Save(int16_t intUserID, const ListedSite& listed);
 
   // Removes slot Index when UserID is -1 or owns it: slots Index+1..
   // RecordCount move down one (raw bytes) and the last becomes an empty
-  // record, in one write that is taken back if it fails. Index outside
-  // 1..RecordCount, or a record of another owner, changes nothing.
+  // record, all as one change. Index outside 1..RecordCount, or a record of
+  // another owner, changes nothing. Takes the exclusive lock (a FileOpen
+  // hold is exchanged for it).
   void Delete(int16_t Index, int16_t UserID = -1);
+
+  // Deletes the site `listed` as Delete does, while its slot still holds
+  // it. Opens and closes the file itself.
+  void DeleteSite(const ListedSite& listed);
+
+  // Deletes every record of `owner` in one pass over the file, as one
+  // change: the others keep their order and move down, the slots freed at
+  // the end become empty records. Empty slots among the records (which an
+  // older program could leave) are closed up as well. Returns how many
+  // slots went. Opens and closes the file itself.
+  int32_t DeleteSitesOf(int16_t owner);
 
   // Loads slot Index into this object (owner not checked). An empty slot
   // raises err::kInvalidArgument.
   void Retrieve(int16_t Index);
+  // Loads the site `listed` while its slot still holds it.
+  void Retrieve(const ListedSite& listed);
 
-  // Holds the password file open (record length 2048) until FileClose or
-  // destruction; opening creates the file when missing.
+  // Raises err::kRecordChanged unless the slot of `listed` still holds it.
+  void CheckSite(const ListedSite& listed);
+
+  // The sites of `owner` in slot order, read in one pass with one shared
+  // lock; empty slots among the records are passed over.
+  std::vector<ListedSite> ListSites(int16_t owner);
+
+  // Holds the password file open and shared-locked (see PasswordFile)
+  // until FileClose or destruction; opening creates the file when missing.
   void FileOpen();
   void FileClose();
 
   // The highest occupied slot: n = file length / 2048 - 2 rounded to the
   // nearest integer (halves to even), then the first non-empty slot from n
-  // down; 0 when none.
+  // down (read from the end in runs of slots); 0 when none.
   int16_t RecordCount();
 
   // When slot Index belongs to intRequestedUserID: sets SiteName (the out
@@ -121,23 +156,21 @@ class WebRecord {
   // through other objects while the file is held open may not be seen.
   bool Read(int16_t Index, int16_t intRequestedUserID, std::string& SiteName);
 
-  static constexpr int32_t kReadAheadSlots = 32;
+  static constexpr int32_t kReadAheadSlots = 64;
 
  private:
-  IRecordFile& OpenFile();
-  std::string ReadSiteSlot(IRecordFile& file, int16_t Index);
-  std::string_view ReadAhead(IRecordFile& file, int16_t Index);
+  PasswordFile& OpenFile();
+  std::string_view ReadAhead(PasswordFile& file, int16_t Index);
   void ForgetReadAhead() { mAheadCount = 0; }
-  int16_t CountRecords(IRecordFile& file);
-  void Unpack(const std::string& text);
+  void SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSite* listed);
+  void RetrieveChecked(int16_t Index, const ListedSite* listed);
 
   StoreContext& mContext;
   std::string mSiteName;
   std::string mURL;
   std::optional<FormInfo> mForm;
   std::vector<ControlInfo> mControls;
-  std::unique_ptr<IRecordFile> mFile;
-  std::string mSlotBuffer;
+  std::unique_ptr<PasswordFile> mFile;
   std::unique_ptr<char[]> mAhead;  // kReadAheadSlots raw slots
   int32_t mAheadFirst = 0;         // slot number of the first of them
   int32_t mAheadCount = 0;         // how many are valid; 0 = none

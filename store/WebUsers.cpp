@@ -4,8 +4,8 @@
 
 #include "store/Blocks.h"
 #include "store/Codec.h"
+#include "store/SiteSlots.h"
 #include "store/SlotLimits.h"
-#include "store/SlotWriter.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
@@ -23,6 +23,8 @@ void CheckIndex(int16_t index) {
   }
 }
 
+int64_t OffsetOf(int32_t slot) { return static_cast<int64_t>(slot - 1) * kUserSlotSize; }
+
 bool AllNul(const std::string& slot) {
   return std::all_of(slot.begin(), slot.end(), [](char c) { return c == '\0'; });
 }
@@ -32,12 +34,11 @@ bool AllNul(const std::string& slot) {
 WebUsers::WebUsers(StoreContext& context) : mContext(context) {}
 WebUsers::~WebUsers() = default;
 
-void WebUsers::FileOpen() { mFile = Open(); }
-void WebUsers::FileClose() { mFile.reset(); }
-
-std::unique_ptr<IRecordFile> WebUsers::Open() {
-  return mContext.Files().Open(mContext.PasswordFileName, kUserSlotSize);
+void WebUsers::FileOpen() {
+  mFile.reset();
+  mFile = std::make_unique<PasswordFile>(mContext, PasswordFile::Access::kRead);
 }
+void WebUsers::FileClose() { mFile.reset(); }
 
 const std::string& WebUsers::UserName(int16_t Index) const {
   if (Index < 1 || Index > kMaxUsers) {
@@ -55,21 +56,21 @@ std::string WebUsers::PackUser(int16_t id, const std::string& name,
 
 // A slot that was never written (all NUL) is the empty record, without
 // decrypting it.
-std::string WebUsers::ReadRecord(IRecordFile& file, int16_t slot) {
+std::string WebUsers::ReadRecord(PasswordFile& file, int16_t slot) {
   CheckIndex(slot);
   std::string text(kUserSlotSize, '\0');
-  file.Read(slot, 1, text.data());
+  file.Read(OffsetOf(slot), kUserSlotSize, text.data());
   if (AllNul(text)) return {};
   DecryptBlock(mContext, text, false);
   return text;
 }
 
-void WebUsers::WriteRecord(IRecordFile& file, int16_t slot, std::string record) {
+void WebUsers::WriteRecord(PasswordFile& file, int16_t slot, std::string record) {
   EncryptBlock(mContext, record, kUserSlotSize, false);
-  WriteSlots(file, slot, record);
+  FileChange::Replace(file, OffsetOf(slot), record, kUserSlotSize);
 }
 
-bool WebUsers::ReadUserName(IRecordFile& file, int16_t slot, std::string& name) {
+bool WebUsers::ReadUserName(PasswordFile& file, int16_t slot, std::string& name) {
   std::string text = ReadRecord(file, slot);
   if (text.empty()) return false;
   int16_t pos = 1;
@@ -78,9 +79,8 @@ bool WebUsers::ReadUserName(IRecordFile& file, int16_t slot, std::string& name) 
   return !name.empty();
 }
 
-WebUsers::User WebUsers::ReadUser(int16_t slot) {
-  CheckIndex(slot);
-  std::string text = ReadRecord(*Open(), slot);
+WebUsers::User WebUsers::ReadUser(PasswordFile& file, int16_t slot) {
+  std::string text = ReadRecord(file, slot);
   User user;
   int16_t pos = 1;
   user.id = UnpackInteger(pos, text);
@@ -89,16 +89,22 @@ WebUsers::User WebUsers::ReadUser(int16_t slot) {
   return user;
 }
 
+WebUsers::User WebUsers::ReadUser(int16_t slot) {
+  CheckIndex(slot);
+  PasswordFile file(mContext, PasswordFile::Access::kRead);
+  return ReadUser(file, slot);
+}
+
 int16_t WebUsers::GetUserID(int16_t Index) { return ReadUser(Index).id; }
 
 void WebUsers::Load() {
-  auto file = Open();
+  PasswordFile file(mContext, PasswordFile::Access::kRead);
   std::array<std::string, 13> names = mNames;
   int16_t count = 0;
-  if (file->Length() != 0) {
+  if (file.Length() != 0) {
     count = kMaxUsers;
     for (int16_t i = 1; i <= kMaxUsers; ++i) {
-      if (!ReadUserName(*file, i, names[i])) {
+      if (!ReadUserName(file, i, names[i])) {
         count = static_cast<int16_t>(i - 1);
         break;
       }
@@ -118,43 +124,71 @@ bool WebUsers::CheckPassword(int16_t Index, const std::string& strPassword) {
 // or leave a gap that would hide the new one.
 void WebUsers::CreateUser(int16_t& intLastUserID, const std::string& strUserName,
                           const std::string& strPassword) {
-  auto file = Open();
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
   int16_t users = 0;
   std::string name;
-  while (users < kMaxUsers && ReadUserName(*file, static_cast<int16_t>(users + 1), name)) {
+  while (users < kMaxUsers && ReadUserName(file, static_cast<int16_t>(users + 1), name)) {
     ++users;
   }
   if (users >= kMaxUsers) {
-    throw OstrelError(err::kSubscript,
+    throw OstrelError(err::kSubscript, "the user table holds 12 users",
                       "The user table is full: a password file holds at most 12 users.");
   }
   int16_t id = ToInteger(intLastUserID + 1);
   std::string record = PackUser(id, strUserName, EncodePassword(strPassword));
-  WriteRecord(*file, static_cast<int16_t>(users + 1), std::move(record));
+  WriteRecord(file, static_cast<int16_t>(users + 1), std::move(record));
   intLastUserID = id;
   mCount = static_cast<int16_t>(users + 1);
 }
 
 void WebUsers::ChangePassword(int16_t Index, const std::string& strPassword) {
-  User user = ReadUser(Index);
+  CheckIndex(Index);
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  User user = ReadUser(file, Index);
   std::string record = PackUser(user.id, user.name, EncodePassword(strPassword));
-  WriteRecord(*Open(), Index, std::move(record));
+  WriteRecord(file, Index, std::move(record));
 }
 
-// Slots Index..12 are read raw, with an encrypted empty record after them,
-// and written back one slot lower in a single write.
-void WebUsers::DeleteUser(int16_t Index) {
-  CheckIndex(Index);
+std::string WebUsers::Shifted(PasswordFile& file, int16_t Index) {
   std::string empty;
   EncryptBlock(mContext, empty, kUserSlotSize, false);
-  const int32_t moved = kMaxUsers - Index + 1;
+  const int32_t moved = kMaxUsers - Index;
   std::string slots(static_cast<size_t>(moved) * kUserSlotSize, '\0');
-  auto file = Open();
-  file->Read(Index, moved, slots.data());
-  slots += empty;
-  std::string_view all(slots);
-  WriteSlots(*file, Index, all.substr(kUserSlotSize),
-             all.substr(0, static_cast<size_t>(moved) * kUserSlotSize));
+  if (moved > 0) file.Read(OffsetOf(Index + 1), static_cast<int64_t>(slots.size()), slots.data());
+  return slots + empty;
+}
+
+// Slots Index+1..12 are read raw and written back one slot lower, with an
+// encrypted empty record after them, as one change.
+void WebUsers::DeleteUser(int16_t Index) {
+  CheckIndex(Index);
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  FileChange::Replace(file, OffsetOf(Index), Shifted(file, Index), kUserSlotSize);
+}
+
+int32_t WebUsers::DeleteUserWithSites(int16_t Index, const std::string& listedName) {
+  CheckIndex(Index);
+  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  std::string name;
+  if (!ReadUserName(file, Index, name) || name != listedName) {
+    throw OstrelError(err::kRecordChanged,
+                      "user slot " + std::to_string(Index) + " no longer holds \"" + listedName + "\"",
+                      "The list of users was changed by another Ostrel window or program in the "
+                      "meantime, so nothing was deleted; please choose the user again.");
+  }
+  const int16_t id = ReadUser(file, Index).id;
+  SiteSlots sites(mContext, file);
+  const SiteSlots::Removal removal = sites.OwnedBy(id, sites.Count());
+  const std::string users = Shifted(file, Index);
+
+  FileChange change(file);
+  change.Keep(OffsetOf(Index), static_cast<int64_t>(users.size()), kUserSlotSize);
+  sites.Keep(change, removal);
+  change.Commit();
+  change.Write(OffsetOf(Index), users);
+  sites.Move(change, removal);
+  change.Finish();
+  return removal.Count();
 }
 
 }  // namespace ostrel

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/files/RecordFile.h"
+#include "store/PasswordFile.h"
 #include "store/StoreContext.h"
 
 namespace ostrel {
@@ -19,8 +19,10 @@ namespace ostrel {
 // name. Ids come from the header's LastUserID and are never reused.
 //
 // Every member that touches the file opens it and closes it before it
-// returns (FileOpen/FileClose are kept for callers that want the file held
-// open, the members do not need it). Index arguments are 1-based: below 1
+// returns, holding it locked meanwhile (shared to read, exclusive to
+// change; see PasswordFile), and makes each change as one journaled change
+// that a crash cannot leave half done. FileOpen/FileClose are kept for
+// callers that want the file held open (shared), the members do not need it. Index arguments are 1-based: below 1
 // raises err::kBadRecordNumber (63) and above 12 err::kSubscript (9), both
 // before anything is read or written. A slot that cannot be decrypted raises
 // err::kCorruptedFile; reading a user from an empty slot raises
@@ -70,6 +72,14 @@ class WebUsers {
   // the next Load; the user's site records are the caller's business.
   void DeleteUser(int16_t Index);
 
+  // Deletes the user in slot Index, which the caller listed with the name
+  // `listedName`, together with all of that user's site records, as one
+  // change under one exclusive lock (see WebRecord::DeleteSitesOf). When the
+  // slot no longer holds a user of that name (another window or program
+  // changed the table), raises err::kRecordChanged and changes nothing.
+  // Returns how many site slots went.
+  int32_t DeleteUserWithSites(int16_t Index, const std::string& listedName);
+
  private:
   struct User {
     int16_t id = 0;
@@ -77,11 +87,13 @@ class WebUsers {
     std::string password;
   };
 
-  std::string ReadRecord(IRecordFile& file, int16_t slot);
-  void WriteRecord(IRecordFile& file, int16_t slot, std::string record);
-  bool ReadUserName(IRecordFile& file, int16_t slot, std::string& name);
+  std::string ReadRecord(PasswordFile& file, int16_t slot);
+  void WriteRecord(PasswordFile& file, int16_t slot, std::string record);
+  bool ReadUserName(PasswordFile& file, int16_t slot, std::string& name);
   User ReadUser(int16_t slot);
-  std::unique_ptr<IRecordFile> Open();
+  User ReadUser(PasswordFile& file, int16_t slot);
+  // The raw slots Index..12 moved down one, with an empty record in 12.
+  std::string Shifted(PasswordFile& file, int16_t Index);
   static std::string EncodePassword(const std::string& strPassword);
   static std::string PackUser(int16_t id, const std::string& name,
                               const std::string& password);
@@ -90,7 +102,7 @@ class WebUsers {
   std::array<std::string, 13> mNames;  // [1..12]
   int16_t mCount = 0;
   bool mLoaded = false;
-  std::unique_ptr<IRecordFile> mFile;
+  std::unique_ptr<PasswordFile> mFile;
 };
 
 }  // namespace ostrel

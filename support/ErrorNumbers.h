@@ -33,6 +33,10 @@ constexpr int32_t kBadRecordNumber = 63;
 constexpr int32_t kPermissionDenied = 70;
 constexpr int32_t kPathFileAccess = 75;
 constexpr int32_t kPathNotFound = 76;
+// A record is no longer where this window saw it: another window or program
+// added, deleted or moved records in between. Raised before anything is
+// read out or written.
+constexpr int32_t kRecordChanged = 3197;
 
 // Cipher errors (see EncryptedData in the cipher layer). DecryptBlock turns
 // every decryption failure into kCorruptedFile.

@@ -92,7 +92,7 @@ void frmMain::Guarded(const std::function<void()>& action) {
   try {
     action();
   } catch (const OstrelError& e) {
-    ostrel::ReportError(*mServices.messages, e);
+    ReportError(e);
   } catch (const std::bad_alloc&) {
     ostrel::ShowError(*mServices.messages, err::kOutOfMemory, "");
   } catch (const std::exception& e) {
@@ -212,7 +212,26 @@ void frmMain::ShowError(int32_t number) {
 
 void frmMain::ReportError(const OstrelError& error) {
   InUse use(*this);
-  ostrel::ReportError(*mServices.messages, error);
+  if (error.Number() != err::kRecordChanged || !mLoaded) {
+    ostrel::ReportError(*mServices.messages, error);
+    return;
+  }
+  LogError(error);
+  try {
+    if (mCurrentPanel == kLogin) {
+      FillUserList();
+    } else if (mCurrentPanel == kSiteList || mCurrentPanel == kModifySite ||
+               mCurrentPanel == kRecordReady || mCurrentPanel == kRecording ||
+               mCurrentPanel == kNameSite) {
+      RefreshSiteList();
+      ShowPanel(kSiteList);
+    }
+  } catch (const OstrelError& e) {
+    ostrel::ReportError(*mServices.messages, e);
+  } catch (const std::exception& e) {
+    ostrel::ReportError(*mServices.messages, OstrelError(err::kInternalError, e.what()));
+  }
+  Message(error.Explanation());
 }
 
 }  // namespace ostrel

@@ -11,6 +11,7 @@
 #include "browser/ILoginWindow.h"
 #include "platform/browser/Browser.h"
 #include "store/FileInfo.h"
+#include "store/ListedSite.h"
 #include "store/StoreContext.h"
 #include "store/WebUsers.h"
 #include "window/ControlList.h"
@@ -79,6 +80,10 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void SetSiteIndex(int16_t index) override { mSiteIndex = index; }
   int16_t CurrentUserID() override;
   void RefreshSiteList() override;
+  // Shows a caught error. err::kRecordChanged (another window or program
+  // changed the records meanwhile) first brings the list it concerns up to
+  // date (the site list, or on Login the user list) and is told in a plain
+  // message, its explanation.
   void ReportError(const OstrelError& error) override;
   void ShowMessage(const std::string& text) override { Message(text); }
   void Defer(std::function<void()> action) override;
@@ -171,6 +176,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
 
   // The site list (frmMainSites.cpp).
   int ListIndex() const;
+  // The site at `row` of lstSites as the list showed it.
+  ListedSite ListedAt(int row) const;
   void cmdNewSite_Click();
   void cmdEdit_Click();
   void cmdRenameSite_Click();
@@ -203,6 +210,11 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   bool mLoaded = false;
   int32_t mCurrentPanel = -1;
   int16_t mSiteIndex = -1;
+  // The owner whose sites lstSites shows (-1: none), and the site chosen
+  // with Modify as the list showed it: the site commands act only while its
+  // slot still holds it.
+  int16_t mListedOwner = -1;
+  ListedSite mSiteListed;
   std::string mDefaultFolder;
   IBrowser* mIE = nullptr;
 

@@ -18,30 +18,40 @@ bool Fits(const WebRecord& record, const std::string& changed) {
   return changed.size() <= kMaxStringBytes && record.PackedLength() <= kMaxSiteRecordBytes;
 }
 
+// The site name as stored (its bytes), beside the text shown.
+constexpr int kStoredNameRole = Qt::UserRole + 1;
+
 const char kTooLong[] =
     "This text is too long to be stored with this site. Please enter a shorter one.";
 
 }  // namespace
 
+// The list is read in one pass and filled with its updates off; entries
+// have one height, so the view lays out thousands of them at once.
 void frmMain::RefreshSiteList() {
   QListWidget* list = mPanels.lstSites;
   list->clear();
+  mListedOwner = -1;
   const int16_t index = SelectedUserIndex();
   if (index == -1 || !Users) return;
   const int16_t owner = Users->GetUserID(index);
-  WebRecord record(*mContext);
-  record.FileOpen();
-  const int16_t count = record.RecordCount();
+  const std::vector<ListedSite> sites = WebRecord(*mContext).ListSites(owner);
+  mListedOwner = owner;
+  list->setUniformItemSizes(true);
   list->setUpdatesEnabled(false);
-  for (int16_t slot = 1; slot <= count; ++slot) {
-    std::string name;
-    if (record.Read(slot, owner, name)) {
-      auto* item = new QListWidgetItem(FromUtf8(name), list);
-      item->setData(Qt::UserRole, slot);
-    }
+  for (const ListedSite& site : sites) {
+    auto* item = new QListWidgetItem(FromUtf8(site.Name));
+    item->setData(Qt::UserRole, site.Slot);
+    item->setData(kStoredNameRole, QByteArray::fromStdString(site.Name));
+    list->addItem(item);
   }
   list->setUpdatesEnabled(true);
-  record.FileClose();
+}
+
+ListedSite frmMain::ListedAt(int row) const {
+  const QListWidgetItem* item = mPanels.lstSites->item(row);
+  return {static_cast<int16_t>(item->data(Qt::UserRole).toInt()), mListedOwner,
+          item->data(kStoredNameRole).toByteArray().toStdString()};
 }
 
 void frmMain::SelectSite(int16_t slot) {
@@ -78,26 +88,32 @@ void frmMain::cmdNewSite_Click() {
   ShowPanel(kRecordReady);
 }
 
+// Every command on a site chosen from the list first checks that its slot
+// still holds it; when another window or program has changed the records,
+// the store raises err::kRecordChanged and ReportError brings the list up
+// to date and says so.
 void frmMain::cmdEdit_Click() {
   const int row = ListIndex();
   if (row < 0) return;
-  const QListWidgetItem* item = mPanels.lstSites->item(row);
-  mSiteIndex = static_cast<int16_t>(item->data(Qt::UserRole).toInt());
+  const ListedSite listed = ListedAt(row);
+  WebRecord(*mContext).CheckSite(listed);
+  mSiteListed = listed;
+  mSiteIndex = listed.Slot;
   ShowPanel(kModifySite);
-  mPanels.txtNewSiteName->setText(item->text());
+  mPanels.txtNewSiteName->setText(mPanels.lstSites->item(row)->text());
 }
 
 void frmMain::cmdRenameSite_Click() {
   const std::string name = TrimBlanks(Text(mPanels.txtNewSiteName));
   if (name.empty()) return;
   WebRecord record(*mContext);
-  record.Retrieve(mSiteIndex);
+  record.Retrieve(mSiteListed);
   record.SetSiteName(name);
   if (!Fits(record, name)) {
     Message(kTooLong);
     return;
   }
-  record.Save(CurrentUserID(), mSiteIndex);
+  record.Save(CurrentUserID(), mSiteListed);
   RefreshSiteList();
   ShowPanel(kSiteList);
 }
@@ -106,7 +122,7 @@ void frmMain::cmdNewPassword_Click() {
   const std::string password = TrimBlanks(Text(mPanels.txtNewPassword));
   if (password.empty()) return;
   WebRecord record(*mContext);
-  record.Retrieve(mSiteIndex);
+  record.Retrieve(mSiteListed);
   for (int16_t i = 1; i <= record.ControlsCount(); ++i) {
     if (record.Control(i).CtlType == 3) {
       record.Control(i).Value = password;
@@ -117,7 +133,7 @@ void frmMain::cmdNewPassword_Click() {
     Message(kTooLong);
     return;
   }
-  record.Save(CurrentUserID(), mSiteIndex);
+  record.Save(CurrentUserID(), mSiteListed);
   RefreshSiteList();
   ShowPanel(kSiteList);
   SelectSite(mSiteIndex);
@@ -125,12 +141,7 @@ void frmMain::cmdNewPassword_Click() {
 
 void frmMain::cmdDeleteSite_Click() {
   if (!Ask("Are you sure you want to delete this site from your list?")) return;
-  {
-    WebRecord record(*mContext);
-    record.FileOpen();
-    record.Delete(mSiteIndex);
-    record.FileClose();
-  }
+  WebRecord(*mContext).DeleteSite(mSiteListed);
   RefreshSiteList();
   ShowPanel(kSiteList);
 }
@@ -140,18 +151,30 @@ void frmMain::cmdGoto_Click() {
   if (row >= 0) lstSites_DblClick(row);
 }
 
+// Replay loads the record itself; the expectation makes that load check the
+// slot again under the file's lock.
 void frmMain::lstSites_DblClick(int row) {
-  QListWidgetItem* item = mPanels.lstSites->item(row);
-  if (item == nullptr || !mHooks) return;
-  mHooks->GoToSite(static_cast<int16_t>(item->data(Qt::UserRole).toInt()));
+  if (mPanels.lstSites->item(row) == nullptr || !mHooks) return;
+  const ListedSite listed = ListedAt(row);
+  WebRecord(*mContext).CheckSite(listed);
+  StoreContext::ExpectSite expect(*mContext, listed);
+  mHooks->GoToSite(listed.Slot);
 }
 
 void frmMain::cmdRecord_Click() {
   if (mHooks) mHooks->cmdRecord_Click();
 }
 
+// A re-recording is saved into the slot of the site chosen with Modify.
 void frmMain::cmdSave_Click() {
-  if (mHooks) mHooks->cmdSave_Click();
+  if (!mHooks) return;
+  if (mSiteIndex == -1 || mSiteListed.Slot != mSiteIndex) {
+    mHooks->cmdSave_Click();
+    return;
+  }
+  WebRecord(*mContext).CheckSite(mSiteListed);
+  StoreContext::ExpectSite expect(*mContext, mSiteListed);
+  mHooks->cmdSave_Click();
 }
 
 void frmMain::cmdReRecord_Click() {

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 
 #include "store/SlotLimits.h"
-#include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 #include "support/WindowPlacement.h"
@@ -141,14 +140,8 @@ void frmMain::cmdDeleteUser_Click() {
     Message("Select a user from the list before you click on the Delete button.");
     return;
   }
-  const int16_t id = Users->GetUserID(i);
-  {
-    WebRecord record(*mContext);
-    record.FileOpen();
-    for (int16_t r = record.RecordCount(); r >= 1; --r) record.Delete(r, id);
-    record.FileClose();
-  }
-  Users->DeleteUser(i);
+  // One change: the user and all of their sites, or nothing.
+  Users->DeleteUserWithSites(i, Users->UserName(i));
   SaveSetting("User", "-1");
   FillUserList();
   ShowPanel(kLogin);

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -21,17 +24,18 @@ void CheckRecordNumber(int32_t first) {
 }
 }  // namespace
 
-PosixRecordFile::PosixRecordFile(const std::string& path, int32_t recordLength)
+PosixRecordFile::PosixRecordFile(const std::string& path, int32_t recordLength, Mode mode)
     : mPath(path), mRecordLength(recordLength) {
   if (recordLength < 1) {
     throw OstrelError(err::kBadRecordLength, "record length " + std::to_string(recordLength));
   }
-  mFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int flags = mode == Mode::kReadOnly ? O_RDONLY : O_RDWR | O_CREAT;
+  mFd = ::open(path.c_str(), flags | O_CLOEXEC, 0600);
   if (mFd < 0) throw ErrorFromErrno(errno, "open", path);
 }
 
 PosixRecordFile::~PosixRecordFile() {
-  if (mFd >= 0) ::close(mFd);
+  if (mFd >= 0) ::close(mFd);  // releases the lock too
 }
 
 int64_t PosixRecordFile::Offset(int32_t record) const {
@@ -86,6 +90,62 @@ int64_t PosixRecordFile::Length() {
 
 void PosixRecordFile::Truncate(int64_t length) {
   if (::ftruncate(mFd, length) != 0) throw ErrorFromErrno(errno, "truncate", mPath);
+}
+
+bool PosixRecordFile::TryLock(short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;  // from byte 0 to the end, however long the file grows
+  for (;;) {
+#ifdef F_OFD_SETLK
+    if (::fcntl(mFd, F_OFD_SETLK, &lock) == 0) return true;
+    if (errno == EINVAL) {
+      lock.l_pid = 0;
+      if (::fcntl(mFd, F_SETLK, &lock) == 0) return true;
+    }
+#else
+    if (::fcntl(mFd, F_SETLK, &lock) == 0) return true;
+#endif
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EACCES) return false;
+    throw ErrorFromErrno(errno, "lock", mPath);
+  }
+}
+
+// The wait polls rather than blocks, so that it can give up: a program
+// that hangs while holding the lock must not freeze every other one. Holders
+// keep the lock for one operation (milliseconds, a second or two at most).
+void PosixRecordFile::Lock(FileLock kind) {
+  const short type = kind == FileLock::kExclusive ? F_WRLCK : F_RDLCK;
+  timespec pause{0, 200'000};
+  timespec start{};
+  ::clock_gettime(CLOCK_MONOTONIC, &start);
+  while (!TryLock(type)) {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    if (now.tv_sec - start.tv_sec >= kLockWaitSeconds) {
+      throw OstrelError(err::kPermissionDenied,
+                        "lock " + mPath + ": still held by another holder after " +
+                            std::to_string(kLockWaitSeconds) + " s",
+                        "The password file is in use by another Ostrel window or program; please try again.");
+    }
+    ::nanosleep(&pause, nullptr);
+    pause.tv_nsec = std::min<long>(pause.tv_nsec * 2, 10'000'000);
+  }
+  mLocked = true;
+}
+
+void PosixRecordFile::Unlock() noexcept {
+  if (!mLocked) return;
+  struct flock lock {};
+  lock.l_type = F_UNLCK;
+  lock.l_whence = SEEK_SET;
+#ifdef F_OFD_SETLK
+  if (::fcntl(mFd, F_OFD_SETLK, &lock) != 0 && errno == EINVAL) ::fcntl(mFd, F_SETLK, &lock);
+#else
+  ::fcntl(mFd, F_SETLK, &lock);
+#endif
+  mLocked = false;
 }
 
 }  // namespace ostrel

@@ -47,13 +47,39 @@ std::unique_ptr<IRecordFile> PosixRecordFiles::Open(const std::string& path,
   return std::make_unique<PosixRecordFile>(path, recordLength);
 }
 
+std::unique_ptr<IRecordFile> PosixRecordFiles::OpenForReading(const std::string& path,
+                                                              int32_t recordLength) {
+  return std::make_unique<PosixRecordFile>(path, recordLength, PosixRecordFile::Mode::kReadOnly);
+}
+
 int64_t PosixRecordFiles::FileLength(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) throw ErrorFromErrno(errno, "stat", path);
   return st.st_size;
 }
 
+bool PosixRecordFiles::Exists(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) return true;
+  if (errno == ENOENT) return false;
+  throw ErrorFromErrno(errno, "stat", path);
+}
+
+void PosixRecordFiles::Remove(const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw ErrorFromErrno(errno, "remove", path);
+}
+
+void PosixRecordFiles::SyncFolder(const std::string& path) {
+  const std::string::size_type slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() < 0) throw ErrorFromErrno(errno, "open", folder);
+  if (::fsync(dir.get()) != 0) throw ErrorFromErrno(errno, "sync", folder);
+}
+
 void PosixRecordFiles::CopyFile(const std::string& source, const std::string& target) {
+  PosixRecordFile locked(source, 1, PosixRecordFile::Mode::kReadOnly);
+  locked.Lock(FileLock::kShared);
   Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) throw ErrorFromErrno(errno, "open", source);
 

@@ -9,7 +9,12 @@ class PosixRecordFiles : public IRecordFiles {
  public:
   std::unique_ptr<IRecordFile> Open(const std::string& path,
                                     int32_t recordLength) override;
+  std::unique_ptr<IRecordFile> OpenForReading(const std::string& path,
+                                              int32_t recordLength) override;
   int64_t FileLength(const std::string& path) override;
+  bool Exists(const std::string& path) override;
+  void Remove(const std::string& path) override;
+  void SyncFolder(const std::string& path) override;
   void CopyFile(const std::string& source, const std::string& target) override;
 };
 

@@ -5,9 +5,13 @@
 
 namespace ostrel {
 
+// The two kinds of lock on a whole file: many shared holders at once, or
+// one exclusive holder and nobody else.
+enum class FileLock { kShared, kExclusive };
+
 // One open file of fixed-length records, numbered from 1: record n covers
 // bytes (n - 1) * RecordLength() .. n * RecordLength() - 1. The file is
-// closed when the object is destroyed.
+// closed, and its lock released, when the object is destroyed.
 class IRecordFile {
  public:
   virtual ~IRecordFile() = default;
@@ -37,9 +41,23 @@ class IRecordFile {
   // The current length of the file in bytes.
   virtual int64_t Length() = 0;
 
-  // Cuts the file back to `length` bytes; used only to take back a write
-  // that failed while extending the file.
+  // Cuts the file back to `length` bytes.
   virtual void Truncate(int64_t length) = 0;
+
+  // Takes `lock` on the whole file for this open file, replacing the lock
+  // it holds (a shared lock can be exchanged for an exclusive one, but
+  // callers should rather Unlock first: two holders that both wait to
+  // exchange would wait for each other). Waits while another open file -
+  // of this program or another one, also over a network file system -
+  // holds a lock that conflicts; after about kLockWaitSeconds raises
+  // err::kPermissionDenied with an explanation that the file is in use.
+  // A file opened for reading only can take only the shared lock.
+  virtual void Lock(FileLock lock) = 0;
+
+  // Releases the lock; nothing when none is held. Never fails.
+  virtual void Unlock() noexcept = 0;
+
+  static constexpr int kLockWaitSeconds = 20;
 };
 
 }  // namespace ostrel

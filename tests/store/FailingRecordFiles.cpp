@@ -9,25 +9,20 @@ namespace ostrel::test {
 
 namespace {
 
-class FailingRecordFile : public IRecordFile {
+class FailingRecordFile : public ForwardingRecordFile {
  public:
   FailingRecordFile(FailingRecordFiles& owner, std::unique_ptr<IRecordFile> real)
-      : mOwner(owner), mReal(std::move(real)) {}
-  int32_t RecordLength() const override { return mReal->RecordLength(); }
-  void Read(int32_t first, int32_t count, char* out) override { mReal->Read(first, count, out); }
-  void Write(int32_t first, std::string_view data) override { mOwner.Write(*mReal, first, data); }
-  void Sync() override { mReal->Sync(); }
-  int64_t Length() override { return mReal->Length(); }
-  void Truncate(int64_t length) override { mReal->Truncate(length); }
+      : ForwardingRecordFile(std::move(real)), mOwner(owner) {}
+  void Write(int32_t first, std::string_view data) override { mOwner.Write(Real(), first, data); }
 
  private:
   FailingRecordFiles& mOwner;
-  std::unique_ptr<IRecordFile> mReal;
 };
 
 }  // namespace
 
-void FailingRecordFiles::FailAfter(int64_t bytes, bool failAgain) {
+void FailingRecordFiles::FailAfter(int64_t bytes, bool failAgain, Target target) {
+  mTarget = target;
   mArmed = true;
   mFailAgain = failAgain;
   mFired = false;
@@ -36,7 +31,9 @@ void FailingRecordFiles::FailAfter(int64_t bytes, bool failAgain) {
 
 std::unique_ptr<IRecordFile> FailingRecordFiles::Open(const std::string& path,
                                                       int32_t recordLength) {
-  return std::make_unique<FailingRecordFile>(*this, mReal.Open(path, recordLength));
+  auto real = ForwardingRecordFiles::Open(path, recordLength);
+  if (IsJournal(path) != (mTarget == Target::kJournal)) return real;
+  return std::make_unique<FailingRecordFile>(*this, std::move(real));
 }
 
 void FailingRecordFiles::Write(IRecordFile& real, int32_t first, std::string_view data) {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/files/PosixRecordFiles.h"
+#include "tests/common/ForwardingFiles.h"
 
 namespace ostrel::test {
 
@@ -12,31 +12,30 @@ namespace ostrel::test {
 // that crosses the budget puts its first bytes up to the budget into the
 // file (whole records and part of the next one, as a failing disk would)
 // and then raises err::kDiskFull. With `failAgain` every later write fails
-// at once too; otherwise later writes succeed (a passing fault).
-class FailingRecordFiles : public IRecordFiles {
+// at once too; otherwise later writes succeed (a passing fault). Only
+// writes to the target count: the password file, or its journal.
+class FailingRecordFiles : public ForwardingRecordFiles {
  public:
+  enum class Target { kPasswordFile, kJournal };
+
   FailingRecordFiles() = default;
 
-  // Arms the fault: writes fail after `bytes` more bytes.
-  void FailAfter(int64_t bytes, bool failAgain = false);
+  // Arms the fault: writes to `target` fail after `bytes` more bytes.
+  void FailAfter(int64_t bytes, bool failAgain = false, Target target = Target::kPasswordFile);
   void Disarm() { mArmed = false; }
   bool Fired() const { return mFired; }
 
   std::unique_ptr<IRecordFile> Open(const std::string& path, int32_t recordLength) override;
-  int64_t FileLength(const std::string& path) override { return mReal.FileLength(path); }
-  void CopyFile(const std::string& source, const std::string& target) override {
-    mReal.CopyFile(source, target);
-  }
 
   // Used by the files it opens.
   void Write(IRecordFile& real, int32_t first, std::string_view data);
 
  private:
-  PosixRecordFiles mReal;
   bool mArmed = false;
   bool mFailAgain = false;
   bool mFired = false;
   int64_t mBudget = 0;
+  Target mTarget = Target::kPasswordFile;
 };
 
 }  // namespace ostrel::test

@@ -57,17 +57,30 @@ class FailingWritesTest : public ::testing::TestWithParam<FailAt> {
     context = std::make_unique<StoreContext>(std::move(files));
     test::KeyContext(*context);
     context->PasswordFileName = dir.Path() + "/ostrel.xps";
-    FileInfo header(*context);
-    header.SetEncryptionKey(test::kDataKey);
-    WebUsers users(*context);
-    int16_t last = 0;
-    for (const char* name : {"ann", "bob", "cid", "dan"}) users.CreateUser(last, name, "pw");
-    header.SetLastUserID(last);
-    for (int i = 1; i <= 5; ++i) {
-      int16_t index = -1;
-      test::MakeSite(*context, "site" + std::to_string(i)).Save(static_cast<int16_t>(i % 2 + 1), index);
-    }
+    test::WriteFileBytes(context->PasswordFileName, Built());
     original = Bytes();
+  }
+
+  // The file every case starts from, made once with the real store.
+  static const std::string& Built() {
+    static const std::string bytes = [] {
+      test::TempDir folder;
+      StoreContext made;
+      test::KeyContext(made);
+      made.PasswordFileName = folder.Path() + "/ostrel.xps";
+      FileInfo header(made);
+      header.SetEncryptionKey(test::kDataKey);
+      WebUsers users(made);
+      int16_t last = 0;
+      for (const char* name : {"ann", "bob", "cid", "dan"}) users.CreateUser(last, name, "pw");
+      header.SetLastUserID(last);
+      for (int i = 1; i <= 5; ++i) {
+        int16_t index = -1;
+        test::MakeSite(made, "site" + std::to_string(i)).Save(static_cast<int16_t>(i % 2 + 1), index);
+      }
+      return test::ReadFileBytes(made.PasswordFileName);
+    }();
+    return bytes;
   }
 
   std::string Bytes() { return test::ReadFileBytes(context->PasswordFileName); }

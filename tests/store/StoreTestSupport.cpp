@@ -7,7 +7,9 @@
 #include <iterator>
 
 #include "store/BuiltInKey.h"
+#include "store/Blocks.h"
 #include "store/FileInfo.h"
+#include "store/SlotLimits.h"
 
 namespace ostrel::test {
 
@@ -63,6 +65,20 @@ int16_t StoreTest::AddSite(int16_t owner, const std::string& name) {
   int16_t index = -1;
   MakeSite(context, name).Save(owner, index);
   return index;
+}
+
+void StoreTest::AddSites(const std::vector<std::pair<int16_t, std::string>>& sites) {
+  WebRecord list(context);
+  list.FileOpen();
+  const int16_t count = list.RecordCount();
+  list.FileClose();
+  std::string slots;
+  for (const auto& [owner, name] : sites) {
+    std::string slot = MakeSite(context, name).Pack(owner);
+    EncryptBlock(context, slot, kSiteSlotSize, false);
+    slots += slot;
+  }
+  context.Files().Open(context.PasswordFileName, kSiteSlotSize)->Write(count + 3, slots);
 }
 
 std::vector<std::string> StoreTest::ListSites(int16_t owner) {

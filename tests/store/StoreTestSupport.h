@@ -49,6 +49,9 @@ class StoreTest : public ::testing::Test {
   void CreatePasswordFile();
   // Appends a site record for `owner`; returns its slot.
   int16_t AddSite(int16_t owner, const std::string& name);
+  // Appends (owner, name) sites in one write of their slots, as a quick
+  // setup for tests of reading many.
+  void AddSites(const std::vector<std::pair<int16_t, std::string>>& sites);
   // The site names of `owner` in slot order, as the site list reads them.
   std::vector<std::string> ListSites(int16_t owner);
 

@@ -172,10 +172,12 @@ TEST_F(WebRecordTest, ListingAcrossManyReadAheadRuns) {
   CreatePasswordFile();
   std::vector<std::string> expected;
   const int total = 2 * WebRecord::kReadAheadSlots + 5;
+  std::vector<std::pair<int16_t, std::string>> sites;
   for (int i = 0; i < total; ++i) {
-    AddSite(static_cast<int16_t>(i % 2 + 1), "s" + std::to_string(i));
+    sites.emplace_back(static_cast<int16_t>(i % 2 + 1), "s" + std::to_string(i));
     if (i % 2 == 1) expected.push_back("s" + std::to_string(i));
   }
+  AddSites(sites);
   EXPECT_EQ(ListSites(2), expected);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/files/PosixRecordFiles.h"
+#include "tests/common/ForwardingFiles.h"
 #include "platform/qt/IFileDialogs.h"
 #include "platform/qt/ISettings.h"
 #include "platform/qt/ISystemTools.h"
@@ -92,45 +93,40 @@ class FakeSystemTools : public ISystemTools {
   bool startWorks = true;
 };
 
-// The real files, except that the next *fail writes (and copies) fail
-// with "disk full".
-class SwitchableFiles : public IRecordFiles {
+// The real files, except that the next *fail writes to a password file
+// (its journal aside) and copies fail with "disk full".
+class SwitchableFiles : public ForwardingRecordFiles {
  public:
   explicit SwitchableFiles(int* fail) : fail_(fail) {}
   std::unique_ptr<IRecordFile> Open(const std::string& path, int32_t length) override {
-    return std::make_unique<File>(real_.Open(path, length), fail_);
+    auto real = ForwardingRecordFiles::Open(path, length);
+    if (IsJournal(path)) return real;
+    return std::make_unique<File>(std::move(real), fail_);
   }
-  int64_t FileLength(const std::string& path) override { return real_.FileLength(path); }
   void CopyFile(const std::string& source, const std::string& target) override {
     if (*fail_ > 0) {
       --*fail_;
       throw OstrelError(err::kDiskFull, "no space left on the device");
     }
-    real_.CopyFile(source, target);
+    ForwardingRecordFiles::CopyFile(source, target);
   }
 
  private:
-  class File : public IRecordFile {
+  class File : public ForwardingRecordFile {
    public:
-    File(std::unique_ptr<IRecordFile> real, int* fail) : real_(std::move(real)), fail_(fail) {}
-    int32_t RecordLength() const override { return real_->RecordLength(); }
-    void Read(int32_t first, int32_t count, char* out) override { real_->Read(first, count, out); }
+    File(std::unique_ptr<IRecordFile> real, int* fail)
+        : ForwardingRecordFile(std::move(real)), fail_(fail) {}
     void Write(int32_t first, std::string_view data) override {
       if (*fail_ > 0) {
         --*fail_;
         throw OstrelError(err::kDiskFull);
       }
-      real_->Write(first, data);
+      Real().Write(first, data);
     }
-    void Sync() override { real_->Sync(); }
-    int64_t Length() override { return real_->Length(); }
-    void Truncate(int64_t length) override { real_->Truncate(length); }
 
    private:
-    std::unique_ptr<IRecordFile> real_;
     int* fail_;
   };
-  PosixRecordFiles real_;
   int* fail_;
 };
 

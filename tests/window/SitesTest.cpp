@@ -1,5 +1,9 @@
 // The site list of the logged-in user and the commands of ModifySite.
 #include <fstream>
+#include <functional>
+
+#include "store/SiteSlots.h"
+#include "store/WebRecord.h"
 
 #include "tests/common/FileBytes.h"
 #include "tests/window/WindowTest.h"
@@ -158,6 +162,72 @@ TEST_F(SitesTest, NewSiteAndReRecordLeadToRecordReady) {
   W().ShowPanel(frmMain::kNameSite);
   P().cmdSave->click();
   EXPECT_EQ(hooks_->calls, (std::vector<std::string>{"ReRecord", "Record", "Save"}));
+}
+
+// Another program deletes bob's bravo after ann's list was made: her
+// charlie moves from slot 3 to 2. Whatever ann then does with charlie (by
+// the slot her list showed) must not reach the record now in slot 3:
+// the list is brought up to date, she is told, nothing is typed or written.
+TEST_F(SitesTest, ASiteMovedByAnotherProgramIsNeitherReplayedNorChanged) {
+  struct Command {
+    const char* name;
+    bool modifyFirst;  // chosen with Modify before the other program acts
+    std::function<void()> press;
+  };
+  const std::vector<Command> commands = {
+      {"Go To", false, [this] {
+         P().lstSites->setCurrentRow(1);
+         P().cmdGoto->click();
+       }},
+      {"Modify", false, [this] {
+         P().lstSites->setCurrentRow(1);
+         P().cmdEdit->click();
+       }},
+      {"Rename", true, [this] {
+         P().txtNewSiteName->setText("renamed");
+         P().cmdRenameSite->click();
+       }},
+      {"New Password", true, [this] {
+         P().txtNewPassword->setText("fresh");
+         P().cmdNewPassword->click();
+       }},
+      {"Delete Site", true, [this] { P().cmdDeleteSite->click(); }},
+      {"Save of a re-recording", true, [this] {
+         P().cmdReRecord->click();
+         W().ShowPanel(frmMain::kNameSite);
+         P().cmdSave->click();
+       }},
+  };
+  const std::string seeded = ReadFileBytes(DefaultFile());
+  for (const Command& command : commands) {
+    SCOPED_TRACE(command.name);
+    WriteFileBytes(DefaultFile(), seeded);
+    W().ShowPanel(frmMain::kSiteList);
+    W().RefreshSiteList();
+    ASSERT_EQ(SiteSlots(), (std::vector<int>{1, 3}));
+    if (command.modifyFirst) Modify(1);
+    auto other = AnotherProgram();
+    WebRecord(*other).DeleteSite({2, 2, "bravo"});
+    {
+      int16_t slot = -1;  // something of bob's in slot 3 now
+      WebRecord record(*other);
+      record.Retrieve(1);
+      record.SetSiteName("bob's bank");
+      record.Save(2, slot);
+    }
+    const std::string changed = ReadFileBytes(DefaultFile());
+    box_.shown.clear();
+    hooks_->calls.clear();
+
+    command.press();
+
+    EXPECT_EQ(box_.shown, std::vector<std::string>{kSiteChangedExplanation});
+    EXPECT_EQ(ReadFileBytes(DefaultFile()), changed);
+    for (const std::string& call : hooks_->calls) EXPECT_EQ(call, "ReRecord");
+    EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+    EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie"}));
+    EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 2}));
+  }
 }
 
 TEST_F(SitesTest, SelectSiteFindsTheEntryByItsSlot) {

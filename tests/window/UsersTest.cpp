@@ -3,6 +3,7 @@
 
 #include "store/BuiltInKey.h"
 #include "store/FileInfo.h"
+#include "store/WebUsers.h"
 #include "tests/common/FileBytes.h"
 #include "tests/window/WindowTest.h"
 
@@ -210,6 +211,20 @@ TEST_F(DeleteUserTest, DeletingAgainAtOnceAsksForAUser) {
   box_.shown.clear();
   P().cmdDeleteUser->click();
   EXPECT_EQ(box_.shown, std::vector<std::string>{kSelectToDelete});
+  EXPECT_EQ(ReadUserNames(DefaultFile(), kKey), std::vector<std::string>{"bob"});
+}
+
+// Another program deleted ann after this window listed the users: bob is
+// in her slot now, and must not go in her place.
+TEST_F(DeleteUserTest, AUserMovedByAnotherProgramIsNotDeleted) {
+  WebUsers(*AnotherProgram()).DeleteUserWithSites(1, "ann");
+  const std::string changed = ReadFileBytes(DefaultFile());
+  P().cmdDeleteUser->click();
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), changed);
+  ASSERT_EQ(box_.shown.size(), 1u);
+  EXPECT_NE(box_.shown[0].find("list of users was changed"), std::string::npos);
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_EQ(P().cmbUserNames->count(), 1);
   EXPECT_EQ(ReadUserNames(DefaultFile(), kKey), std::vector<std::string>{"bob"});
 }
 

@@ -1,5 +1,7 @@
 #include "tests/window/WindowTest.h"
 
+#include "store/BuiltInKey.h"
+
 namespace ostrel::test {
 
 void WindowTest::SetUp() { ASSERT_TRUE(dir_.isValid()); }
@@ -55,6 +57,14 @@ void WindowTest::Type(QWidget* box, const std::string& text) {
 void WindowTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
   QWidget* target = window_->focusWidget() ? window_->focusWidget() : window_.get();
   QTest::keyClick(target, key, modifiers);
+}
+
+std::unique_ptr<StoreContext> WindowTest::AnotherProgram() const {
+  auto context = std::make_unique<StoreContext>();
+  context->HeaderCipher.SetSecret(BuildBuiltInKey());
+  context->DataCipher.SetSecret(kKey);
+  context->PasswordFileName = DefaultFile();
+  return context;
 }
 
 std::vector<std::string> WindowTest::SiteNames() const {

@@ -1,0 +1,236 @@
+#include "store/FileCheck.h"
+
+#include <algorithm>
+
+#include "store/Blocks.h"
+#include "store/BuiltInKey.h"
+#include "store/Codec.h"
+#include "store/Journal.h"
+#include "store/SlotLimits.h"
+#include "store/WebRecord.h"
+#include "support/OstrelError.h"
+
+namespace ostrel {
+
+namespace {
+
+constexpr int32_t kReservedSlot = 15;
+constexpr int32_t kHeaderSlot = 16;
+constexpr int64_t kSitesStart = 16 * kUserSlotSize;
+constexpr int32_t kRunSlots = 256;
+
+const char kUnreadable[] = "cannot be decrypted (damaged, or not written with this file's key)";
+
+std::string Count(size_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+std::string Slot(int32_t n, const char* kind) { return std::string(kind) + " slot " + std::to_string(n); }
+
+// The plaintext of a slot image; false when it cannot be decrypted.
+bool Decrypt(StoreContext& context, std::string_view image, bool header, std::string& text) {
+  try {
+    text = DecryptSlot(context, image, header);
+    return true;
+  } catch (const OstrelError&) {
+    return false;
+  }
+}
+
+bool AllNul(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\0'; });
+}
+
+}  // namespace
+
+FileCheck::Result FileCheck::Run(const std::string& path) {
+  Result result;
+  mUnknownUser = false;
+  const JournalState journal = InspectJournal(mContext.Files(), path);
+  if (journal == JournalState::kValid) {
+    result.problems.push_back(
+        "a change that did not finish is recorded in " + JournalPath(path) +
+        ": Ostrel will undo it the next time it opens the file (this check reads the file as "
+        "it is)");
+  }
+  auto file = mContext.Files().OpenForReading(path, kUserSlotSize);
+  file->Lock(FileLock::kShared);
+  const int64_t length = file->Length();
+  if (length == 0) {
+    result.summary = "empty: no header yet (Ostrel sets it up when it first opens the file)";
+    return result;
+  }
+  const Header header = CheckHeader(*file, length, result);
+  if (!header.readable) {
+    result.summary = "the header cannot be read, so the user and site slots were not checked";
+    return result;
+  }
+  const std::vector<int16_t> users = CheckUsers(*file, header, result);
+  const int32_t sites = CheckSites(*file, length, users, result);
+  const int64_t siteSlots = length > kSitesStart ? (length - kSitesStart) / kSiteSlotSize : 0;
+  result.summary = "header version " + std::to_string(header.version) + ", " +
+                   Count(users.size(), "user") + ", " + Count(static_cast<size_t>(sites), "site") +
+                   " in " + Count(static_cast<size_t>(siteSlots), "site slot");
+  if (journal == JournalState::kCutOff) {
+    result.summary += "; a journal cut off before its change began lies next to the file "
+                      "(Ostrel removes it)";
+  }
+  return result;
+}
+
+FileCheck::Header FileCheck::CheckHeader(IRecordFile& file, int64_t length, Result& result) {
+  Header header;
+  if (length < kSitesStart) {
+    result.problems.push_back("the file is " + std::to_string(length) +
+                              " bytes long, shorter than its header (" +
+                              std::to_string(kSitesStart) + " bytes)");
+    return header;
+  }
+  if ((length - kSitesStart) % kSiteSlotSize != 0) {
+    result.problems.push_back("the file is " + std::to_string(length) +
+                              " bytes long, which is not a whole number of slots");
+  }
+  mContext.HeaderCipher.SetSecret(BuildBuiltInKey());
+  std::string slots(2 * kUserSlotSize, '\0');
+  file.Read(kReservedSlot, 2, slots.data());
+  std::string text;
+  if (!Decrypt(mContext, std::string_view(slots).substr(kUserSlotSize), true, text)) {
+    result.problems.push_back("header (slot 16): " + std::string(kUnreadable));
+    return header;
+  }
+  try {
+    int16_t pos = 1;
+    header.lastUserID = UnpackInteger(pos, text);
+    header.version = UnpackByte(pos, text);
+    header.key = UnpackString(pos, text);
+  } catch (const OstrelError&) {
+    result.problems.push_back("header (slot 16): its record is cut short");
+    return header;
+  }
+  if (header.key.empty()) {
+    result.problems.push_back("header (slot 16): holds no encryption key");
+    return header;
+  }
+  // Below version 2 slot 15 is never read: it may hold anything.
+  if (header.version >= 2 &&
+      !Decrypt(mContext, std::string_view(slots).substr(0, kUserSlotSize), true, text)) {
+    result.problems.push_back("reserved header slot 15: " + std::string(kUnreadable));
+  }
+  mContext.DataCipher.SetSecret(header.key);
+  header.readable = true;
+  return header;
+}
+
+std::vector<int16_t> FileCheck::CheckUsers(IRecordFile& file, const Header& header,
+                                           Result& result) {
+  std::string slots(static_cast<size_t>(kMaxUsers) * kUserSlotSize, '\0');
+  file.Read(1, kMaxUsers, slots.data());
+  std::vector<int16_t> ids;
+  bool ended = false;
+  for (int32_t i = 1; i <= kMaxUsers; ++i) {
+    const std::string_view image = std::string_view(slots).substr((i - 1) * kUserSlotSize, kUserSlotSize);
+    std::string text;
+    if (AllNul(image)) {
+      ended = true;
+      continue;
+    }
+    if (!Decrypt(mContext, image, false, text)) {
+      // Whose it was is unknown: the sites of no listed user may be its.
+      result.problems.push_back(Slot(i, "user") + ": " + kUnreadable);
+      mUnknownUser = true;
+      continue;
+    }
+    if (text.empty()) {
+      ended = true;
+      continue;
+    }
+    int16_t id = 0;
+    std::string name;
+    try {
+      int16_t pos = 1;
+      id = UnpackInteger(pos, text);
+      name = UnpackString(pos, text);
+      UnpackString(pos, text);
+    } catch (const OstrelError&) {
+      result.problems.push_back(Slot(i, "user") + ": its record is cut short");
+      mUnknownUser = true;
+      continue;
+    }
+    if (ended || name.empty()) {
+      if (!name.empty()) {
+        result.problems.push_back(Slot(i, "user") + ": user \"" + name +
+                                  "\" lies after the end of the table, so no one sees it");
+      }
+      ended = true;
+      continue;
+    }
+    if (std::find(ids.begin(), ids.end(), id) != ids.end()) {
+      result.problems.push_back(Slot(i, "user") + ": user id " + std::to_string(id) +
+                                " is used by an earlier user as well");
+    } else if (id > header.lastUserID) {
+      result.problems.push_back(Slot(i, "user") + ": user id " + std::to_string(id) +
+                                " is above the header's last user id " +
+                                std::to_string(header.lastUserID) +
+                                " (a new user would get an id in use)");
+    }
+    ids.push_back(id);
+  }
+  return ids;
+}
+
+int32_t FileCheck::CheckSites(IRecordFile& file, int64_t length, const std::vector<int16_t>& users,
+                              Result& result) {
+  const int64_t count = length > kSitesStart ? (length - kSitesStart) / kSiteSlotSize : 0;
+  if (count > kMaxSiteRecords) {
+    result.problems.push_back("the file holds " + std::to_string(count) + " site slots, more than " +
+                              std::to_string(kMaxSiteRecords));
+  }
+  const int32_t slots = static_cast<int32_t>(std::min<int64_t>(count, kMaxSiteRecords));
+  WebRecord record(mContext);
+  int32_t sites = 0;
+  int32_t firstEmpty = 0;  // the first empty slot of a run of them
+  std::vector<char> run;
+  for (int32_t bottom = 1; bottom <= slots; bottom += kRunSlots) {
+    const int32_t top = std::min(slots, bottom + kRunSlots - 1);
+    run.resize(static_cast<size_t>(top - bottom + 1) * kSiteSlotSize);
+    file.Read(static_cast<int32_t>((kSitesStart + int64_t{bottom - 1} * kSiteSlotSize) / kUserSlotSize + 1),
+              static_cast<int32_t>(run.size() / kUserSlotSize), run.data());
+    for (int32_t k = bottom; k <= top; ++k) {
+      const std::string_view image(run.data() + static_cast<size_t>(k - bottom) * kSiteSlotSize,
+                                   kSiteSlotSize);
+      std::string text;
+      if (!Decrypt(mContext, image, false, text)) {
+        result.problems.push_back(Slot(k, "site") + ": " + kUnreadable);
+        firstEmpty = 0;
+        continue;
+      }
+      if (text.empty()) {
+        if (firstEmpty == 0) firstEmpty = k;
+        continue;
+      }
+      if (firstEmpty != 0) {
+        result.problems.push_back(Slot(firstEmpty, "site") +
+                                  (k - 1 > firstEmpty ? " to " + std::to_string(k - 1) : "") +
+                                  ": empty, but records follow (the records must have no gaps)");
+        firstEmpty = 0;
+      }
+      try {
+        record.Unpack(text);
+      } catch (const OstrelError&) {
+        result.problems.push_back(Slot(k, "site") + ": its record is cut short or malformed");
+        continue;
+      }
+      int16_t pos = 1;
+      const int16_t owner = UnpackInteger(pos, text);
+      if (!mUnknownUser && std::find(users.begin(), users.end(), owner) == users.end()) {
+        result.problems.push_back(Slot(k, "site") + ": \"" + record.SiteName() +
+                                  "\" belongs to user id " + std::to_string(owner) +
+                                  ", who is not in the user table, so no one sees it");
+      }
+      ++sites;
+    }
+  }
+  return sites;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/StoreContext.h"
+
+namespace ostrel {
+
+// Checks a password file without changing anything and without a key typed
+// (the header holds the data key): the header, every user slot and every
+// site slot, and how they fit together. The file is opened for reading
+// only, under a shared lock; a journal next to it (a change that did not
+// finish) is reported, never put back.
+//
+// Uses context.Files() and keys both of context's ciphers itself.
+class FileCheck {
+ public:
+  struct Result {
+    // One line per damaged slot or other fault, in file order.
+    std::vector<std::string> problems;
+    // What was found: "header version 2, 3 users, 120 sites in 130 site slots".
+    std::string summary;
+    bool Sound() const { return problems.empty(); }
+  };
+
+  explicit FileCheck(StoreContext& context) : mContext(context) {}
+
+  // A missing or unreadable file raises its file error.
+  Result Run(const std::string& path);
+
+ private:
+  struct Header {
+    bool readable = false;
+    int16_t lastUserID = 0;
+    int16_t version = 0;
+    std::string key;
+  };
+
+  Header CheckHeader(IRecordFile& file, int64_t length, Result& result);
+  // The user ids of the table.
+  std::vector<int16_t> CheckUsers(IRecordFile& file, const Header& header, Result& result);
+  int32_t CheckSites(IRecordFile& file, int64_t length, const std::vector<int16_t>& users,
+                     Result& result);
+
+  StoreContext& mContext;
+  bool mUnknownUser = false;  // a user slot could not be read
+};
+
+}  // namespace ostrel
