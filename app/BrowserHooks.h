@@ -18,7 +18,8 @@ class BrowserHooks : public IRecordingHooks {
   void cmdRecord_Click() override { recorder_.cmdRecord_Click(); }
   void cmdSave_Click() override { recorder_.cmdSave_Click(); }
   void cmdReRecord_Click() override { recorder_.cmdReRecord_Click(); }
-  void GoToSite(int16_t n) override { replay_.GoToSite(n); }
+  void GoToSite(int16_t n) override;
+  bool InProgress() const override { return recorder_.Recording() || going_ > 0; }
 
   // The factory frmMain::SetRecordingHooks takes.
   static RecordingHooksFactory Factory(IEventPump& pump, IClock& clock);
@@ -26,6 +27,7 @@ class BrowserHooks : public IRecordingHooks {
  private:
   LoginRecorder recorder_;
   LoginReplay replay_;
+  int going_ = 0;  // Go To replays running (one may start inside another's wait)
 };
 
 }  // namespace ostrel

@@ -14,13 +14,14 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: ostrel [--headless] [--browser PATH] [--profile DIR] [--help]\n"
+    "Usage: ostrel [--headless] [--browser PATH] [--profile DIR] [--version] [--help]\n"
     "Starts Chromium with the Ostrel toolbar button. Press the button (or\n"
     "Alt+Shift+O) in a tab to open the Ostrel window for that tab.\n"
     "  --headless       run the browser without a window\n"
     "  --browser PATH   the Chromium program (default: chromium on PATH)\n"
     "  --profile DIR    the browser profile (default: the Ostrel folder in the\n"
-    "                   XDG data folder, e.g. ~/.local/share/Ostrel/profile)\n";
+    "                   XDG data folder, e.g. ~/.local/share/Ostrel/profile)\n"
+    "  --version        print the version and end\n";
 
 std::filesystem::path DefaultProfile() {
   const char* data = std::getenv("XDG_DATA_HOME");
@@ -42,6 +43,9 @@ int main(int argc, char** argv) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") {
       std::cout << kUsage;
+      return 0;
+    } else if (a == "--version") {
+      std::cout << "ostrel " OSTREL_VERSION "\n";
       return 0;
     } else if (a == "--headless") {
       options.headless = true;

@@ -32,6 +32,9 @@ class IRecordingHooks {
   // "&Go To", Enter on SiteList, or a double-click in the list: replay the
   // site in slot n (the entry data of the chosen entry).
   virtual void GoToSite(int16_t n) = 0;
+  // Whether a recording (Start Recording pressed, the login not yet sent)
+  // or a Go To is under way; the idle log-off waits for it to end.
+  virtual bool InProgress() const { return false; }
 };
 
 using RecordingHooksFactory =

@@ -89,7 +89,7 @@ void frmMain::cmdEdit_Click() {
 
 void frmMain::cmdRenameSite_Click() {
   const std::string name = TrimBlanks(Text(mPanels.txtNewSiteName));
-  if (name.empty()) return;
+  if (IsBlank(name)) return;
   WebRecord record(*mContext);
   record.Retrieve(mSiteIndex);
   record.SetSiteName(name);
@@ -151,6 +151,12 @@ void frmMain::cmdRecord_Click() {
 }
 
 void frmMain::cmdSave_Click() {
+  if (IsBlank(SiteNameText())) {
+    // A blank name would be an invisible entry of the list.
+    Message("Please enter a name for the website.");
+    mPanels.txtSiteName->setFocus();
+    return;
+  }
   if (mHooks) mHooks->cmdSave_Click();
 }
 

@@ -69,8 +69,10 @@ TEST_F(SitesTest, RenameStoresTheTrimmedNameInPlace) {
 TEST_F(SitesTest, ARenameToBlanksChangesNothing) {
   Modify(0);
   const std::string before = ReadFileBytes(DefaultFile());
-  P().txtNewSiteName->setText("   ");
-  P().cmdRenameSite->click();
+  for (const char* blank : {"   ", "\t"}) {
+    P().txtNewSiteName->setText(blank);
+    P().cmdRenameSite->click();
+  }
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_TRUE(box_.shown.empty());
@@ -156,8 +158,23 @@ TEST_F(SitesTest, NewSiteAndReRecordLeadToRecordReady) {
   EXPECT_EQ(W().SiteIndex(), -1);
   P().cmdRecord->click();
   W().ShowPanel(frmMain::kNameSite);
+  P().txtSiteName->setText("echo");
   P().cmdSave->click();
   EXPECT_EQ(hooks_->calls, (std::vector<std::string>{"ReRecord", "Record", "Save"}));
+}
+
+TEST_F(SitesTest, ABlankSiteNameIsRefusedAndNothingSaved) {
+  W().ShowPanel(frmMain::kNameSite);
+  const std::string before = ReadFileBytes(DefaultFile());
+  for (const char* blank : {"", "   ", "\t "}) {
+    P().txtSiteName->setText(blank);
+    P().cmdSave->click();
+    EXPECT_EQ(Focus(), P().txtSiteName) << blank;
+  }
+  EXPECT_EQ(box_.shown, std::vector<std::string>(3, "Please enter a name for the website."));
+  EXPECT_TRUE(hooks_->calls.empty());
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNameSite);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 TEST_F(SitesTest, SelectSiteFindsTheEntryByItsSlot) {

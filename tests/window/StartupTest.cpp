@@ -34,13 +34,6 @@ const char kShortKey[] = "The encryption key has to be at least 8 character long
 
 class StartupTest : public WindowTest {};
 
-class NoSite : public IBrowserWindowSite {
- public:
-  int64_t WindowHandle() override { return 1; }
-  int32_t TabCount() override { return 0; }
-  IBrowser* BrowserOfTab(const std::string&) override { return nullptr; }
-};
-
 TEST_F(StartupTest, NoSettingAndNoFileLeadToWelcomeOnTheDefaultPath) {
   Open();
   EXPECT_EQ(W().CurrentPanel(), frmMain::kWelcome);
@@ -101,6 +94,7 @@ TEST_F(StartupTest, TheWindowGoesWhereItWasAndIsRememberedInTwips) {
   settings_.values["MainTop"] = "1500.5";
   Open();
   EXPECT_EQ(W().pos(), QPoint(200, 100));
+  EXPECT_TRUE(W().HasPosition());
   W().move(100, 50);
   W().close();
   EXPECT_FALSE(W().IsLoaded());
@@ -112,6 +106,56 @@ TEST_F(StartupTest, UnreadablePositionsFallBackTo1000Twips) {
   settings_.values["MainLeft"] = "left";
   Open();
   EXPECT_EQ(W().pos().x(), 1000 / 15);
+}
+
+TEST_F(StartupTest, OnlyBothEdgesStoredAndReadableAreAPositionOfItsOwn) {
+  // Without one, the toolbar button places the window over its browser.
+  struct Row {
+    const char *left, *top;
+    bool has;
+  };
+  for (const Row& row : {Row{nullptr, nullptr, false}, Row{"3000", nullptr, false},
+                         Row{"3000", "x", false}, Row{"inf", "15", false}, Row{"1e30", "0", false},
+                         Row{"-450", "0", true}, Row{"3000", "1500", true}}) {
+    if (window_) window_->close();  // which stores its place
+    settings_.values.clear();
+    if (row.left) settings_.values["MainLeft"] = row.left;
+    if (row.top) settings_.values["MainTop"] = row.top;
+    Open();
+    EXPECT_EQ(W().HasPosition(), row.has) << (row.left ? row.left : "-") << " " << (row.top ? row.top : "-");
+  }
+}
+
+TEST_F(StartupTest, AShownWindowKeepsItsPlaceWhenShownAgain) {
+  Seed({{"ann", "pw"}});
+  Open();
+  NoSite site;
+  W().ShowOver(site);
+  EXPECT_TRUE(W().HasPosition());
+  W().move(120, 90);
+  P().cmdCancel[4]->click();  // hidden, still loaded
+  ASSERT_FALSE(W().isVisible());
+  W().ShowOver(site);
+  EXPECT_TRUE(W().isVisible());
+  EXPECT_EQ(W().pos(), QPoint(120, 90));
+  W().close();
+  EXPECT_FALSE(W().HasPosition());
+  W().Load();
+  EXPECT_TRUE(W().HasPosition());
+  W().ShowOver(site);
+  EXPECT_EQ(W().pos(), QPoint(120, 90));
+}
+
+TEST_F(StartupTest, AMinimisedWindowIsRestoredByTheButton) {
+  Seed({{"ann", "pw"}});
+  Open();
+  W().showMinimized();
+  ASSERT_TRUE(W().isMinimized());
+  NoSite site;
+  W().ShowOver(site);
+  EXPECT_FALSE(W().isMinimized());
+  EXPECT_TRUE(W().isVisible());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&W()));
 }
 
 TEST_F(StartupTest, UnloadWhileMinimizedKeepsTheStoredPosition) {
@@ -223,11 +267,11 @@ TEST_F(WelcomeTest, AMissingFileAndAShortKeyShowBothMessages) {
 
 TEST_F(WelcomeTest, BrowseFillsThePathOnlyWithAnExistingFile) {
   SeedPasswordFile(Path("mine.xps"), kKey, {{"ann", "a"}}, {});
-  dialogs_.results = {Path("missing.xps"), Path("mine.xps")};
+  dialogs_.results = {Path("missing.xps"), Path("mine")};
   P().cmdOpenFile->click();
   EXPECT_EQ(box_.shown, std::vector<std::string>{kNotFound});
   EXPECT_EQ(P().txtInitialFilePathName->text(), "");
-  P().cmdOpenFile->click();
+  P().cmdOpenFile->click();  // typed without its extension
   EXPECT_EQ(P().txtInitialFilePathName->text().toStdString(), Path("mine.xps"));
   ASSERT_EQ(dialogs_.calls.size(), 2u);
   EXPECT_FALSE(dialogs_.calls[0].save);
@@ -329,6 +373,36 @@ TEST_F(OptionsTest, CopyReplacesTheTargetWithoutAQuestion) {
   EXPECT_TRUE(box_.questions.empty());
 }
 
+TEST_F(OptionsTest, ACopyNamedWithoutAnExtensionGetsXps) {
+  fs::create_directory(Path("v1.2"));
+  const std::pair<const char*, const char*> rows[] = {{"copy", "copy.xps"},
+                                                      {"dot.", "dot.xps"},
+                                                      {"v1.2/inside", "v1.2/inside.xps"},
+                                                      {".hidden", ".hidden.xps"},
+                                                      {"keep.bak", "keep.bak"}};
+  for (const auto& [typed, made] : rows) {
+    dialogs_.results = {Path(typed)};
+    P().cmdCopyFile->click();
+    EXPECT_EQ(ReadFileBytes(Path(made)), ReadFileBytes(DefaultFile())) << typed;
+    if (std::string(typed) != made) {
+      EXPECT_FALSE(fs::exists(Path(typed))) << typed;
+    }
+  }
+  EXPECT_TRUE(box_.shown.empty());
+}
+
+TEST_F(OptionsTest, AFileChosenWithoutAnExtensionIsTheXpsFileOfThatName) {
+  std::ofstream(Path("plain")) << "an Ostrel file saved without extension";
+  dialogs_.results = {Path("other"), Path("plain"), Path("missing")};
+  P().cmdChangeFile->click();
+  EXPECT_EQ(P().txtFileName->text().toStdString(), Path("other.xps"));
+  P().cmdChangeFile->click();  // only the name as chosen exists
+  EXPECT_EQ(P().txtFileName->text().toStdString(), Path("plain"));
+  P().cmdChangeFile->click();
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kNotFound});
+  EXPECT_EQ(P().txtFileName->text().toStdString(), Path("plain"));
+}
+
 TEST_F(OptionsTest, CopyOntoItselfLeavesTheFileIntact) {
   const std::string before = ReadFileBytes(DefaultFile());
   dialogs_.results = {DefaultFile(), Folder() + "/./ostrel.xps"};
@@ -373,6 +447,8 @@ TEST(StartupRealSettingsTest, SettingsLiveInTheOstrelSettingsSection) {
     window.Panels().txtEncryptionKey->setText("abcdefgh");
     window.Panels().cmdContinue->click();
     window.Panels().txtUserName->setText("ann");
+    window.Panels().txtPassword1->setText("pw");
+    window.Panels().txtPassword2->setText("pw");
     window.Panels().cmdOK[6]->click();
     ASSERT_EQ(window.CurrentPanel(), frmMain::kSiteList);
     window.move(30, 40);

@@ -18,6 +18,7 @@ int16_t LastUserID(const std::string& path) {
 
 const char kInvalid[] = "Invalid password.";
 const char kNoMatch[] = "Your new password entries did not match.";
+const char kBlank[] = "Please enter a password: it may not be empty or made of blanks only.";
 const char kSelectToDelete[] = "Select a user from the list before you click on the Delete button.";
 
 class LoginTest : public WindowTest {
@@ -114,14 +115,39 @@ TEST_F(NewUserTest, MismatchedPasswordsAreRefused) {
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
-TEST_F(NewUserTest, EmptyMatchingPasswordsAreAcceptedAndLogIn) {
+TEST_F(NewUserTest, BlankPasswordsAreRefusedAndNothingWritten) {
+  // A user of an older file whose password is empty still logs in.
+  Seed({{"ann", ""}});
+  Open();
+  const std::string before = ReadFileBytes(DefaultFile());
+  for (const char* blank : {"", "   ", "\t", "\xC2\xA0"}) {
+    box_.shown.clear();
+    Create("bob", blank, blank);
+    EXPECT_EQ(box_.shown, std::vector<std::string>{kBlank}) << blank;
+    EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+    EXPECT_EQ(P().txtPassword1->text() + P().txtPassword2->text(), "");
+    EXPECT_EQ(Focus(), P().txtPassword1);
+  }
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
+  EXPECT_EQ(settings_.values.count("User"), 0u);
+  W().ShowPanel(frmMain::kLogin);
+  LogIn(1, "");
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+}
+
+TEST_F(NewUserTest, ANameAlreadyInTheListIsRefused) {
   Seed({{"ann", "pw"}});
   Open();
-  Create("bob", "", "");
-  ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
-  P().cmdLogOff->click();
-  LogIn(2, "");
+  const std::string before = ReadFileBytes(DefaultFile());
+  Create(" ann ", "x", "x");
+  EXPECT_EQ(box_.shown, std::vector<std::string>{
+                            "There is already a user named \"ann\". Please choose another name."});
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+  EXPECT_EQ(Focus(), P().txtUserName);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
+  Create("Ann", "x", "x");  // another text: another user
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_EQ(ReadUserNames(DefaultFile(), kKey), (std::vector<std::string>{"ann", "Ann"}));
 }
 
 TEST_F(NewUserTest, APasswordIsStoredWithoutItsBlanks) {
@@ -259,6 +285,22 @@ TEST_F(ChangePasswordTest, MismatchedNewPasswordsEmptyOnlyTheNewBoxes) {
   EXPECT_EQ(P().txtOldPassword->text(), "old");
   EXPECT_EQ(P().txtNewPassword1->text() + P().txtNewPassword2->text(), "");
   EXPECT_EQ(Focus(), P().txtNewPassword1);
+}
+
+TEST_F(ChangePasswordTest, ABlankNewPasswordIsRefusedAndTheOldOneKept) {
+  const std::string before = ReadFileBytes(DefaultFile());
+  Change("old", "", "");
+  Change("old", "  ", " ");
+  EXPECT_EQ(box_.shown, (std::vector<std::string>{kBlank, kBlank}));
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifyPassword);
+  EXPECT_EQ(Focus(), P().txtNewPassword1);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
+  P().cmdCancel[7]->click();
+  P().cmdLogOff->click();
+  LogIn(1, "");
+  LogIn(1, "old");
+  EXPECT_EQ(box_.shown.size(), 3u);  // the empty password is refused
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
 }
 
 TEST_F(ChangePasswordTest, TheNewPasswordIsStoredTrimmed) {
