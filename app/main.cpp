@@ -35,6 +35,14 @@ std::filesystem::path DefaultProfile() {
   return base / "Ostrel" / "profile";
 }
 
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,6 +67,10 @@ int main(int argc, char** argv) {
     }
   }
   if (options.profile.empty()) options.profile = DefaultProfile();
+  if (options.headless && !HasDisplay() && !std::getenv("QT_QPA_PLATFORM")) {
+    // Without a display the window is drawn offscreen, as the browser is.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ostrel");

@@ -38,13 +38,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The long description; cpack puts the summary above it and indents it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "password manager that lives in the web browser
- Record a login once: open the site's login page, press Start Recording in
- the Ostrel window and log in as usual. Later, Go To opens the site, fills
- in the login and sends it. Chromium is driven over its DevTools pipe, with
- a toolbar button of its own; the password file is encrypted with libsodium.
- Up to 12 people share one password file.")
+    "Record a login once: open the site's login page, press Start Recording in
+the Ostrel window and log in as usual. Later, Go To opens the site, fills
+in the login and sends it. Chromium is driven over its DevTools pipe, with
+a toolbar button of its own; the password file is encrypted with libsodium.
+Up to 12 people share one password file.")
 # The libraries the program links (Qt 6, libsodium, the C++ runtime) come
 # from dpkg-shlibdeps; what it starts or loads at run time is named here:
 # the browser, Qt's platform plugins and the font the window is laid out in.
