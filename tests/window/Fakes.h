@@ -176,11 +176,10 @@ class FakeTimer : public IOneShotTimer {
   }
   void Stop() override { active = false; }
   bool Active() const override { return active; }
-  // The interval has passed: runs the handler when the timer is running.
   void Fire() {
-    if (!active) return;
+    if (!active || !handler) return;
     active = false;
-    if (handler) handler();
+    handler();
   }
   std::function<void()> handler;
   int64_t interval = -1;
