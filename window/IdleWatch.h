@@ -30,7 +30,6 @@ class IdleWatch : public QObject {
 
   // Sets the period and starts it over; 0 or less turns the watch off.
   void SetMinutes(int minutes);
-  int Minutes() const { return minutes_; }
   // Starts the period over, as an input does; nothing while off.
   void Restart();
 

@@ -62,9 +62,6 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // it was last shown since this load. Without one, whoever shows it
   // chooses where.
   bool HasPosition() const { return mHasPosition; }
-  // The minutes without input after which the window logs off (setting
-  // "IdleMinutes", read at load; 0 when off).
-  int IdleMinutes() const { return mIdle->Minutes(); }
 
   // What recording and replay use.
   void ShowPanel(int32_t n) override;
