@@ -26,6 +26,7 @@ class BrowserHooks : public IRecordingHooks {
     replay_.Stop();
     recorder_.Detach();
   }
+  bool InProgress() const override { return recorder_.Recording() || replay_.Running(); }
 
   // The factory frmMain::SetRecordingHooks takes.
   static RecordingHooksFactory Factory(IEventPump& pump, IClock& clock);

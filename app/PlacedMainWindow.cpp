@@ -1,25 +1,35 @@
 #include "app/PlacedMainWindow.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWindow>
-#include <algorithm>
+#include <exception>
 
 #include "app/BrowserWindowSite.h"
 #include "app/X11Windows.h"
+#include "platform/devtools/DevToolsBrowser.h"
+#include "support/WindowPlacement.h"
 
 namespace ostrel {
 
+namespace {
+
+// Room left above the page when the browser cannot tell where its page
+// starts: tab strip, toolbar, bookmarks bar and one info bar.
+constexpr int kToolbarAllowance = 140;
+
+QScreen* ScreenOf(const WindowBounds& b) {
+  QScreen* screen = QGuiApplication::screenAt(QPoint(b.left + b.width / 2, b.top + b.height / 2));
+  return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
 void PlacedMainWindow::ShowOver(IBrowserWindowSite& owner) {
   auto* site = dynamic_cast<BrowserWindowSite*>(&owner);
-  if (site && !window_->isVisible()) {
+  if (site && window_->IsLoaded() && !window_->isVisible()) {
     const WindowBounds b = site->Bounds();
-    if (b.known && b.width > 0) {
-      // Top right of the browser window, below its toolbar, where the
-      // button sits.
-      const int x = b.left + std::max(0, b.width - window_->width() - 24);
-      const int y = b.top + 80;
-      window_->move(x, y);
-    }
+    if (b.known && b.width > 0 && !HasReachablePosition()) PlaceOver(b);
     if (QGuiApplication::platformName() == "xcb") {
       // An owned window: X11 honours WM_TRANSIENT_FOR for dialog-type
       // windows only. The flag is set before the native window exists.
@@ -37,6 +47,40 @@ void PlacedMainWindow::ShowOver(IBrowserWindowSite& owner) {
     }
   }
   window_->ShowOver(owner);
+}
+
+bool PlacedMainWindow::HasReachablePosition() const {
+  if (!window_->HasPosition()) return false;
+  // A place on a screen that has since gone (a monitor unplugged) is none:
+  // the title bar must be on a screen to be dragged.
+  const QRect frame = window_->frameGeometry();
+  return QGuiApplication::screenAt(QPoint(frame.center().x(), frame.top() + kPlacementGap)) != nullptr;
+}
+
+void PlacedMainWindow::PlaceOver(const WindowBounds& b) {
+  QScreen* screen = ScreenOf(b);
+  const QRect work = screen ? screen->availableGeometry() : QRect(b.left, b.top, b.width, b.height);
+  const double ratio = screen ? screen->devicePixelRatio() : 1.0;
+  const QSize size = window_->frameGeometry().size();
+  const PixelPoint at = PlaceBelowToolbar({b.left, b.top, b.width, b.height}, PageTop(b, ratio),
+                                          size.width(), size.height(),
+                                          {work.left(), work.top(), work.width(), work.height()});
+  window_->move(at.x, at.y);
+}
+
+int PlacedMainWindow::PageTop(const WindowBounds& b, double pixelRatio) {
+  if (auto* tab = dynamic_cast<DevToolsBrowser*>(window_->IE())) {
+    try {
+      // The page's height in device pixels, whatever the page's zoom; all
+      // the browser window holds above it is toolbars.
+      const auto metrics = tab->Session().Call("Page.getLayoutMetrics");
+      const double height = metrics.at("layoutViewport").at("clientHeight").get<double>() / pixelRatio;
+      if (height > 0 && height <= b.height) return b.top + b.height - static_cast<int>(height);
+    } catch (const std::exception&) {
+      // The tab cannot tell: the allowance below.
+    }
+  }
+  return b.top + kToolbarAllowance;
 }
 
 }  // namespace ostrel

@@ -22,7 +22,7 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: ostrel [--headless] [--browser PATH] [--profile DIR] [--help]\n"
+    "Usage: ostrel [--headless] [--browser PATH] [--profile DIR] [--version] [--help]\n"
     "       ostrel --check [FILE]\n"
     "Starts Chromium with the Ostrel toolbar button. Press the button (or\n"
     "Alt+Shift+O) in a tab to open the Ostrel window for that tab.\n"
@@ -30,6 +30,7 @@ constexpr char kUsage[] =
     "  --browser PATH   the Chromium program (default: chromium on PATH)\n"
     "  --profile DIR    the browser profile (default: the Ostrel folder in the\n"
     "                   XDG data folder, e.g. ~/.local/share/Ostrel/profile)\n"
+    "  --version        print the version and end\n"
     "  --check [FILE]   check a password file (default: the one Ostrel uses) and\n"
     "                   print each damaged slot; changes nothing. Exit status 0\n"
     "                   when all is sound, 1 when not, 2 when it cannot be read\n";
@@ -73,6 +74,14 @@ int Check(const std::string& path) {
   }
 }
 
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +98,9 @@ int main(int argc, char** argv) {
     } else if (a == "--help" || a == "-h") {
       std::cout << kUsage;
       return 0;
+    } else if (a == "--version") {
+      std::cout << "ostrel " OSTREL_VERSION "\n";
+      return 0;
     } else if (a == "--headless") {
       options.headless = true;
     } else if (a == "--browser" && i + 1 < argc) {
@@ -101,6 +113,10 @@ int main(int argc, char** argv) {
     }
   }
   if (options.profile.empty()) options.profile = DefaultProfile();
+  if (options.headless && !HasDisplay() && !std::getenv("QT_QPA_PLATFORM")) {
+    // Without a display the window is drawn offscreen, as the browser is.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ostrel");

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Ostrel needs on Debian 12.
+# Installs what building, running, testing and packaging Ostrel needs on
+# Debian 12. Run as a normal user it uses sudo, and only when something is
+# missing.
 set -euo pipefail
 packages=(
   cmake g++ make pkg-config
+  dpkg-dev file
   libsodium-dev nlohmann-json3-dev libgtest-dev libgmock-dev
   qt6-base-dev libxcb1-dev
   chromium

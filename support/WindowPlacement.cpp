@@ -33,4 +33,13 @@ void CentreForm(IFormGeometry& form, float rectTop, float rectLeft, float rectHe
   form.SetLeft(static_cast<float>(std::max(0, Nearest(cx - double{form.Width()} / 2))));
 }
 
+PixelPoint PlaceBelowToolbar(const PixelRect& browser, int pageTop, int width, int height,
+                             const PixelRect& workArea) {
+  PixelPoint at{std::max(browser.left, browser.Right() - width - kPlacementGap),
+                pageTop + kPlacementGap};
+  at.x = std::max(workArea.left, std::min(at.x, workArea.Right() - width));
+  at.y = std::max(std::max(workArea.top, pageTop), std::min(at.y, workArea.Bottom() - height));
+  return at;
+}
+
 }  // namespace ostrel

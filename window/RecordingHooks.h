@@ -36,6 +36,9 @@ class IRecordingHooks {
   // next step, quietly, and the browser is let go. The hooks are destroyed
   // once every call into them has returned.
   virtual void Stop() = 0;
+  // Whether a recording (Start Recording pressed, the login not yet sent)
+  // or a Go To is under way; the idle log-off waits for it to end.
+  virtual bool InProgress() const { return false; }
 };
 
 using RecordingHooksFactory =

@@ -13,4 +13,8 @@ inline QString FromUtf8(const std::string& text) { return QString::fromUtf8(text
 // white space stay).
 std::string TrimBlanks(const std::string& text);
 
+// Whether text is empty or white space only (any Unicode space: tabs,
+// line breaks and no-break spaces too).
+inline bool IsBlank(const std::string& text) { return FromUtf8(text).trimmed().isEmpty(); }
+
 }  // namespace ostrel

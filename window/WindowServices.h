@@ -6,6 +6,7 @@
 
 #include "platform/files/RecordFiles.h"
 #include "platform/qt/IFileDialogs.h"
+#include "platform/qt/IOneShotTimer.h"
 #include "platform/qt/ISettings.h"
 #include "platform/qt/ISystemTools.h"
 #include "support/MessageBox.h"
@@ -15,13 +16,16 @@ namespace ostrel {
 // The platform services of the main window. Every member left empty is
 // filled with the real one when the window is made: Qt message boxes and
 // file dialogs over the window, the user's QSettings store, the Linux
-// system tools, the XDG documents folder and the POSIX password files.
+// system tools, a QTimer for the idle log-off, the XDG documents folder and
+// the POSIX password files.
 // Services given here are not owned and must outlive the window.
 struct WindowServices {
   IMessageBox* messages = nullptr;
   IFileDialogs* dialogs = nullptr;
   ISettings* settings = nullptr;
   ISystemTools* tools = nullptr;
+  // Measures the idle period after which the window logs off.
+  IOneShotTimer* idleTimer = nullptr;
   // The folder of the default password file.
   std::function<std::string()> documentsFolder;
   // The file access of each load's StoreContext.

@@ -11,6 +11,7 @@
 #include "platform/qt/LinuxSystemTools.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtOneShotTimer.h"
 #include "platform/qt/QtSettings.h"
 #include "support/DocumentsFolder.h"
 #include "support/ErrorNumbers.h"
@@ -38,9 +39,17 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
     mOwnTools = std::make_unique<LinuxSystemTools>();
     mServices.tools = mOwnTools.get();
   }
+  if (!mServices.idleTimer) {
+    mOwnIdleTimer = std::make_unique<QtOneShotTimer>();
+    mServices.idleTimer = mOwnIdleTimer.get();
+  }
   if (!mServices.documentsFolder) mServices.documentsFolder = [] { return GetDocumentsFolder(); };
   if (!mServices.files) mServices.files = [] { return std::make_unique<PosixRecordFiles>(); };
 
+  // A fixed size: title, minimise and close, never maximise.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
   setWindowTitle(QStringLiteral("Ostrel"));
   QFont font(QStringLiteral("Liberation Sans"));
   font.setPixelSize(11);
@@ -51,6 +60,9 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
       [this](const ControlEntry& button) { CancelButton(button); });
   for (const ControlEntry& entry : mControls.Entries()) entry.widget->installEventFilter(this);
   Connect();
+  mIdle = std::make_unique<IdleWatch>(
+      *this, *mServices.idleTimer, [this] { return Busy(); },
+      [this] { Guarded([this] { LogOffIdle(); }); });
 }
 
 frmMain::~frmMain() {
@@ -101,6 +113,8 @@ void frmMain::Guarded(const std::function<void()>& action) {
     ostrel::ShowError(*mServices.messages, err::kInternalError, "");
   }
 }
+
+bool frmMain::Busy() const { return mInUse > 0 || (mHooks && mHooks->InProgress()); }
 
 void frmMain::Connect() {
   const MainPanels& p = mPanels;
@@ -178,9 +192,15 @@ void frmMain::Load() {
 
 void frmMain::ShowOver(IBrowserWindowSite&) {
   if (!mLoaded) return;  // a load that failed has been reported already
-  show();
+  if (isMinimized()) {
+    showNormal();
+  } else {
+    show();
+  }
   raise();
   activateWindow();
+  mHasPosition = true;
+  mIdle->Restart();
 }
 
 void frmMain::SetRecordingHooks(RecordingHooksFactory factory) { mHooksFactory = std::move(factory); }

@@ -15,6 +15,7 @@
 #include "store/StoreContext.h"
 #include "store/WebUsers.h"
 #include "window/ControlList.h"
+#include "window/IdleWatch.h"
 #include "window/KeyDispatcher.h"
 #include "window/MainPanels.h"
 #include "window/RecordingHooks.h"
@@ -60,7 +61,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // Runs the start-up unless the window is loaded. A failure is shown and
   // leaves the window hidden and unloaded.
   void Load() override;
-  // Shows the loaded window, not modal, in front; an unloaded one stays
+  // Shows the loaded window, not modal, in front (a minimised one restored
+  // to its place) and starts the idle period over; an unloaded one stays
   // hidden.
   void ShowOver(IBrowserWindowSite& owner) override;
   bool IsLoaded() const { return mLoaded; }
@@ -69,6 +71,11 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // stops quietly, it unloads, and it deletes itself once every handler
   // running in it has returned. Do not use the object after this call.
   void Dispose();
+  // Whether the window has a place of its own: one stored at the last
+  // unload ("MainLeft" and "MainTop" both readable), or the one it had when
+  // it was last shown since this load. Without one, whoever shows it
+  // chooses where.
+  bool HasPosition() const { return mHasPosition; }
 
   // What recording and replay use.
   void ShowPanel(int32_t n) override;
@@ -115,7 +122,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Runs action; an error is shown and ends it.
+  // Runs action; an error is shown and ends it. While it runs (and any
+  // message box or dialog it opens) the window counts as busy.
   void Guarded(const std::function<void()>& action);
   // Marks the window in use by a handler for its lifetime; the last to
   // leave releases what was retired meanwhile.
@@ -130,6 +138,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
     frmMain& window_;
   };
   void LeaveUse();
+  // A handler is running, or a recording or a Go To is under way.
+  bool Busy() const;
   void Connect();
   void Message(const std::string& text);
   bool Ask(const std::string& text);
@@ -140,6 +150,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // Panels (frmMainPanels.cpp).
   void SetDefaultButton(CommandButton* button);
   void SetCancelButton(CommandButton* button);
+  // The control that takes the focus when panel n is shown.
+  QWidget* FocusOfPanel(int32_t n) const;
   void Form_Activate();
   void cmdCancel_Click(int16_t Index);
 
@@ -173,6 +185,9 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void cmdChangePassword_Click();
   void cmdLogOff_Click();
   void cmdAbout_Click();
+  // The idle period has passed: back to Login (when the file has users),
+  // every password box emptied, the window hidden. Nothing else changes.
+  void LogOffIdle();
 
   // The site list (frmMainSites.cpp).
   int ListIndex() const;
@@ -199,6 +214,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   std::unique_ptr<IFileDialogs> mOwnDialogs;
   std::unique_ptr<ISettings> mOwnSettings;
   std::unique_ptr<ISystemTools> mOwnTools;
+  std::unique_ptr<IOneShotTimer> mOwnIdleTimer;
   WindowServices mServices;
 
   MainPanels mPanels;
@@ -208,6 +224,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   CommandButton* mCancelButton = nullptr;
 
   bool mLoaded = false;
+  bool mHasPosition = false;
+  std::unique_ptr<IdleWatch> mIdle;
   int32_t mCurrentPanel = -1;
   int16_t mSiteIndex = -1;
   // The owner whose sites lstSites shows (-1: none), and the site chosen

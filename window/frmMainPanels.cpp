@@ -20,9 +20,26 @@ void frmMain::SetCancelButton(CommandButton* button) {
   if (button) button->SetCancel(true);
 }
 
+QWidget* frmMain::FocusOfPanel(int32_t n) const {
+  const MainPanels& p = mPanels;
+  switch (n) {
+    case kSiteList: return p.lstSites;
+    case kRecordReady: return p.cmdRecord;
+    case kRecording: return p.cmdCancel[kRecording];
+    case kNameSite: return p.txtSiteName;
+    case kLogin: return p.txtPassword;
+    case kWelcome: return p.txtEncryptionKey;
+    case kNewUser: return p.txtUserName;
+    case kModifyPassword: return p.txtOldPassword;
+    case kModifySite: return p.txtNewPassword;
+    default: return p.txtFileName;
+  }
+}
+
 void frmMain::ShowPanel(int32_t n) {
   if (n < 0 || n >= MainPanels::kPanelCount) return;
   MainPanels& p = mPanels;
+  const int32_t previous = mCurrentPanel;
   // Disabling the frame that is shown again would take the focus out of it.
   if (mCurrentPanel != -1 && mCurrentPanel != n) p.fra[mCurrentPanel]->setEnabled(false);
   p.fra[n]->setEnabled(true);
@@ -57,7 +74,6 @@ void frmMain::ShowPanel(int32_t n) {
       p.txtUserName->clear();
       p.txtPassword1->clear();
       p.txtPassword2->clear();
-      p.txtUserName->setFocus();
       SetCancelButton(p.cmdCancel[6]);
       SetDefaultButton(p.cmdOK[6]);
       break;
@@ -70,9 +86,8 @@ void frmMain::ShowPanel(int32_t n) {
       break;
     case kModifySite:
       p.txtNewPassword->clear();
-      p.txtNewPassword->setFocus();
-      // Focus reaches the box only in an active window; the default button
-      // follows it either way.
+      // The focus goes to this box below; the default button follows it
+      // even while the window is not active.
       SetDefaultButton(p.cmdNewPassword);
       SetCancelButton(p.cmdCancel[8]);
       break;
@@ -84,6 +99,23 @@ void frmMain::ShowPanel(int32_t n) {
   }
   mCurrentPanel = n;
   p.fra[n]->raise();
+  // Disabling the old frame took the focus away. The panel's own control
+  // takes it, except when the panel was switched to again with the focus
+  // still inside (NewUser and ModifySite always take theirs).
+  QWidget* focus = focusWidget();
+  const bool keep = n == previous && focus && p.fra[n]->isAncestorOf(focus) && n != kNewUser &&
+                    n != kModifySite;
+  if (!keep) FocusOfPanel(n)->setFocus(Qt::OtherFocusReason);
+  if (n == kNameSite) {
+    // A recording ended in the browser: the window comes forward to be
+    // given the site's name, which is ready to be typed over.
+    p.txtSiteName->selectAll();
+    if (isVisible()) {
+      if (isMinimized()) showNormal();
+      raise();
+      activateWindow();
+    }
+  }
 }
 
 void frmMain::Form_Activate() {

@@ -105,7 +105,7 @@ void frmMain::cmdEdit_Click() {
 
 void frmMain::cmdRenameSite_Click() {
   const std::string name = TrimBlanks(Text(mPanels.txtNewSiteName));
-  if (name.empty()) return;
+  if (IsBlank(name)) return;
   WebRecord record(*mContext);
   record.Retrieve(mSiteListed);
   record.SetSiteName(name);
@@ -167,6 +167,12 @@ void frmMain::cmdRecord_Click() {
 
 // A re-recording is saved into the slot of the site chosen with Modify.
 void frmMain::cmdSave_Click() {
+  if (IsBlank(SiteNameText())) {
+    // A blank name would be an invisible entry of the list.
+    Message("Please enter a name for the website.");
+    mPanels.txtSiteName->setFocus();
+    return;
+  }
   if (!mHooks) return;
   if (mSiteIndex == -1 || mSiteListed.Slot != mSiteIndex) {
     mHooks->cmdSave_Click();

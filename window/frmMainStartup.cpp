@@ -1,7 +1,9 @@
 // Start-up and unload, the settings, the choice of password file and the
 // user list.
 #include <charconv>
+#include <cmath>
 #include <filesystem>
+#include <optional>
 
 #include "store/BuiltInKey.h"
 #include "store/SlotLimits.h"
@@ -18,14 +20,19 @@ namespace {
 
 const char kDefaultFileName[] = "ostrel.xps";
 const char kFilter[] = "All Files (*.xps)";
-const char kDefaultPosition[] = "1000";
+constexpr float kDefaultPosition = 1000;
+const char kExtension[] = ".xps";
+constexpr int kDefaultIdleMinutes = 10;
 
-// A stored number, or fallback when the text is not one.
-float ParseSingle(const std::string& text, float fallback) {
+// A stored window edge in twips; nothing when the text is not a number or
+// lies beyond any desktop.
+std::optional<float> ParsePosition(const std::string& text) {
+  constexpr float kFarthest = 1e7f;  // twips, over 600,000 pixels
   float value = 0;
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && ptr == end ? value : fallback;
+  if (ec != std::errc() || ptr != end || !(std::fabs(value) <= kFarthest)) return std::nullopt;
+  return value;
 }
 
 int ParseInteger(const std::string& text, int fallback) {
@@ -43,6 +50,27 @@ std::string SingleText(float value) {
   return std::string(buffer, ec == std::errc() ? ptr : buffer);
 }
 
+// path with ".xps" added when its file name has no extension of its own
+// ("copy" and "copy." both give "copy.xps"; a leading dot starts no
+// extension).
+std::string WithExtension(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return path + kExtension;
+  if (dot + 1 == name.size()) return path + (kExtension + 1);
+  return path;
+}
+
+// The file to open for a name chosen in an open dialog: without an
+// extension, the ".xps" file of that name, unless only the name as given
+// exists.
+template <typename Exists>
+std::string OpenName(const std::string& chosen, Exists exists) {
+  const std::string named = WithExtension(chosen);
+  return named != chosen && !exists(named) && exists(chosen) ? chosen : named;
+}
+
 }  // namespace
 
 void frmMain::ResetControls() {
@@ -58,9 +86,11 @@ bool frmMain::Form_Load() {
   try {
     mContext = std::make_unique<StoreContext>(mServices.files());
     mDefaultFolder = mServices.documentsFolder();
-    const float left = ParseSingle(Setting("MainLeft", kDefaultPosition), 1000);
-    const float top = ParseSingle(Setting("MainTop", kDefaultPosition), 1000);
-    move(static_cast<int>(left / kTwipsPerPixel), static_cast<int>(top / kTwipsPerPixel));
+    const std::optional<float> left = ParsePosition(Setting("MainLeft", ""));
+    const std::optional<float> top = ParsePosition(Setting("MainTop", ""));
+    mHasPosition = left && top;
+    move(static_cast<int>(left.value_or(kDefaultPosition) / kTwipsPerPixel),
+         static_cast<int>(top.value_or(kDefaultPosition) / kTwipsPerPixel));
     ResetControls();
     for (QGroupBox* frame : mPanels.fra) {
       frame->move(frame->x(), 0);
@@ -84,6 +114,8 @@ bool frmMain::Form_Load() {
     } else {
       OpenPasswordFile();
     }
+    const int idle = ParseInteger(Setting("IdleMinutes", ""), kDefaultIdleMinutes);
+    mIdle->SetMinutes(idle < 0 ? kDefaultIdleMinutes : idle);
     return true;
   } catch (const OstrelError& e) {
     ostrel::ReportError(*mServices.messages, e);
@@ -102,6 +134,8 @@ void frmMain::Form_Unload() {
     SaveSetting("MainLeft", SingleText(PixelsToTwips(frame.x())));
     SaveSetting("MainTop", SingleText(PixelsToTwips(frame.y())));
   }
+  mIdle->SetMinutes(0);
+  mHasPosition = false;
   mLoaded = false;
   mIE = nullptr;
   if (mHooks) mHooks->Stop();
@@ -208,22 +242,28 @@ void frmMain::cmdContinue_Click() {
 }
 
 void frmMain::cmdOpenFile_Click() {
-  const std::string name = mServices.dialogs->OpenFile("Open", "", kFilter);
-  if (!name.empty() && CheckFile(name)) mPanels.txtInitialFilePathName->setText(FromUtf8(name));
+  const std::string chosen = mServices.dialogs->OpenFile("Open", "", kFilter);
+  if (chosen.empty()) return;
+  const std::string name = OpenName(chosen, [this](const std::string& p) { return FileExists(p); });
+  if (CheckFile(name)) mPanels.txtInitialFilePathName->setText(FromUtf8(name));
 }
 
 void frmMain::cmdOptions_Click() { ShowPanel(kOptions); }
 
 void frmMain::cmdChangeFile_Click() {
-  const std::string name = mServices.dialogs->OpenFile(
+  const std::string chosen = mServices.dialogs->OpenFile(
       "Select another Ostrel file", FolderOf(mContext->PasswordFileName), kFilter);
-  if (!name.empty() && CheckFile(name)) mPanels.txtFileName->setText(FromUtf8(name));
+  if (chosen.empty()) return;
+  const std::string name = OpenName(chosen, [this](const std::string& p) { return FileExists(p); });
+  if (CheckFile(name)) mPanels.txtFileName->setText(FromUtf8(name));
 }
 
 void frmMain::cmdCopyFile_Click() {
-  const std::string name = mServices.dialogs->SaveFile(
+  const std::string chosen = mServices.dialogs->SaveFile(
       "Copy your Ostrel file to another location", FolderOf(mContext->PasswordFileName), kFilter);
-  if (name.empty()) return;
+  if (chosen.empty()) return;
+  // Without the extension the copy would not be listed by the dialogs.
+  const std::string name = WithExtension(chosen);
   std::error_code ec;
   // The file copied onto itself is already there; copying would only risk it.
   if (std::filesystem::equivalent(mContext->PasswordFileName, name, ec)) return;

@@ -19,18 +19,22 @@ namespace ostrel {
 namespace {
 
 const char kNoMatch[] = "Your new password entries did not match.";
+const char kBlankPassword[] =
+    "Please enter a password: it may not be empty or made of blanks only.";
 
 // The password typed twice in the boxes `first` and `second` (their texts
-// given as read), trimmed, when both agree. When they differ, calls
-// `showMismatch`, empties both boxes, puts the focus in the first and gives
-// nothing.
-template <typename ShowMismatch>
-std::optional<std::string> MatchingPasswords(QLineEdit* first, const std::string& firstText,
-                                             QLineEdit* second, const std::string& secondText,
-                                             ShowMismatch showMismatch) {
+// given as read), trimmed, when both agree and it is not blank. Otherwise
+// calls `show` with the reason, empties both boxes, puts the focus in the
+// first and gives nothing.
+template <typename Show>
+std::optional<std::string> NewPassword(QLineEdit* first, const std::string& firstText,
+                                       QLineEdit* second, const std::string& secondText,
+                                       Show show) {
   const std::string password = TrimBlanks(firstText);
-  if (password == TrimBlanks(secondText)) return password;
-  showMismatch();
+  const bool match = password == TrimBlanks(secondText);
+  if (match && !IsBlank(password)) return password;
+  // A blank password would let anyone log in with a bare Enter.
+  show(match ? kBlankPassword : kNoMatch);
   first->clear();
   second->clear();
   first->setFocus();
@@ -75,15 +79,24 @@ void frmMain::LoginOK() {
 void frmMain::NewUserOK() {
   MainPanels& p = mPanels;
   const std::string name = TrimBlanks(Text(p.txtUserName));
-  if (name.empty()) {
+  if (IsBlank(name)) {
     p.txtUserName->setFocus();
     p.txtPassword1->clear();
     p.txtPassword2->clear();
     return;
   }
+  for (int16_t i = 1; i <= Users->Count(); ++i) {
+    if (Users->UserName(i) == name) {
+      // The login list could not tell the two apart.
+      Message("There is already a user named \"" + name + "\". Please choose another name.");
+      p.txtUserName->setFocus();
+      p.txtUserName->selectAll();
+      return;
+    }
+  }
   const std::optional<std::string> password =
-      MatchingPasswords(p.txtPassword1, Text(p.txtPassword1), p.txtPassword2,
-                        Text(p.txtPassword2), [this] { Message(kNoMatch); });
+      NewPassword(p.txtPassword1, Text(p.txtPassword1), p.txtPassword2, Text(p.txtPassword2),
+                  [this](const char* text) { Message(text); });
   if (!password) return;
   const std::string& first = *password;
   if (Users->Count() >= kMaxUsers) {
@@ -116,8 +129,8 @@ void frmMain::ModifyPasswordOK() {
     return;
   }
   const std::optional<std::string> password =
-      MatchingPasswords(p.txtNewPassword1, Text(p.txtNewPassword1), p.txtNewPassword2,
-                        Text(p.txtNewPassword2), [this] { Message(kNoMatch); });
+      NewPassword(p.txtNewPassword1, Text(p.txtNewPassword1), p.txtNewPassword2,
+                  Text(p.txtNewPassword2), [this](const char* text) { Message(text); });
   if (!password) return;
   const std::string& first = *password;
   if (Users->UserName(i).size() + first.size() > static_cast<size_t>(kMaxUserNamePasswordBytes)) {
@@ -164,6 +177,17 @@ void frmMain::cmdAbout_Click() {
   CentreForm(aboutGeometry, mainGeometry.Top(), mainGeometry.Left(), mainGeometry.Height(),
              mainGeometry.Width());
   about.exec();
+}
+
+void frmMain::LogOffIdle() {
+  if (mCurrentPanel != kWelcome && mPanels.cmbUserNames->count() > 0) ShowPanel(kLogin);
+  const MainPanels& p = mPanels;
+  for (QLineEdit* box : {p.txtPassword, p.txtPassword1, p.txtPassword2, p.txtOldPassword,
+                         p.txtNewPassword1, p.txtNewPassword2, p.txtEncryptionKey,
+                         p.txtNewPassword}) {
+    box->clear();
+  }
+  hide();
 }
 
 int16_t frmMain::CurrentUserID() {

@@ -6,7 +6,8 @@ namespace ostrel {
 
 // The standard file choosers. filter is in the dialogs' own notation, for
 // example "All Files (*.xps)". Each call is modal and gives back the chosen
-// full path ("/" separators), or an empty string when the user cancelled.
+// full path ("/" separators), or an empty string when the user cancelled. A
+// name typed without an extension gets the filter's first one.
 class IFileDialogs {
  public:
   virtual ~IFileDialogs() = default;

@@ -1,6 +1,7 @@
 #include "platform/qt/QtFileDialogs.h"
 
 #include <QFileDialog>
+#include <QRegularExpression>
 
 namespace ostrel {
 
@@ -12,6 +13,10 @@ std::string Run(QWidget* parent, QFileDialog::AcceptMode mode, const std::string
                      QString::fromStdString(filter));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(mode);
+  // A name typed without an extension gets the filter's ("*.xps": "xps").
+  const QRegularExpressionMatch pattern =
+      QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(QString::fromStdString(filter));
+  if (pattern.hasMatch()) dialog.setDefaultSuffix(pattern.captured(1));
   if (mode == QFileDialog::AcceptOpen) {
     dialog.setFileMode(QFileDialog::ExistingFile);
   } else {

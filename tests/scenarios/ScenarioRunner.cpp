@@ -33,6 +33,7 @@
 #include "platform/qt/ISettings.h"
 #include "store/WebRecord.h"
 #include "support/OstrelError.h"
+#include "support/WindowPlacement.h"
 #include "tests/common/TestServer.h"
 
 namespace ostrel::scenario {
@@ -348,6 +349,22 @@ class Runner {
     PumpUntil([&] { return session_->Windows().SiteOfTab(tab_) != nullptr; }, "the new tab");
   }
 
+  // A window without a place of its own opens over its browser window, just
+  // below everything the browser shows above the page.
+  void CheckPlacedBelowTheToolbar(const frmMain& w) {
+    BrowserWindowSite* site = session_->Windows().SiteOfTab(tab_);
+    const WindowBounds b = site->Bounds();
+    const auto metrics = site->Attached(tab_)->Session().Call("Page.getLayoutMetrics");
+    const int pageTop = b.top + b.height - metrics.at("layoutViewport").at("clientHeight").get<int>();
+    const QRect frame = w.frameGeometry();
+    Check(b.known && frame.top() >= pageTop && frame.top() <= pageTop + kPlacementGap &&
+              frame.left() >= b.left && frame.right() < b.left + b.width,
+          "the window at " + std::to_string(frame.left()) + "," + std::to_string(frame.top()) +
+              " is not placed below the toolbar of the browser window at " + std::to_string(b.left) +
+              "," + std::to_string(b.top) + " (" + std::to_string(b.width) + "x" +
+              std::to_string(b.height) + ", page from " + std::to_string(pageTop) + ")");
+  }
+
   void Step(const std::string& what) {
     if (!verbose) return;
     static auto last = Clock::now();
@@ -396,6 +413,7 @@ class Runner {
     frmMain& w = PressButton();
     window_ = &w;
     const MainPanels& p = w.Panels();
+    CheckPlacedBelowTheToolbar(w);
 
     Expect(w, frmMain::kWelcome, "start on an empty file");
     p.txtEncryptionKey->setText("scenario-key-1");

@@ -80,5 +80,31 @@ TEST(CentreFormTest, OverflowIsRaisedBeforeAnythingIsMoved) {
   EXPECT_EQ(form.top_, -1);
 }
 
+// A window of 299 x 263 pixels over a browser window; the work area is a
+// 1600 x 1000 screen whose top 30 pixels hold a panel.
+TEST(PlaceBelowToolbarTest, GoesUnderTheToolbarAtTheBrowsersRightEdgeAndStaysOnTheScreen) {
+  const PixelRect screen{0, 30, 1600, 970};
+  struct Row {
+    const char* what;
+    PixelRect browser;
+    int pageTop;
+    PixelPoint expected;
+  };
+  const Row rows[] = {
+      {"in the middle", {100, 50, 1000, 700}, 193, {1100 - 299 - 8, 193 + 8}},
+      {"maximised", {0, 30, 1600, 970}, 123, {1600 - 299 - 8, 131}},
+      {"narrower than the window", {100, 50, 200, 700}, 143, {100, 151}},
+      {"past the screen's right edge", {1400, 50, 1000, 700}, 143, {1600 - 299, 151}},
+      {"past the screen's left edge", {-900, 50, 1000, 700}, 143, {0, 151}},
+      {"low: moved up, but not over the page top", {100, 600, 1000, 400}, 735, {793, 1000 - 263}},
+      {"lower still: stays below the page top", {100, 700, 1000, 300}, 850, {793, 850}},
+      {"above the screen: below the panel", {100, -200, 1000, 700}, 10, {793, 30}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(PlaceBelowToolbar(row.browser, row.pageTop, 299, 263, screen), row.expected)
+        << row.what;
+  }
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "browser/IBrowserWindowSite.h"
 #include "platform/files/PosixRecordFiles.h"
 #include "tests/common/ForwardingFiles.h"
 #include "platform/qt/IFileDialogs.h"
+#include "platform/qt/IOneShotTimer.h"
 #include "platform/qt/ISettings.h"
 #include "platform/qt/ISystemTools.h"
 #include "support/ErrorNumbers.h"
@@ -23,6 +26,12 @@ namespace ostrel::test {
 class FakeMessageBox : public RecordingMessageBox {
  public:
   FakeMessageBox() : RecordingMessageBox(true) {}
+  bool AskYesNo(const std::string& text) override {
+    if (onAsk) onAsk();
+    return RecordingMessageBox::AskYesNo(text);
+  }
+  // Runs while a question is open, before it is answered.
+  std::function<void()> onAsk;
 };
 
 // File dialogs answered from `results` (cancelled when it is empty); each
@@ -144,8 +153,40 @@ class FakeHooks : public IRecordingHooks {
   void Stop() override { calls.push_back("Stop"); }
   // Runs inside GoToSite, as a replay's wait would run other handlers.
   std::function<void()> onGoTo;
+  bool InProgress() const override { return inProgress; }
   std::vector<std::string> calls;
   std::vector<IBrowser*> browsers;
+  bool inProgress = false;
+};
+
+// A browser window without tabs, for showing the window.
+class NoSite : public IBrowserWindowSite {
+ public:
+  int64_t WindowHandle() override { return 1; }
+  int32_t TabCount() override { return 0; }
+  IBrowser* BrowserOfTab(const std::string&) override { return nullptr; }
+};
+
+// A timer that runs out only when the test says so (Fire).
+class FakeTimer : public IOneShotTimer {
+ public:
+  void SetHandler(std::function<void()> elapsed) override { handler = std::move(elapsed); }
+  void Start(int64_t milliseconds) override {
+    interval = milliseconds;
+    active = true;
+    ++starts;
+  }
+  void Stop() override { active = false; }
+  bool Active() const override { return active; }
+  void Fire() {
+    if (!active || !handler) return;
+    active = false;
+    handler();
+  }
+  std::function<void()> handler;
+  int64_t interval = -1;
+  bool active = false;
+  int starts = 0;
 };
 
 }  // namespace ostrel::test

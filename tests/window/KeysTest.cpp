@@ -177,6 +177,24 @@ TEST_F(KeysTest, EscapeRunsOneHandlerOnly) {
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
 }
 
+TEST_F(KeysTest, AfterEachSwitchTheKeysWorkWithoutAClick) {
+  P().cmbUserNames->setCurrentIndex(0);
+  ASSERT_EQ(Focus(), P().txtPassword);
+  Type(Focus(), "pw");
+  Key(Qt::Key_Return);
+  ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  Key(Qt::Key_Tab);  // lstSites (6) to cmdLogOff (7)
+  EXPECT_EQ(Focus(), P().cmdLogOff);
+  Key(Qt::Key_Return);
+  ASSERT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  P().cmdOptions->click();
+  ASSERT_EQ(W().CurrentPanel(), frmMain::kOptions);
+  Key(Qt::Key_Return);  // OK on Options
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focus(), P().cmbUserNames);
+}
+
 TEST_F(KeysTest, EnterOnModifySiteFollowsTheFieldTypedIn) {
   ToSiteList();
   P().lstSites->setCurrentRow(0);

@@ -96,6 +96,10 @@ TEST_F(PanelsTest, LabelsAreExactlyAsWritten) {
 
 TEST_F(PanelsTest, SizesAreInTwipsAtFifteenPerPixel) {
   EXPECT_EQ(W().size(), QSize(4485 / 15, 3945 / 15));
+  // A fixed size, so no maximise button.
+  EXPECT_EQ(W().minimumSize(), W().maximumSize());
+  EXPECT_FALSE(W().windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(W().windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
   for (QGroupBox* frame : P().fra) EXPECT_EQ(frame->geometry(), QRect(6, 0, 287, 257));
 }
 
@@ -208,6 +212,37 @@ TEST_F(PanelsTest, NewUserEmptiesItsBoxesAndFocusesTheName) {
   W().ShowPanel(frmMain::kNewUser);
   EXPECT_EQ(P().txtUserName->text() + P().txtPassword1->text() + P().txtPassword2->text(), "");
   EXPECT_EQ(Focus(), P().txtUserName);
+}
+
+TEST_F(PanelsTest, EverySwitchGivesTheFocusToThePanelsOwnControl) {
+  const MainPanels& p = P();
+  // Each switch leaves a panel whose control held the focus.
+  const std::pair<int, QWidget*> rows[] = {
+      {0, p.lstSites},       {1, p.cmdRecord},      {2, p.cmdCancel[2]},
+      {3, p.txtSiteName},    {0, p.lstSites},       {7, p.txtOldPassword},
+      {8, p.txtNewPassword}, {4, p.txtPassword},    {9, p.txtFileName},
+      {6, p.txtUserName},    {5, p.txtEncryptionKey}, {4, p.txtPassword}};
+  for (const auto& [panel, control] : rows) {
+    W().ShowPanel(panel);
+    EXPECT_EQ(Focus(), control) << panel;
+    EXPECT_TRUE(control->hasFocus()) << panel;
+  }
+}
+
+TEST_F(PanelsTest, ANameToGiveBringsTheWindowForwardWithTheNameSelected) {
+  LogIn(1, "pw");
+  W().ShowPanel(frmMain::kRecording);
+  QWidget browser;  // the person typed the login into another window
+  browser.show();
+  browser.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&browser));
+  W().showMinimized();
+  W().ShowPanel(frmMain::kNameSite);
+  W().ProposeSiteName("Example Login");
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&W()));
+  EXPECT_FALSE(W().isMinimized());
+  EXPECT_TRUE(P().txtSiteName->hasFocus());
+  EXPECT_EQ(P().txtSiteName->selectedText(), "Example Login");
 }
 
 TEST_F(PanelsTest, ModifyPasswordEmptiesItsBoxesWithoutMovingTheFocus) {

@@ -73,8 +73,10 @@ TEST_F(SitesTest, RenameStoresTheTrimmedNameInPlace) {
 TEST_F(SitesTest, ARenameToBlanksChangesNothing) {
   Modify(0);
   const std::string before = ReadFileBytes(DefaultFile());
-  P().txtNewSiteName->setText("   ");
-  P().cmdRenameSite->click();
+  for (const char* blank : {"   ", "\t"}) {
+    P().txtNewSiteName->setText(blank);
+    P().cmdRenameSite->click();
+  }
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_TRUE(box_.shown.empty());
@@ -160,6 +162,7 @@ TEST_F(SitesTest, NewSiteAndReRecordLeadToRecordReady) {
   EXPECT_EQ(W().SiteIndex(), -1);
   P().cmdRecord->click();
   W().ShowPanel(frmMain::kNameSite);
+  P().txtSiteName->setText("echo");
   P().cmdSave->click();
   EXPECT_EQ(hooks_->calls, (std::vector<std::string>{"ReRecord", "Record", "Save"}));
 }
@@ -195,6 +198,7 @@ TEST_F(SitesTest, ASiteMovedByAnotherProgramIsNeitherReplayedNorChanged) {
       {"Save of a re-recording", true, [this] {
          P().cmdReRecord->click();
          W().ShowPanel(frmMain::kNameSite);
+         P().txtSiteName->setText("charlie");
          P().cmdSave->click();
        }},
   };
@@ -228,6 +232,20 @@ TEST_F(SitesTest, ASiteMovedByAnotherProgramIsNeitherReplayedNorChanged) {
     EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie"}));
     EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 2}));
   }
+}
+
+TEST_F(SitesTest, ABlankSiteNameIsRefusedAndNothingSaved) {
+  W().ShowPanel(frmMain::kNameSite);
+  const std::string before = ReadFileBytes(DefaultFile());
+  for (const char* blank : {"", "   ", "\t "}) {
+    P().txtSiteName->setText(blank);
+    P().cmdSave->click();
+    EXPECT_EQ(Focus(), P().txtSiteName) << blank;
+  }
+  EXPECT_EQ(box_.shown, std::vector<std::string>(3, "Please enter a name for the website."));
+  EXPECT_TRUE(hooks_->calls.empty());
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNameSite);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 TEST_F(SitesTest, SelectSiteFindsTheEntryByItsSlot) {

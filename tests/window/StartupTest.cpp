@@ -1,6 +1,7 @@
 // Start-up, the settings, the first file, Options and unload.
 #include <QFile>
 #include <filesystem>
+#include <tuple>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -33,13 +34,6 @@ const char kNotFound[] = "Your Ostrel file cannot be found.";
 const char kShortKey[] = "The encryption key has to be at least 8 character long";
 
 class StartupTest : public WindowTest {};
-
-class NoSite : public IBrowserWindowSite {
- public:
-  int64_t WindowHandle() override { return 1; }
-  int32_t TabCount() override { return 0; }
-  IBrowser* BrowserOfTab(const std::string&) override { return nullptr; }
-};
 
 TEST_F(StartupTest, NoSettingAndNoFileLeadToWelcomeOnTheDefaultPath) {
   Open();
@@ -101,6 +95,7 @@ TEST_F(StartupTest, TheWindowGoesWhereItWasAndIsRememberedInTwips) {
   settings_.values["MainTop"] = "1500.5";
   Open();
   EXPECT_EQ(W().pos(), QPoint(200, 100));
+  EXPECT_TRUE(W().HasPosition());
   W().move(100, 50);
   W().close();
   EXPECT_FALSE(W().IsLoaded());
@@ -112,6 +107,35 @@ TEST_F(StartupTest, UnreadablePositionsFallBackTo1000Twips) {
   settings_.values["MainLeft"] = "left";
   Open();
   EXPECT_EQ(W().pos().x(), 1000 / 15);
+}
+
+TEST_F(StartupTest, OnlyBothEdgesStoredAndReadableAreAPositionOfItsOwn) {
+  // Without one, the toolbar button places the window over its browser.
+  const std::tuple<const char*, const char*, bool> rows[] = {
+      {"", "", false},  {"3000", "", false}, {"inf", "15", false},
+      {"1e30", "0", false}, {"-450", "0", true}, {"3000", "1500", true}};
+  for (const auto& [left, top, has] : rows) {
+    if (window_) window_->close();  // which stores its place
+    settings_.values = {{"MainLeft", left}, {"MainTop", top}};
+    Open();
+    EXPECT_EQ(W().HasPosition(), has) << left << " " << top;
+  }
+}
+
+TEST_F(StartupTest, TheButtonShowsTheWindowWhereItWasAndRestoresAMinimisedOne) {
+  Seed({{"ann", "pw"}});
+  Open();
+  NoSite site;
+  W().ShowOver(site);
+  W().move(120, 90);
+  P().cmdCancel[4]->click();  // hidden, still loaded
+  W().ShowOver(site);
+  EXPECT_EQ(W().pos(), QPoint(120, 90));
+  EXPECT_TRUE(W().HasPosition());
+  W().showMinimized();
+  W().ShowOver(site);
+  EXPECT_FALSE(W().isMinimized());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&W()));
 }
 
 TEST_F(StartupTest, UnloadWhileMinimizedKeepsTheStoredPosition) {
@@ -223,11 +247,11 @@ TEST_F(WelcomeTest, AMissingFileAndAShortKeyShowBothMessages) {
 
 TEST_F(WelcomeTest, BrowseFillsThePathOnlyWithAnExistingFile) {
   SeedPasswordFile(Path("mine.xps"), kKey, {{"ann", "a"}}, {});
-  dialogs_.results = {Path("missing.xps"), Path("mine.xps")};
+  dialogs_.results = {Path("missing.xps"), Path("mine")};
   P().cmdOpenFile->click();
   EXPECT_EQ(box_.shown, std::vector<std::string>{kNotFound});
   EXPECT_EQ(P().txtInitialFilePathName->text(), "");
-  P().cmdOpenFile->click();
+  P().cmdOpenFile->click();  // typed without its extension
   EXPECT_EQ(P().txtInitialFilePathName->text().toStdString(), Path("mine.xps"));
   ASSERT_EQ(dialogs_.calls.size(), 2u);
   EXPECT_FALSE(dialogs_.calls[0].save);
@@ -329,6 +353,24 @@ TEST_F(OptionsTest, CopyReplacesTheTargetWithoutAQuestion) {
   EXPECT_TRUE(box_.questions.empty());
 }
 
+TEST_F(OptionsTest, ANameWithoutAnExtensionGetsXps) {
+  const std::pair<const char*, const char*> copies[] = {
+      {"copy", "copy.xps"}, {"dot.", "dot.xps"}, {".hidden", ".hidden.xps"}, {"keep.bak", "keep.bak"}};
+  for (const auto& [typed, made] : copies) {
+    dialogs_.results = {Path(typed)};
+    P().cmdCopyFile->click();
+    EXPECT_EQ(ReadFileBytes(Path(made)), ReadFileBytes(DefaultFile())) << typed;
+  }
+  // Opening: the .xps file of that name, unless only the name as typed exists.
+  std::ofstream(Path("plain")) << "an Ostrel file saved without extension";
+  dialogs_.results = {Path("other"), Path("plain")};
+  P().cmdChangeFile->click();
+  EXPECT_EQ(P().txtFileName->text().toStdString(), Path("other.xps"));
+  P().cmdChangeFile->click();
+  EXPECT_EQ(P().txtFileName->text().toStdString(), Path("plain"));
+  EXPECT_TRUE(box_.shown.empty());
+}
+
 TEST_F(OptionsTest, CopyOntoItselfLeavesTheFileIntact) {
   const std::string before = ReadFileBytes(DefaultFile());
   dialogs_.results = {DefaultFile(), Folder() + "/./ostrel.xps"};
@@ -373,6 +415,8 @@ TEST(StartupRealSettingsTest, SettingsLiveInTheOstrelSettingsSection) {
     window.Panels().txtEncryptionKey->setText("abcdefgh");
     window.Panels().cmdContinue->click();
     window.Panels().txtUserName->setText("ann");
+    window.Panels().txtPassword1->setText("pw");
+    window.Panels().txtPassword2->setText("pw");
     window.Panels().cmdOK[6]->click();
     ASSERT_EQ(window.CurrentPanel(), frmMain::kSiteList);
     window.move(30, 40);

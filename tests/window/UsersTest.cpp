@@ -19,6 +19,7 @@ int16_t LastUserID(const std::string& path) {
 
 const char kInvalid[] = "Invalid password.";
 const char kNoMatch[] = "Your new password entries did not match.";
+const char kBlank[] = "Please enter a password: it may not be empty or made of blanks only.";
 const char kSelectToDelete[] = "Select a user from the list before you click on the Delete button.";
 
 class LoginTest : public WindowTest {
@@ -115,13 +116,22 @@ TEST_F(NewUserTest, MismatchedPasswordsAreRefused) {
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
-TEST_F(NewUserTest, EmptyMatchingPasswordsAreAcceptedAndLogIn) {
-  Seed({{"ann", "pw"}});
+TEST_F(NewUserTest, BlankPasswordsAndATakenNameAreRefusedAndNothingWritten) {
+  Seed({{"ann", ""}});  // an older file's empty password still logs in
   Open();
-  Create("bob", "", "");
-  ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
-  P().cmdLogOff->click();
-  LogIn(2, "");
+  const std::string before = ReadFileBytes(DefaultFile());
+  for (const char* blank : {"", "   ", "\t", "\xC2\xA0"}) {
+    Create("bob", blank, blank);
+    EXPECT_EQ(Focus(), P().txtPassword1) << blank;
+  }
+  Create(" ann ", "x", "x");  // the login list could not tell the two apart
+  EXPECT_EQ(box_.shown, (std::vector<std::string>{kBlank, kBlank, kBlank, kBlank,
+                                                  "There is already a user named \"ann\". "
+                                                  "Please choose another name."}));
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
+  W().ShowPanel(frmMain::kLogin);
+  LogIn(1, "");
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
 }
 
@@ -274,6 +284,14 @@ TEST_F(ChangePasswordTest, MismatchedNewPasswordsEmptyOnlyTheNewBoxes) {
   EXPECT_EQ(P().txtOldPassword->text(), "old");
   EXPECT_EQ(P().txtNewPassword1->text() + P().txtNewPassword2->text(), "");
   EXPECT_EQ(Focus(), P().txtNewPassword1);
+}
+
+TEST_F(ChangePasswordTest, ABlankNewPasswordIsRefused) {
+  const std::string before = ReadFileBytes(DefaultFile());
+  Change("old", "  ", " ");
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kBlank});
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifyPassword);
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
 TEST_F(ChangePasswordTest, TheNewPasswordIsStoredTrimmed) {

@@ -13,21 +13,27 @@ void WindowTest::TearDown() {
 
 frmMain& WindowTest::Open() {
   if (window_) window_->close();
+  window_.reset();  // its idle watch lets go of the shared timer
   WindowServices services;
   services.messages = &box_;
   services.dialogs = &dialogs_;
   services.settings = &settings_;
   services.tools = &tools_;
+  services.idleTimer = &idle_;
   const std::string folder = Folder();
   services.documentsFolder = [folder] { return folder; };
   services.files = [this] { return std::make_unique<SwitchableFiles>(&failWrites_); };
   window_ = std::make_unique<frmMain>(services);
   hooks_ = nullptr;
-  window_->SetRecordingHooks([this](frmMain&, StoreContext&) {
-    auto hooks = std::make_unique<FakeHooks>();
-    hooks_ = hooks.get();
-    return hooks;
-  });
+  if (hooksFactory_) {
+    window_->SetRecordingHooks(hooksFactory_);
+  } else {
+    window_->SetRecordingHooks([this](frmMain&, StoreContext&) {
+      auto hooks = std::make_unique<FakeHooks>();
+      hooks_ = hooks.get();
+      return hooks;
+    });
+  }
   window_->Load();
   if (!window_->IsLoaded()) return *window_;
   window_->show();

@@ -53,9 +53,12 @@ class WindowTest : public ::testing::Test {
   FakeFileDialogs dialogs_;
   FakeSettings settings_;
   FakeSystemTools tools_;
+  FakeTimer idle_;
   std::unique_ptr<frmMain> window_;
-  // The hooks of the current load (made by the window at Load).
+  // The hooks of the current load (made by the window at Load), unless
+  // hooksFactory_ makes other ones.
   FakeHooks* hooks_ = nullptr;
+  RecordingHooksFactory hooksFactory_;
   // How many of the next writes to a password file fail.
   int failWrites_ = 0;
 };

@@ -63,5 +63,19 @@ TEST_F(QtFileDialogsTest, SaveTakesAnExistingFileWithoutAQuestion) {
   EXPECT_FALSE(confirms);
 }
 
+TEST_F(QtFileDialogsTest, ANameTypedWithoutExtensionGetsTheFiltersOne) {
+  // Saving "copy" makes "copy.xps"; opening "data" finds "data.xps".
+  const std::pair<bool, const char*> rows[] = {{true, "copy"}, {false, "data"}};
+  for (const auto& [save, typed] : rows) {
+    test::AnswerNextModal<QFileDialog>([&, typed = typed](QFileDialog* dialog) {
+      dialog->selectFile(QString::fromStdString(Path(typed)));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::string chosen = save ? dialogs_.SaveFile("Copy", Folder(), "All Files (*.xps)")
+                                    : dialogs_.OpenFile("Open", Folder(), "All Files (*.xps)");
+    EXPECT_EQ(chosen, Path(typed) + ".xps");
+  }
+}
+
 }  // namespace
 }  // namespace ostrel
