@@ -186,6 +186,25 @@ TEST_F(DevToolsDomTest, PageDialogsDoNotStallCalls) {
   EXPECT_EQ(browser_->Document()->title(), "accepted");
 }
 
+// Outside a test the person answers a page's dialogs: a confirm() stays
+// open (nothing answers "yes" for them), and the page does not read as
+// complete meanwhile, so Go To waits rather than typing under it.
+TEST_F(DevToolsDomTest, APageDialogIsLeftToThePerson) {
+  auto tab = DevToolsBrowser::OpenTab(*chromium_);
+  tab->Navigate(server_->Url("/done.html"));
+  ASSERT_TRUE(PumpUntil([&] { return tab->ReadyState() == 4; }));
+  bool opened = false;
+  tab->Session().AddListener("Page.javascriptDialogOpening", [&](const nlohmann::json&) { opened = true; });
+  tab->Session().Post("Runtime.evaluate",
+                      {{"expression", "document.title = confirm('Delete your whole account?') ? 'yes' : 'no'"}});
+  ASSERT_TRUE(PumpUntil([&] { return opened; }));
+  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+  EXPECT_EQ(tab->ReadyState(), 3);
+  tab->Session().Call("Page.handleJavaScriptDialog", {{"accept", false}});  // the person says no
+  ASSERT_TRUE(PumpUntil([&] { return tab->ReadyState() == 4; }));
+  EXPECT_EQ(tab->Document()->title(), "no");
+}
+
 TEST_F(DevToolsDomTest, ElementOfALeftPageIsDisconnected) {
   Open("/login.html");
   auto user = browser_->Document()->forms()->item(0)->elements()->item("user");
