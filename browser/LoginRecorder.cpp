@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "browser/UrlOrigin.h"
+#include "page/FramePath.h"
 #include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -80,7 +81,8 @@ bool LoginRecorder::Accepts(const NavigationInfo& navigation) const {
   const WebForms& forms = mWebPage1->Forms();
   for (int32_t i = 1; i <= forms.Count(); ++i) {
     const WebForm& form = forms.Item(i);
-    if (form.FrameIndex() != WebForm::kTopDocument && OriginOf(form.FrameURL()) == origin) return true;
+    if (form.FrameIndex() == WebForm::kTopDocument) continue;
+    if (OriginOf(FramePath::FromStored(form.FrameIndex(), form.FrameURL()).url) == origin) return true;
   }
   return false;
 }

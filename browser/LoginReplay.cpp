@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "browser/UrlOrigin.h"
+#include "page/FramePath.h"
 #include "support/TextCase.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -162,23 +163,27 @@ void LoginReplay::Replay(Run& run, const WebRecord& record) {
   if (!top) throw OstrelError(err::kObjectRequired, "the page has no document");
   Pump(run);
 
-  std::unique_ptr<IDocument> doc = FormDocument(run, *top, info);
-  const bool in_frame = info.FrameIndex != FormInfo::kTopLevelFrame;
-  FillAndSubmit(run, doc ? *doc : *top, record, in_frame ? info.FrameURL : record.URL());
+  const FramePath frame = FramePath::FromStored(info.FrameIndex, info.FrameURL);
+  std::unique_ptr<IDocument> doc = FormDocument(run, *top, frame);
+  FillAndSubmit(run, doc ? *doc : *top, record, frame.positions.empty() ? record.URL() : frame.url);
 }
 
-// nullptr: the form is in the top-level document.
-std::unique_ptr<IDocument> LoginReplay::FormDocument(Run& run, IDocument& top, const FormInfo& form) {
-  if (form.FrameIndex == FormInfo::kTopLevelFrame) return nullptr;
-  Check(run);
-  std::unique_ptr<IFramesCollection> frames = top.frames();
-  if (!frames) throw OstrelError(err::kObjectRequired, "the page has no frames");
-  std::unique_ptr<IWindow> frame = frames->item(form.FrameIndex);
-  if (!frame) throw OstrelError(err::kObjectDisconnected, "the frame is not on the page");
-  std::unique_ptr<IDocument> doc = frame->Document();
-  if (!doc) throw OstrelError(err::kObjectRequired, "the frame has no document");
-  if (doc->url() != form.FrameURL) {
-    doc->setUrl(form.FrameURL);
+// nullptr: the form is in the top-level document. A frame of a frame is
+// reached through each frame on its path in turn.
+std::unique_ptr<IDocument> LoginReplay::FormDocument(Run& run, IDocument& top, const FramePath& frame) {
+  if (frame.positions.empty()) return nullptr;
+  std::unique_ptr<IDocument> doc;
+  for (const int16_t position : frame.positions) {
+    Check(run);
+    std::unique_ptr<IFramesCollection> frames = (doc ? *doc : top).frames();
+    if (!frames) throw OstrelError(err::kObjectRequired, "the page has no frames");
+    std::unique_ptr<IWindow> window = frames->item(position);
+    if (!window) throw OstrelError(err::kObjectDisconnected, "the frame is not on the page");
+    doc = window->Document();
+    if (!doc) throw OstrelError(err::kObjectRequired, "the frame has no document");
+  }
+  if (doc->url() != frame.url) {
+    doc->setUrl(frame.url);
     IDocument& frame_doc = *doc;
     WaitUntil(run, [&] {
       Check(run);

@@ -7,6 +7,7 @@
 
 #include "browser/IClock.h"
 #include "browser/ILoginWindow.h"
+#include "page/FramePath.h"
 #include "platform/browser/Browser.h"
 #include "store/StoreContext.h"
 #include "store/WebRecord.h"
@@ -78,7 +79,7 @@ class LoginReplay {
   // true.
   void WaitUntil(Run& run, const std::function<bool()>& ready);
   void Replay(Run& run, const WebRecord& record);
-  std::unique_ptr<IDocument> FormDocument(Run& run, IDocument& top, const FormInfo& form);
+  std::unique_ptr<IDocument> FormDocument(Run& run, IDocument& top, const FramePath& frame);
   void FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const std::string& address);
   // The same through the element operations, for documents that offer no
   // one-step fill.

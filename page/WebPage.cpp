@@ -1,5 +1,6 @@
 #include "page/WebPage.h"
 
+#include "page/FramePath.h"
 #include "page/Positions.h"
 
 #include <new>
@@ -51,14 +52,17 @@ void WebPage::Record() {
 
   const std::unique_ptr<IFramesCollection> frames = document_->frames();
   const int32_t m = frames->length();
-  for (int32_t j = 0; j < m; ++j) RecordFrame(*frames, j);
+  for (int32_t j = 0; j < m; ++j) RecordFrame(*frames, j, {});
 }
 
-void WebPage::RecordFrame(IFramesCollection& frames, int32_t j) {
+void WebPage::RecordFrame(IFramesCollection& frames, int32_t j, const std::vector<int16_t>& parent) {
   std::unique_ptr<IDocument> frame_document;
   std::unique_ptr<IElementCollection> forms;
   int32_t p = 0;
+  FramePath path;
   const bool reached = Absorbing([&] {
+    path.positions = parent;
+    path.positions.push_back(positions::ToIndex(j));
     const std::unique_ptr<IWindow> window = frames.item(j);
     if (window) frame_document = window->Document();
     if (!frame_document) {
@@ -72,11 +76,21 @@ void WebPage::RecordFrame(IFramesCollection& frames, int32_t j) {
     Absorbing([&] {
       std::unique_ptr<IElement> form =
           positions::Require(forms->item(k), "frame form", k);
-      std::string url = frame_document->url();
-      forms_.Add(std::move(form), positions::ToIndex(k), positions::ToIndex(j),
-                 std::move(url));
+      path.url = frame_document->url();
+      forms_.Add(std::move(form), positions::ToIndex(k), path.FrameIndex(), path.FrameURL());
     });
   }
+  // The frames of this frame, depth first, as deep as a record can say.
+  if (path.positions.size() >= FramePath::kMaxDepth) return;
+  std::unique_ptr<IFramesCollection> inner;
+  int32_t n = 0;
+  if (!Absorbing([&] {
+        inner = frame_document->frames();
+        n = inner->length();
+      })) {
+    return;
+  }
+  for (int32_t i = 0; i < n; ++i) RecordFrame(*inner, i, path.positions);
 }
 
 }  // namespace ostrel

@@ -2,14 +2,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "page/WebForms.h"
 
 namespace ostrel {
 
 // One capture of the page a browser tab shows: its address, its title and
-// every form of the top-level document and of its frames (one level of
-// frames only), each with all its controls. Javascript is the text of the
+// every form of the top-level document and of its frames, and of their
+// frames in turn (as deep as FramePath allows), each with all its controls. Javascript is the text of the
 // script that submitted a login, set by the recorder; capture leaves it
 // alone.
 //
@@ -28,7 +29,9 @@ class WebPage {
   // Forms, in order: the top-level document's forms (FrameIndex 255, empty
   // FrameURL, Index = position among the document's forms), then frame by
   // frame the forms of each frame's document (FrameIndex = the frame's
-  // position, FrameURL = the frame document's address).
+  // position, FrameURL = the frame document's address), each frame followed
+  // by the forms of its own frames (FrameIndex and FrameURL as FramePath
+  // writes a nested frame).
   //
   // Fails when there is no browser, when the browser shows no document, or
   // when a form of the top-level document cannot be captured; the capture
@@ -50,7 +53,9 @@ class WebPage {
   void SetJavascript(std::string Value) { javascript_ = std::move(Value); }
 
  private:
-  void RecordFrame(IFramesCollection& frames, int32_t j);
+  // Captures the forms of frame j of frames (whose document sits at the
+  // frame positions parent), then those of its own frames.
+  void RecordFrame(IFramesCollection& frames, int32_t j, const std::vector<int16_t>& parent);
 
   IBrowser* ie_ = nullptr;
   std::unique_ptr<IDocument> document_;

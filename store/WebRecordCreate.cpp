@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "page/WebPage.h"
+#include "page/FramePath.h"
 #include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -29,7 +30,8 @@ std::string Part(const std::string& text) { return std::to_string(text.size()) +
 // One form in both captures: the same frame and name, and the same position
 // among its document's forms when it has no name.
 std::string FormKey(const WebForm& form) {
-  std::string key = std::to_string(form.FrameIndex()) + "/" + Part(form.Name());
+  std::string key = std::to_string(form.FrameIndex()) + "/" +
+                    Part(FramePath::NestedPart(form.FrameIndex(), form.FrameURL())) + Part(form.Name());
   if (form.Name().empty()) key += "/" + std::to_string(form.Index());
   return key;
 }

@@ -200,9 +200,12 @@ TEST_P(WebPageCaptureTest, FramesetLoginIsFoundInItsFrame) {
   EXPECT_EQ(Codes(form), (std::vector<int32_t>{1, 3, 8}));
 }
 
-TEST_P(WebPageCaptureTest, OtherSitesFrameAndNestedFramesAreLeftOut) {
+// Frames of other origins are left out; frames of frames of the page's own
+// are visited, depth first, and their forms carry the frame positions from
+// the top down ("2/0/0 <address>" under FrameIndex 254).
+TEST_P(WebPageCaptureTest, OtherSitesFramesAreLeftOutFramesOfFramesVisited) {
   auto page = Capture("mixedframes.html");
-  ASSERT_EQ(page->Forms().Count(), 2);
+  ASSERT_EQ(page->Forms().Count(), 4);
   const WebForm& top = page->Forms().Item(1);
   EXPECT_EQ(top.Name(), "top");
   EXPECT_EQ(top.FrameIndex(), 255);
@@ -211,6 +214,14 @@ TEST_P(WebPageCaptureTest, OtherSitesFrameAndNestedFramesAreLeftOut) {
   EXPECT_EQ(inner.FrameIndex(), 2) << "frames 0 and 1 show other origins";
   EXPECT_EQ(inner.Index(), 0);
   EXPECT_EQ(inner.FrameURL(), env_->SiteUrl("inner.html"));
+  const WebForm& deep = page->Forms().Item(3);
+  EXPECT_EQ(deep.Name(), "deep");
+  EXPECT_EQ(deep.FrameIndex(), 254);
+  EXPECT_EQ(deep.FrameURL(), "2/0 " + env_->SiteUrl("deep.html"));
+  const WebForm& deeper = page->Forms().Item(4);
+  EXPECT_EQ(deeper.Name(), "deeper");
+  EXPECT_EQ(deeper.FrameURL(), "2/0/0 " + env_->SiteUrl("deeper.html"));
+  EXPECT_EQ(deeper.Controls().Item(1).CtlType(), 3);
 }
 
 TEST_P(WebPageCaptureTest, TwoCapturesOfAnUnchangedPagePairUp) {

@@ -2,6 +2,7 @@
 // browser (the failures cannot be brought about in a real one at will).
 #include <gtest/gtest.h>
 
+#include "page/FramePath.h"
 #include "page/WebPage.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -115,6 +116,42 @@ TEST_F(WebPageModelTest, JavascriptIsLeftToTheRecorder) {
   page.SetIE(browser_);
   page.Record();
   EXPECT_EQ(page.Javascript(), "doLogin()");
+}
+
+}  // namespace
+}  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+// How a record says where its form's document sits: first-level frames as
+// records always held them, frames of frames in a form of their own.
+TEST(FramePathTest, StoredFormsRoundTripAndUnreadableOnesFallBack) {
+  struct Case {
+    std::vector<int16_t> positions;
+    int16_t frameIndex;
+    std::string frameURL;
+  };
+  const std::vector<Case> cases = {
+      {{}, 255, ""},
+      {{3}, 3, "http://a.test/f.html"},
+      {{0, 2}, 254, "0/2 http://a.test/f.html"},
+      {{1, 0, 7}, 254, "1/0/7 http://a.test/f.html?q=1/2"},
+  };
+  for (const Case& c : cases) {
+    FramePath path{c.positions, c.positions.empty() ? "" : "http://a.test/f.html" + std::string(c.positions.size() == 3 ? "?q=1/2" : "")};
+    EXPECT_EQ(path.FrameIndex(), c.frameIndex);
+    EXPECT_EQ(path.FrameURL(), c.frameURL);
+    const FramePath back = FramePath::FromStored(c.frameIndex, c.frameURL);
+    EXPECT_EQ(back.positions, c.positions) << c.frameURL;
+    EXPECT_EQ(back.url, path.url);
+  }
+  for (const char* unreadable : {"http://a.test/", "x/1 http://a.test/", "1 http://a.test/", "1/-2 u",
+                                 "1/254 u", "0/0/0/0/0/0/0/0/0 u"}) {
+    const FramePath back = FramePath::FromStored(254, unreadable);
+    EXPECT_TRUE(back.positions.empty()) << unreadable;
+    EXPECT_EQ(back.url, unreadable);
+  }
 }
 
 }  // namespace

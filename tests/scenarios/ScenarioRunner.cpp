@@ -155,12 +155,15 @@ class Runner {
     try {
       const ScenarioCase c = LoadCase(folder);
       // A login sent in a query lands in the browser's history with its
-      // address, and a page may keep what it likes in its own storage: only
-      // what Ostrel records and replays into a form posted in a body must
-      // leave no trace. Short texts could be anything.
+      // address, the body of one posted inside a frame in the session (to
+      // post it again), and a page may keep what it likes in its own
+      // storage: only what Ostrel records and replays into a form of the
+      // top document posted in a body must leave no trace. Short texts could
+      // be anything.
       if (c.expectMethod == "POST" && !c.recordingRefused) {
         for (const scenario::Step& step : c.steps) {
-          if (step.kind == scenario::Step::Kind::kType && step.text.size() >= 8 && !InAnAddress(c, step.text)) {
+          if (step.kind == scenario::Step::Kind::kType && step.frame.empty() && step.text.size() >= 8 &&
+              !InAnAddress(c, step.text)) {
             typed_.push_back(step.text);
           }
         }

@@ -1,0 +1,58 @@
+#include "page/FramePath.h"
+
+#include <charconv>
+
+namespace ostrel {
+
+int16_t FramePath::FrameIndex() const {
+  if (positions.empty()) return kTopLevelFrame;
+  if (positions.size() == 1) return positions[0];
+  return kNestedFrame;
+}
+
+std::string FramePath::FrameURL() const {
+  if (positions.size() <= 1) return positions.empty() ? std::string() : url;
+  std::string text;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    if (i > 0) text += '/';
+    text += std::to_string(positions[i]);
+  }
+  return text + ' ' + url;
+}
+
+FramePath FramePath::FromStored(int16_t frameIndex, const std::string& frameURL) {
+  FramePath path;
+  if (frameIndex == kTopLevelFrame) return path;
+  if (frameIndex != kNestedFrame) {
+    path.positions = {frameIndex};
+    path.url = frameURL;
+    return path;
+  }
+  const size_t blank = frameURL.find(' ');
+  const std::string steps = frameURL.substr(0, blank);
+  path.url = blank == std::string::npos ? frameURL : frameURL.substr(blank + 1);
+  for (size_t at = 0; at <= steps.size() && blank != std::string::npos;) {
+    const size_t slash = std::min(steps.find('/', at), steps.size());
+    int value = -1;
+    const auto [end, error] = std::from_chars(steps.data() + at, steps.data() + slash, value);
+    if (error != std::errc() || end != steps.data() + slash || value < 0 || value >= kNestedFrame) {
+      path.positions.clear();
+      path.url = frameURL;
+      return path;
+    }
+    path.positions.push_back(static_cast<int16_t>(value));
+    at = slash + 1;
+  }
+  if (path.positions.size() < 2 || path.positions.size() > kMaxDepth) {
+    path.positions.clear();
+    path.url = frameURL;
+  }
+  return path;
+}
+
+std::string FramePath::NestedPart(int16_t frameIndex, const std::string& frameURL) {
+  if (frameIndex != kNestedFrame) return {};
+  return frameURL.substr(0, frameURL.find(' '));
+}
+
+}  // namespace ostrel
