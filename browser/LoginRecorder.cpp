@@ -34,15 +34,12 @@ void LoginRecorder::Detach() { Bind(nullptr, ""); }
 
 void LoginRecorder::Bind(IBrowser* oIE, const std::string& cancelled) {
   if (oIE == mIE) return;
-  if (mIE) mIE->SetBeforeNavigate({});
   const bool was_recording = !cancelled.empty() && mRecording && mWindow.CurrentPanel() == ILoginWindow::kRecording;
+  Listen(false);
   mWebPage1.reset();
   mWebPage2.reset();
   mRecording = false;
   mIE = oIE;
-  if (mIE) {
-    mIE->SetBeforeNavigate([this](const NavigationInfo& navigation) { mIE_BeforeNavigate2(navigation); });
-  }
   if (was_recording) {
     mWindow.ShowPanel(ILoginWindow::kRecordReady);
     ILoginWindow& window = mWindow;
@@ -58,11 +55,25 @@ std::unique_ptr<WebPage> LoginRecorder::Capture() {
   return page;
 }
 
+// The tab's before-navigate notification is asked for only while a
+// recording waits for it: watching costs the page a stop at every
+// navigation.
+void LoginRecorder::Listen(bool on) {
+  if (!mIE || on == mListening) return;
+  mListening = on;
+  if (on) {
+    mIE->SetBeforeNavigate([this](const NavigationInfo& navigation) { mIE_BeforeNavigate2(navigation); });
+  } else {
+    mIE->SetBeforeNavigate({});
+  }
+}
+
 void LoginRecorder::cmdRecord_Click() {
   try {
     mWebPage1 = Capture();
     // What the person types from now on is not the browser's to keep.
     mIE->Document()->KeepNothingTyped();
+    Listen(true);
   } catch (const std::exception& e) {
     mWebPage1.reset();
     mWindow.ReportError(AsError(e));
@@ -90,6 +101,11 @@ bool LoginRecorder::Accepts(const NavigationInfo& navigation) const {
 void LoginRecorder::mIE_BeforeNavigate2(const NavigationInfo& navigation) {
   if (!mRecording || !Accepts(navigation)) return;
   mRecording = false;
+  // Stops listening once the page has been read: that lets the page go.
+  struct StopListening {
+    LoginRecorder& recorder;
+    ~StopListening() { recorder.Listen(false); }
+  } stop_listening{*this};
   ILoginWindow& window = mWindow;
   try {
     mWebPage2 = Capture();

@@ -75,12 +75,14 @@ class LoginRecorder {
  private:
   std::unique_ptr<WebPage> Capture();
   bool Accepts(const NavigationInfo& navigation) const;
+  void Listen(bool on);
   void Bind(IBrowser* oIE, const std::string& cancelled);
 
   ILoginWindow& mWindow;
   StoreContext& mContext;
   IBrowser* mIE = nullptr;
   bool mRecording = false;
+  bool mListening = false;
   std::unique_ptr<WebPage> mWebPage1;
   std::unique_ptr<WebPage> mWebPage2;
 };

@@ -185,7 +185,8 @@ class IBrowser {
   // by Navigate could not be loaded at all (no such host, refused...).
   virtual int32_t ReadyState() = 0;
   virtual std::unique_ptr<IDocument> Document() = 0;
-  // One handler at a time; an empty function disconnects.
+  // One handler at a time; an empty function disconnects (a page held by
+  // the handler then goes on: disconnect only once it has been read).
   virtual void SetBeforeNavigate(BeforeNavigateHandler handler) = 0;
 };
 

@@ -181,53 +181,80 @@ std::string KeepNothingTyped() {
 
 std::string FillForm() {
   return Function("fill", R"JS(
-    const d = this.document;
+    const w = this, d = this.document;
     const expected = new URL(fill.address).origin;
     const origin = this.location.origin;
     if (origin !== expected) return {status: 'origin', origin, expected};
     const byName = (list, name) =>
         list.find((el) => ostrelAttribute.call(el, 'name') === name) || list.find((el) => ostrelId.call(el) === name);
-    const forms = Array.from(ostrelGet(Document.prototype, 'forms', d));
-    const form = fill.formName ? byName(forms, fill.formName) : forms[fill.formIndex];
-    if (!form) return {status: 'noform', origin};
-    const elements = ostrelElements(form);
-    const controls = elements.filter((el) => ostrelTag.call(el) !== 'FIELDSET');
     const upper = (text) => text.replace(/[a-z]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 32));
-    const isInput = (el) => upper(ostrelTag.call(el)) === 'INPUT';
+    const isInput = (el) => upper(ostrelTag.call(el)) === 'INPUT' && ostrelClass(el) === '[object HTMLInputElement]';
+    const typed = (el, tag, type) => upper(ostrelTag.call(el)) === tag && upper(ostrelInput[0].call(el)) === type;
     const setValue = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value').set;
-    const written = [];
-    for (let i = 0; i < fill.fields.length; ++i) {
-      const field = fill.fields[i];
-      const el = field.name ? byName(elements, field.name) : controls[field.index];
-      if (!el) return {status: 'missing', origin, field: i + 1};
-      if (!isInput(el) || ostrelClass(el) !== '[object HTMLInputElement]') {
-        return {status: 'notinput', origin, field: i + 1};
-      }
-      Element.prototype.setAttribute.call(el, 'autocomplete', 'off');
-      setValue.call(el, field.value);
-      for (const type of ['input', 'change']) {
-        EventTarget.prototype.dispatchEvent.call(el, new (ostrelWindowOf(el).Event)(type, {bubbles: true}));
-      }
-      written.push(el);
-    }
-    if (!fill.submit) return {status: 'done', origin};
-    const typed = (el, type) => isInput(el) && upper(ostrelInput[0].call(el)) === type;
-    const button = elements.find((el) => typed(el, 'SUBMIT')) ||
-        Array.from(Element.prototype.querySelectorAll.call(form, '*')).find((el) => typed(el, 'IMAGE'));
+    const formOf = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'form').get;
+    const buttonType = Object.getOwnPropertyDescriptor(HTMLButtonElement.prototype, 'type').get;
     const connected = (node) => Object.getOwnPropertyDescriptor(Node.prototype, 'isConnected').get.call(node);
-    const inPlace = () => connected(form) && written.every((el) => connected(el) &&
-        Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'form').get.call(el) === form);
-    if (!inPlace()) return {status: 'replaced', origin};
     const disabled = (el) => Element.prototype.matches.call(el, ':disabled');
-    if (button && (disabled(button) || !connected(button))) return {status: 'disabled', origin};
-    ostrelWindowOf(form).setTimeout(() => {
-      if (!inPlace()) return;
-      if (button) {
-        if (connected(button) && !disabled(button)) HTMLElement.prototype.click.call(button);
-      } else {
-        HTMLFormElement.prototype.submit.call(form);
+    // Finds the form and its fields, writes the values and, to submit,
+    // finds the button: the first submit input, else the first image input
+    // among all descendants, else the first submit button element.
+    const run = () => {
+      const forms = Array.from(ostrelGet(Document.prototype, 'forms', d));
+      const form = fill.formName ? byName(forms, fill.formName) : forms[fill.formIndex];
+      if (!form) return {status: 'noform'};
+      const elements = ostrelElements(form);
+      const controls = elements.filter((el) => ostrelTag.call(el) !== 'FIELDSET');
+      const written = [];
+      for (let i = 0; i < fill.fields.length; ++i) {
+        const field = fill.fields[i];
+        const el = field.name ? byName(elements, field.name) : controls[field.index];
+        if (!el) return {status: 'missing', field: i + 1};
+        if (!isInput(el)) return {status: 'notinput', field: i + 1};
+        Element.prototype.setAttribute.call(el, 'autocomplete', 'off');
+        setValue.call(el, field.value);
+        for (const type of ['input', 'change']) {
+          EventTarget.prototype.dispatchEvent.call(el, new (ostrelWindowOf(el).Event)(type, {bubbles: true}));
+        }
+        written.push(el);
       }
-    }, 0);
+      if (!fill.submit) return {status: 'done'};
+      const button = elements.find((el) => typed(el, 'INPUT', 'SUBMIT')) ||
+          Array.from(Element.prototype.querySelectorAll.call(form, '*')).find((el) => typed(el, 'INPUT', 'IMAGE')) ||
+          elements.find((el) => upper(ostrelTag.call(el)) === 'BUTTON' && buttonType.call(el) === 'submit');
+      const state = {status: 'ready', form, button, written};
+      if (!connected(form) || !written.every((el) => connected(el) && formOf.call(el) === form)) {
+        state.status = 'replaced';
+      } else if (button && (disabled(button) || !connected(button))) {
+        state.status = 'disabled';
+      }
+      return state;
+    };
+    const ready = (r) => r.status === 'ready' && connected(r.form) &&
+        r.written.every((el) => connected(el) && formOf.call(el) === r.form) &&
+        (!r.button || (connected(r.button) && !disabled(r.button)));
+    let current = run();
+    if (current.status !== 'ready') return {status: current.status, origin, field: current.field || 0};
+    // Pressed from a page timer, so a dialog the page shows cannot hold
+    // this call. Should the page have replaced the form in between, the new
+    // one is found and filled again first (for up to a second).
+    const pressLater = (delay, tries) => w.setTimeout(() => {
+      if (!ready(current)) {
+        if (tries >= 20) return;
+        current = run();
+        if (!ready(current)) {
+          pressLater(50, tries + 1);
+          return;
+        }
+      }
+      if (current.button) {
+        HTMLElement.prototype.click.call(current.button);
+      } else if (HTMLFormElement.prototype.requestSubmit) {
+        HTMLFormElement.prototype.requestSubmit.call(current.form);
+      } else {
+        HTMLFormElement.prototype.submit.call(current.form);
+      }
+    }, delay);
+    pressLater(0, 0);
     return {status: 'done', origin};
   )JS");
 }
@@ -241,8 +268,19 @@ std::string BeforeNavigateScript() {
     debugger;
     return info;
   }
+  // A frame of another origin than the top document's holds no form Ostrel
+  // records: it never stops the page (a stop holds every frame of the
+  // process, and could hold back what the person is doing meanwhile).
+  const watched = () => {
+    if (window === window.top) return true;
+    try {
+      return window.top.location.origin === window.location.origin;
+    } catch (e) {
+      return false;
+    }
+  };
   const stop = (kind, url) => {
-    if (performance.now() - lastStop < 1000) return;
+    if (performance.now() - lastStop < 1000 || !watched()) return;
     ostrelBeforeNavigate({kind, url});
     lastStop = performance.now();
   };

@@ -50,9 +50,10 @@ std::string KeepNothingTyped();   // this: a window; see DevToolsDocument
 // name, else by position among the form's controls, FIELDSET elements
 // taking none) and writes the values as setValue does; with submit, it then
 // presses the first submit input, else the first image input among all of
-// the form's descendants, else submits the form, from a page timer, after
-// checking that the form and every field are still in the page and the
-// button is enabled. Returns {status, origin, expected, field}, status one
+// the form's descendants, else the first submit button element, else
+// submits the form as pressing Enter would (its submit event runs), from a
+// page timer, after checking that the form and every field are still in the
+// page and the button is enabled. Returns {status, origin, expected, field}, status one
 // of "done", "origin" (another origin: nothing written), "noform",
 // "missing" or "notinput" (field, 1-based; the fields before it were
 // written), "disabled" (written, the button is disabled: nothing pressed),
@@ -66,7 +67,8 @@ std::string FillForm();
 // click of the person (a trusted event) on a "javascript:" link (url its
 // whole href), "unload" from beforeunload (no url). A stop within a second
 // after the previous one of the same document is skipped, so one
-// navigation stops once. The script's source address is kHookAddress.
+// navigation stops once. Frames of another origin than the top document's
+// never stop. The script's source address is kHookAddress.
 inline constexpr const char* kStopFunction = "ostrelBeforeNavigate";
 inline constexpr const char* kHookAddress = "ostrel://before-navigate.js";
 std::string BeforeNavigateScript();

@@ -233,17 +233,28 @@ TEST_F(RecorderTest, BindingTheSameBrowserAgainKeepsTheRecording) {
   EXPECT_NE(recorder.WebPage1(), nullptr);
 }
 
-TEST_F(RecorderTest, BindingAnotherBrowserMovesTheHandlerAndDropsTheCaptures) {
+// A recording belongs to its tab: the window bound to another one (or the
+// tab closed) cancels it with a message and RecordReady, and neither tab is
+// watched any more. Only a recording waiting for its page watches the tab.
+TEST_F(RecorderTest, BindingAnotherTabCancelsTheRecordingAndWatchesNeither) {
+  EXPECT_FALSE(browser.handler);
+  window.panels.clear();
   recorder.cmdRecord_Click();
+  EXPECT_TRUE(browser.handler);
   fake::Browser other;
   other.doc = browser.doc;
   recorder.SetIE(&other);
   EXPECT_FALSE(browser.handler);
-  EXPECT_TRUE(other.handler);
+  EXPECT_FALSE(other.handler);
   EXPECT_FALSE(recorder.Recording());
   EXPECT_EQ(recorder.WebPage1(), nullptr);
-  recorder.SetIE(nullptr);
+  EXPECT_EQ(window.Panel(), ILoginWindow::kRecordReady);
+  EXPECT_EQ(window.messages.size(), 1u);
+  recorder.cmdRecord_Click();
+  recorder.SetIE(nullptr);  // the tab closed
   EXPECT_FALSE(other.handler);
+  EXPECT_EQ(window.messages.size(), 2u);
+  EXPECT_TRUE(window.errors.empty());
 }
 
 }  // namespace

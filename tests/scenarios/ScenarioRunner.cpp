@@ -225,11 +225,14 @@ class Runner {
     const std::string landing = Landing(c, path);
     Tab().Navigate(server.Url(path));
     std::string seen;
-    PumpUntil([&] {
-      seen = std::to_string(Tab().ReadyState()) + " " + Tab().Document()->url();
-      return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == landing;
-    }, path + " to load (the tab shows " + std::string("state and address: ") + "…)");
-    (void)seen;
+    try {
+      PumpUntil([&] {
+        seen = std::to_string(Tab().ReadyState()) + " " + Tab().Document()->url();
+        return Tab().ReadyState() == 4 && UrlPath(Tab().Document()->url()) == landing;
+      }, path + " to load");
+    } catch (const Failure& e) {
+      throw Failure(std::string(e.what()) + " (the tab is at state " + seen + ")");
+    }
   }
 
   static bool HasRequest(const test::TestServer& server, const std::string& path) {
