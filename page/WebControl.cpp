@@ -44,6 +44,11 @@ void WebControl::SetHTMLElement(std::unique_ptr<IElement> elt) {
   if (tag_name_ == "INPUT") {
     const int32_t code = InputTypeCode(element_->type());
     if (code >= 0) ctl_type_ = code;
+  } else if (tag_name_.find('-') != std::string::npos) {
+    // A control of the page's own making (a form-associated custom
+    // element, its value kept by the element): text, or a password when
+    // its type says so.
+    ctl_type_ = UpperAscii(element_->type()) == "PASSWORD" ? ctl::kPassword : ctl::kText;
   }
   if (IsValueBearing(ctl_type_)) {
     name_ = element_->name();

@@ -42,10 +42,19 @@ std::unique_ptr<IWindow> DevToolsDocument::parentWindow() {
 std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
   nlohmann::json fields = nlohmann::json::array();
   for (const auto& f : fill.fields) fields.push_back({{"name", f.name}, {"index", f.index}, {"value", f.value}});
-  const nlohmann::json request = {{"address", fill.address}, {"formName", fill.form_name},
-                                  {"formIndex", fill.form_index}, {"fields", fields}, {"submit", fill.submit}};
+  nlohmann::json request = {{"address", fill.address}, {"formName", fill.form_name},
+                            {"formIndex", fill.form_index}, {"fields", fields}, {"submit", fill.submit}};
   context_->Touch();
-  const nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}));
+  nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}));
+  if (devtools::Str(answer, "status") == "custom") {
+    // Fields that are custom elements are written in the page's own world
+    // (the origin checked again there), then the rest goes as before.
+    const auto json = [](const nlohmann::json& v) { return v.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); };
+    context_->EvaluateInPage(window_, dom::WriteCustomControls(json(request), json(devtools::Arr(answer, "custom"))),
+                             devtools::Str(answer, "origin"));
+    request["customDone"] = true;
+    answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}));
+  }
   context_->Touch();
   static const std::map<std::string, FillOutcome::Status> kStatuses = {
       {"done", FillOutcome::Status::kDone},           {"origin", FillOutcome::Status::kWrongOrigin},

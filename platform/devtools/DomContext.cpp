@@ -169,18 +169,40 @@ std::shared_ptr<CollectionSnapshot> DomContext::FetchCollection(const RemoteRef&
   uint64_t generation = Generation();
   Fill(*snapshot, array, devtools::Arr(meta, "items"), generation);
   const nlohmann::json& nested = devtools::Arr(meta, "elements");
+  bool custom = false;
   for (size_t i = 0; i < nested.size(); ++i) {
     auto child = std::make_shared<CollectionSnapshot>();
     Fill(*child, array.Child(dom::kNestedProperty).Child(i), nested[i].is_array() ? nested[i] : devtools::EmptyArray(),
          generation);
+    for (const ElementInfo& info : child->infos) custom |= info.kind == "custom";
     snapshot->children.push_back(child);
   }
+  if (custom) ReadCustomControls(target, *snapshot);
   return snapshot;
 }
 
 }  // namespace ostrel
 
 namespace ostrel {
+
+// The state of custom elements is the page's own: their type, name and
+// value are read in the page's world, by their positions in the forms.
+void DomContext::ReadCustomControls(const RemoteRef& window, CollectionSnapshot& forms) {
+  const nlohmann::json found = EvaluateInPage(window, dom::CustomControls());
+  for (const nlohmann::json& row : found.is_array() ? found : devtools::EmptyArray()) {
+    const nlohmann::json& f = devtools::At(row, 0);
+    const nlohmann::json& e = devtools::At(row, 1);
+    if (!f.is_number_unsigned() || !e.is_number_unsigned()) continue;
+    const size_t form = f.get<size_t>(), element = e.get<size_t>();
+    if (form >= forms.children.size() || element >= forms.children[form]->infos.size()) continue;
+    ElementInfo& info = forms.children[form]->infos[element];
+    if (info.kind != "custom") continue;
+    auto text = [&](size_t i) { return devtools::At(row, i).is_string() ? devtools::At(row, i).get<std::string>() : ""; };
+    info.type = text(2);
+    info.name = info.name_attribute = text(3);
+    info.value = text(4);
+  }
+}
 
 std::string DomContext::FrameOf(const RemoteRef& window) {
   if (window.IsTopWindow()) return main_frame_;
@@ -193,6 +215,11 @@ std::string DomContext::FrameOf(const RemoteRef& window) {
 }
 
 void DomContext::RunInPage(const RemoteRef& window, const std::string& text, const std::string& origin) {
+  EvaluateInPage(window, text, origin);
+}
+
+nlohmann::json DomContext::EvaluateInPage(const RemoteRef& window, const std::string& text,
+                                          const std::string& origin) {
   const std::string frame = FrameOf(window);
   std::string expression;
   if (!origin.empty()) {
@@ -219,6 +246,7 @@ void DomContext::RunInPage(const RemoteRef& window, const std::string& text, con
   if (!devtools::Field(result, "exceptionDetails").is_null()) {
     throw devtools::ErrorFromException("Runtime.evaluate", devtools::Obj(result, "exceptionDetails"));
   }
+  return devtools::Field(devtools::Obj(result, "result"), "value");
 }
 
 }  // namespace ostrel

@@ -123,6 +123,11 @@ class DomContext {
   // is origin (when not empty): err::kWebsiteProblem when it is not, and
   // then nothing of text runs.
   void RunInPage(const RemoteRef& window, const std::string& text, const std::string& origin);
+  // Evaluates expression in the page's own world of the window's document
+  // (after the same origin check when origin is not empty) and gives back
+  // its value.
+  nlohmann::json EvaluateInPage(const RemoteRef& window, const std::string& expression,
+                                const std::string& origin = {});
 
  private:
   nlohmann::json Invoke(const RemoteRef& target, const std::string& function, const nlohmann::json& args,
@@ -130,6 +135,7 @@ class DomContext {
   // Ostrel's world in the main frame's current document.
   int64_t TopWorld();
   std::string FrameOf(const RemoteRef& window);
+  void ReadCustomControls(const RemoteRef& window, CollectionSnapshot& forms);
 
   std::shared_ptr<DevToolsSession> session_;
   uint64_t local_generation_ = 0;

@@ -29,6 +29,12 @@ const char* const kPrelude = R"JS(
     } else if (k === '[object HTMLFormElement]') {
       kind = 'form';
       name = ostrelFormName.call(el);
+    } else if (ostrelTag.call(el).includes('-')) {
+      // A custom element: its type, name and value live in the page's own
+      // world, which is asked for them (CustomControls).
+      kind = 'custom';
+      type = ostrelAttribute.call(el, 'type') ?? '';
+      name = ostrelAttribute.call(el, 'name') ?? '';
     }
     const attribute = ostrelAttribute.call(el, 'name') ?? '';
     return [kind, ostrelTag.call(el), ostrelId.call(el), type, name, value, attribute === name ? 0 : attribute];
@@ -157,11 +163,51 @@ std::string TopReadyState() { return Function("", "return document.readyState;")
 
 std::string FrameElement() { return Function("", "return this.frameElement;"); }
 
+std::string CustomControls() {
+  return R"JS((() => {
+    const found = [];
+    Array.from(document.forms).forEach((form, f) => {
+      Array.from(form.elements).forEach((el, e) => {
+        if (!el.localName.includes('-')) return;
+        const text = (v) => (v === undefined || v === null ? '' : String(v));
+        found.push([f, e, text(el.type), text(el.getAttribute('name')), text(el.value)]);
+      });
+    });
+    return found;
+  })())JS";
+}
+
+std::string WriteCustomControls(const std::string& fill, const std::string& which) {
+  return R"JS(((fill, which) => {
+    const byName = (list, name) =>
+        list.find((el) => el.getAttribute('name') === name) || list.find((el) => el.id === name);
+    const forms = Array.from(document.forms);
+    const form = fill.formName ? byName(forms, fill.formName) : forms[fill.formIndex];
+    if (!form) return;
+    const elements = Array.from(form.elements);
+    const controls = elements.filter((el) => el.tagName !== 'FIELDSET');
+    for (const i of which) {
+      const field = fill.fields[i];
+      const el = field.name ? byName(elements, field.name) : controls[field.index];
+      if (!el || !el.localName.includes('-')) continue;
+      el.value = field.value;
+      for (const type of ['input', 'change']) el.dispatchEvent(new Event(type, {bubbles: true}));
+    }
+  })()JS" + fill + ", " + which + ")";
+}
+
 std::string KeepNothingTyped() {
   return Function("", R"JS(
-    const mark = (d) => {
-      for (const el of Document.prototype.querySelectorAll.call(d, 'input, textarea')) {
+    // Forms too (the state of a form's own custom controls follows the
+    // form's), and the inputs inside open shadow roots.
+    const shadowOf = Object.getOwnPropertyDescriptor(Element.prototype, 'shadowRoot').get;
+    const mark = (root) => {
+      for (const el of root.querySelectorAll('form, input, textarea')) {
         Element.prototype.setAttribute.call(el, 'autocomplete', 'off');
+      }
+      for (const el of root.querySelectorAll('*')) {
+        const shadow = shadowOf.call(el);
+        if (shadow) mark(shadow);
       }
     };
     const visit = (w) => {
@@ -202,13 +248,22 @@ std::string FillForm() {
       const forms = Array.from(ostrelGet(Document.prototype, 'forms', d));
       const form = fill.formName ? byName(forms, fill.formName) : forms[fill.formIndex];
       if (!form) return {status: 'noform'};
+      Element.prototype.setAttribute.call(form, 'autocomplete', 'off');
       const elements = ostrelElements(form);
       const controls = elements.filter((el) => ostrelTag.call(el) !== 'FIELDSET');
       const written = [];
+      custom.length = 0;
       for (let i = 0; i < fill.fields.length; ++i) {
         const field = fill.fields[i];
         const el = field.name ? byName(elements, field.name) : controls[field.index];
         if (!el) return {status: 'missing', field: i + 1};
+        if (ostrelTag.call(el).includes('-')) {
+          // Written in the page's own world (WriteCustomControls), then
+          // this runs again with them marked done.
+          if (!fill.customDone) custom.push(i);
+          written.push(el);
+          continue;
+        }
         if (!isInput(el)) return {status: 'notinput', field: i + 1};
         Element.prototype.setAttribute.call(el, 'autocomplete', 'off');
         setValue.call(el, field.value);
@@ -222,17 +277,21 @@ std::string FillForm() {
           Array.from(Element.prototype.querySelectorAll.call(form, '*')).find((el) => typed(el, 'INPUT', 'IMAGE')) ||
           elements.find((el) => upper(ostrelTag.call(el)) === 'BUTTON' && buttonType.call(el) === 'submit');
       const state = {status: 'ready', form, button, written};
-      if (!connected(form) || !written.every((el) => connected(el) && formOf.call(el) === form)) {
+      if (!connected(form) ||
+          !written.every((el) => connected(el) && (ownerForm(el) === form || ownerForm(el) === null))) {
         state.status = 'replaced';
       } else if (button && (disabled(button) || !connected(button))) {
         state.status = 'disabled';
       }
       return state;
     };
+    const ownerForm = (el) => ostrelClass(el) === '[object HTMLInputElement]' ? formOf.call(el) : null;
     const ready = (r) => r.status === 'ready' && connected(r.form) &&
-        r.written.every((el) => connected(el) && formOf.call(el) === r.form) &&
+        r.written.every((el) => connected(el) && (ownerForm(el) === r.form || ownerForm(el) === null)) &&
         (!r.button || (connected(r.button) && !disabled(r.button)));
+    const custom = [];
     let current = run();
+    if (custom.length) return {status: 'custom', origin, custom};
     if (current.status !== 'ready') return {status: current.status, origin, field: current.field || 0};
     // Pressed from a page timer, so a dialog the page shows cannot hold
     // this call. Should the page have replaced the form in between, the new

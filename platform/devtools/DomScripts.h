@@ -43,6 +43,16 @@ std::string TopReadyState();
 std::string FrameElement();       // this: a frame's window; its element in the parent
 std::string KeepNothingTyped();   // this: a window; see DevToolsDocument
 
+// Run in the page's own world (expressions, not functions). The custom
+// elements among the controls of the document's forms: [[form position,
+// element position, type, name attribute, value], ...], read through the
+// elements themselves (their state is the page's).
+std::string CustomControls();
+// Writes the values of the fields at positions which (a JSON array) of
+// fill (the FillForm argument, as JSON) that are custom elements, through
+// their own value, then "input" and "change" events.
+std::string WriteCustomControls(const std::string& fill, const std::string& which);
+
 // The whole of a replay's writing in one call (this: the window of the
 // document; argument: {address, formName, formIndex, fields: [{name, index,
 // value}], submit}). Checks first that the document's origin is that of
@@ -57,7 +67,10 @@ std::string KeepNothingTyped();   // this: a window; see DevToolsDocument
 // of "done", "origin" (another origin: nothing written), "noform",
 // "missing" or "notinput" (field, 1-based; the fields before it were
 // written), "disabled" (written, the button is disabled: nothing pressed),
-// "replaced" (written, but a field or the form has left the page).
+// "replaced" (written, but a field or the form has left the page), "custom"
+// (custom: the positions of fields that are custom elements, which this
+// world cannot write: nothing pressed; run again with customDone once they
+// are written).
 std::string FillForm();
 
 // Installed in Ostrel's world of every new document of a tab: stops in the

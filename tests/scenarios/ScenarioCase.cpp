@@ -149,6 +149,7 @@ ScenarioCase LoadCase(const std::filesystem::path& folder) {
       c.replayDelays[Slashed(path)] = ms.get<int>();
     }
     for (const auto& path : j.value("forbid", json::array())) c.forbid.push_back(Slashed(path.get<std::string>()));
+    for (const auto& text : j.value("browser_keeps", json::array())) c.browserKeeps.push_back(text.get<std::string>());
     if (j.contains("expect")) {
       ReadExpect(j["expect"], c);
     } else if (!c.recordingRefused) {

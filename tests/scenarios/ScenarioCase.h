@@ -47,6 +47,10 @@ struct Step {
 //   "redirect"         {path: target} answered with a redirect, always
 //   "forbid"           [path, ...] no request may reach these, ever (on
 //                      either server)
+//   "browser_keeps"    [text, ...] typed texts the browser keeps of its own
+//                      accord (the body of a post it cannot tell holds a
+//                      password): left out of the run's look through the
+//                      profile for what was typed
 //   "during_replay"    {"after": ms, "action": ...} done while Go To waits;
 //                      the replay must then stop without sending ("expect":
 //                      {"nothing_sent": true}), with one message, none for
@@ -83,6 +87,7 @@ struct ScenarioCase {
   std::string expectAnswer;  // where its answer loads; empty: where expectPath lands
   std::map<std::string, std::string> expectFields;
   bool nothingSent = false;  // replay must stop with a message before sending
+  std::vector<std::string> browserKeeps;  // "browser_keeps"
   Action duringReplay = Action::kNone;  // "during_replay"
   int duringReplayAfterMs = 0;
 };

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -163,7 +164,8 @@ class Runner {
       if (c.expectMethod == "POST" && !c.recordingRefused) {
         for (const scenario::Step& step : c.steps) {
           if (step.kind == scenario::Step::Kind::kType && step.frame.empty() && step.text.size() >= 8 &&
-              !InAnAddress(c, step.text)) {
+              !InAnAddress(c, step.text) &&
+              std::find(c.browserKeeps.begin(), c.browserKeeps.end(), step.text) == c.browserKeeps.end()) {
             typed_.push_back(step.text);
           }
         }
