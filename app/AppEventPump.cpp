@@ -7,4 +7,9 @@ void AppEventPump::ProcessPending() {
   qt_.ProcessPending();
 }
 
+void AppEventPump::ProcessPendingNow() {
+  connection_.ProcessPending(0);
+  QtEventPump(0).ProcessPending();
+}
+
 }  // namespace ostrel

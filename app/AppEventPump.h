@@ -16,6 +16,7 @@ class AppEventPump : public IEventPump {
   explicit AppEventPump(DevToolsConnection& connection, int waitMs = 5)
       : connection_(connection), qt_(waitMs) {}
   void ProcessPending() override;
+  void ProcessPendingNow() override;
 
  private:
   DevToolsConnection& connection_;

@@ -161,7 +161,8 @@ void LoginReplay::Replay(Run& run, const WebRecord& record) {
 
   std::unique_ptr<IDocument> top = Use(run).Document();
   if (!top) throw OstrelError(err::kObjectRequired, "the page has no document");
-  Pump(run);
+  pump_.ProcessPendingNow();
+  Check(run);
 
   const FramePath frame = FramePath::FromStored(info.FrameIndex, info.FrameURL);
   std::unique_ptr<IDocument> doc = FormDocument(run, *top, frame);

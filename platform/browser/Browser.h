@@ -198,6 +198,8 @@ class IEventPump {
  public:
   virtual ~IEventPump() = default;
   virtual void ProcessPending() = 0;
+  // Processes only what is pending now, never waiting for more.
+  virtual void ProcessPendingNow() { ProcessPending(); }
 };
 
 }  // namespace ostrel

@@ -1,5 +1,6 @@
 #include "platform/qt/QtEventPump.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -12,9 +13,15 @@ void QtEventPump::ProcessPending() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     return;
   }
-  QEventLoop loop;
-  QTimer::singleShot(waitMs_, &loop, &QEventLoop::quit);
-  loop.exec();
+  // Waits for the first thing to arrive (a click, a key, the browser's
+  // pipe becoming readable), or for the time-out, whichever comes first.
+  QTimer limit;
+  limit.setSingleShot(true);
+  limit.start(waitMs_);
+  if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+    dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+  QCoreApplication::sendPostedEvents();
 }
 
 }  // namespace ostrel
