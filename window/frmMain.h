@@ -228,6 +228,9 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   std::unique_ptr<IdleWatch> mIdle;
   int32_t mCurrentPanel = -1;
   int16_t mSiteIndex = -1;
+  // The id of the user who logged in (-1: nobody); the chosen entry of the
+  // user list must still stand for that user.
+  int16_t mLoggedInUserID = -1;
   // The owner whose sites lstSites shows (-1: none), and the site chosen
   // with Modify as the list showed it: the site commands act only while its
   // slot still holds it.

@@ -34,7 +34,7 @@ void frmMain::RefreshSiteList() {
   mListedOwner = -1;
   const int16_t index = SelectedUserIndex();
   if (index == -1 || !Users) return;
-  const int16_t owner = Users->GetUserID(index);
+  const int16_t owner = CurrentUserID();
   const std::vector<ListedSite> sites = WebRecord(*mContext).ListSites(owner);
   mListedOwner = owner;
   list->setUniformItemSizes(true);

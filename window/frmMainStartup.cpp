@@ -80,6 +80,7 @@ void frmMain::ResetControls() {
   SetDefaultButton(nullptr);
   SetCancelButton(nullptr);
   mSiteIndex = -1;
+  mLoggedInUserID = -1;
 }
 
 bool frmMain::Form_Load() {

@@ -67,6 +67,7 @@ void frmMain::LoginOK() {
   }
   if (Users->CheckPassword(i, Text(mPanels.txtPassword))) {
     SaveSetting("User", std::to_string(i));
+    mLoggedInUserID = Users->GetUserID(i);
     RefreshSiteList();
     ShowPanel(kSiteList);
   } else {
@@ -116,6 +117,7 @@ void frmMain::NewUserOK() {
   Users->CreateUser(lastUserID, name, first);
   SaveSetting("User", "-2");
   FillUserList();
+  mLoggedInUserID = lastUserID;
   RefreshSiteList();
   ShowPanel(kSiteList);
 }
@@ -166,6 +168,7 @@ void frmMain::cmdChangePassword_Click() {
 }
 
 void frmMain::cmdLogOff_Click() {
+  mLoggedInUserID = -1;
   ShowPanel(kLogin);
   mPanels.txtPassword->setFocus();
 }
@@ -181,6 +184,7 @@ void frmMain::cmdAbout_Click() {
 
 void frmMain::LogOffIdle() {
   if (mCurrentPanel != kWelcome && mPanels.cmbUserNames->count() > 0) ShowPanel(kLogin);
+  mLoggedInUserID = -1;
   const MainPanels& p = mPanels;
   for (QLineEdit* box : {p.txtPassword, p.txtPassword1, p.txtPassword2, p.txtOldPassword,
                          p.txtNewPassword1, p.txtNewPassword2, p.txtEncryptionKey,
@@ -192,7 +196,24 @@ void frmMain::LogOffIdle() {
 
 int16_t frmMain::CurrentUserID() {
   if (!Users) throw OstrelError(err::kObjectRequired);
-  return Users->GetUserID(SelectedUserIndex());
+  int16_t id = -1;
+  try {
+    id = Users->GetUserID(SelectedUserIndex());
+  } catch (const OstrelError&) {
+    if (mLoggedInUserID == -1) throw;  // (an empty slot now: the same case as below)
+  }
+  // Another program may have deleted a user above this one in the table:
+  // the entry chosen at login then stands for somebody else.
+  if (mLoggedInUserID != -1 && id != mLoggedInUserID) {
+    mLoggedInUserID = -1;
+    mPanels.lstSites->clear();
+    FillUserList();
+    ShowPanel(kLogin);
+    throw OstrelError(err::kRecordChanged, "user " + std::to_string(SelectedUserIndex()) + " is now another user",
+                      "The list of users was changed by another Ostrel window or program in the meantime; "
+                      "please log in again.");
+  }
+  return id;
 }
 
 }  // namespace ostrel

@@ -31,6 +31,26 @@ class LoginTest : public WindowTest {
   }
 };
 
+// Another program deletes ann while bob is logged in: bob's entry of the
+// list now stands where ann's was. Nothing of anybody is shown or changed
+// for it: the window asks for a login again.
+TEST_F(LoginTest, AUserDeletedByAnotherProgramSendsTheWindowBackToLogin) {
+  LogIn(2, "secret");
+  ASSERT_EQ(SiteNames(), std::vector<std::string>{"bob's"});
+  WebUsers(*AnotherProgram()).DeleteUserWithSites(1, "ann");
+  const std::string before = ReadFileBytes(DefaultFile());
+  box_.shown.clear();
+  P().lstSites->setCurrentRow(0);
+  P().cmdEdit->click();
+  P().txtNewSiteName->setText("renamed");
+  P().cmdRenameSite->click();
+  ASSERT_EQ(box_.shown.size(), 1u);
+  EXPECT_NE(box_.shown[0].find("log in again"), std::string::npos) << box_.shown[0];
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_TRUE(SiteNames().empty());
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
+}
+
 TEST_F(LoginTest, TheRightPasswordShowsTheUsersSites) {
   LogIn(1, "pw");
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
