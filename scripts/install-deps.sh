@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running, testing and packaging Ostrel needs on
-# Debian 12. Run as a normal user it uses sudo, and only when something is
-# missing.
+# Debian 12, and the further packages named as arguments. Run as a normal
+# user it uses sudo, and only when something is missing.
 set -euo pipefail
 packages=(
   cmake g++ make pkg-config
@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev libxcb1-dev
   chromium
   xvfb xauth
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,16 +5,7 @@
 # fuzz target for FUZZ_SECONDS (default 120). Installs what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-missing=()
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
-fi
+bash scripts/install-deps.sh clang libclang-rt-14-dev
 build_dir=${BUILD_DIR:-build-sanitize}
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DOSTREL_SANITIZE=ON -DOSTREL_FUZZ=ON -DOSTREL_BUILD_BENCHMARKS=OFF >/dev/null
