@@ -10,6 +10,7 @@
 
 namespace ostrel {
 
+using devtools::Bool;
 using devtools::Int;
 using devtools::Obj;
 using devtools::Str;
@@ -59,6 +60,11 @@ void DevToolsBrowser::Listen() {
     context_->Touch();
     if (main(params)) tracker_->StoppedLoading();
   });
+  On("Page.frameStartedNavigating", [this, main](const nlohmann::json& params) {
+    if (main(params) && tracker_->Awaiting() && requested_loader_.empty() && Str(params, "url") == requested_url_) {
+      requested_loader_ = Str(params, "loaderId");
+    }
+  });
   On("Page.frameNavigated", [this](const nlohmann::json& params) {
     context_->Touch();
     const nlohmann::json& frame = Obj(params, "frame");
@@ -66,6 +72,14 @@ void DevToolsBrowser::Listen() {
       context_->SetMainFrame(Str(frame, "id"));
       tracker_->Committed(Str(frame, "loaderId"));
       navigating_url_.clear();
+      // Another navigation of the page (one already under way when
+      // Navigate was called) took the place of the one asked for, which
+      // Chromium then never answers: it is asked for again once that page
+      // has loaded (see ReadyState).
+      if (tracker_->Awaiting() && !requested_loader_.empty() && Str(frame, "loaderId") != requested_loader_) {
+        requested_loader_.clear();
+        tracker_->NavigationLost();
+      }
     }
   });
   On("Page.lifecycleEvent", [this, main](const nlohmann::json& params) {
@@ -84,6 +98,7 @@ void DevToolsBrowser::Listen() {
     } else {
       dialog_open_ = true;
     }
+    dialog_seen_ = true;
   });
   On("Page.javascriptDialogClosed", [this](const nlohmann::json&) { dialog_open_ = false; });
   On("Debugger.scriptParsed", [this](const nlohmann::json& params) {
@@ -119,6 +134,9 @@ void DevToolsBrowser::OnPaused(const nlohmann::json& params) {
     ~Resumer() {
       tab.in_handler_ = false;
       tab.Resume();
+      // A handler that disconnected itself: the debugger goes only now,
+      // after the page has been let go.
+      if (!tab.handler_) tab.session_->Post("Debugger.disable");
     }
   } resumer{*this};
   in_handler_ = true;
@@ -150,19 +168,37 @@ void DevToolsBrowser::Navigate(const std::string& url) {
   if (!session_->Open()) throw OstrelError(err::kBrowserGone, "Navigate: the tab has gone", "The browser tab was closed.");
   context_->Touch();
   navigating_url_ = url;
-  tracker_->NavigationRequested();
+  requested_url_ = url;
+  requested_loader_.clear();
+  requests_left_ = 3;
+  dialog_seen_ = false;
+  SendNavigate();
+}
+
+void DevToolsBrowser::SendNavigate() {
+  --requests_left_;
+  // A navigation of the page's own that is still under way (a link the
+  // person clicked a moment ago) would race with this one, and Chromium
+  // may then hold this one back for good: it is stopped first.
+  session_->Post("Page.stopLoading");
+  const uint64_t ticket = tracker_->NavigationRequested();
   // The answer comes once the server has answered: the wait for it belongs
   // to the caller's wait for the page, not to this call.
   std::weak_ptr<LoadTracker> tracker = tracker_;
-  session_->Send("Page.navigate", {{"url", url}}, [tracker](const OstrelError* error, const nlohmann::json& result) {
+  session_->Send("Page.navigate", {{"url", requested_url_}},
+                 [tracker, ticket](const OstrelError* error, const nlohmann::json& result) {
     const std::shared_ptr<LoadTracker> t = tracker.lock();
-    if (!t) return;
+    if (!t || !t->IsCurrent(ticket)) return;
     if (error) {
       t->NavigationFailed(error->Description());
       return;
     }
     const std::string failure = Str(result, "errorText");
-    if (!failure.empty() && failure != "net::ERR_ABORTED") {
+    if (Bool(result, "isDownload")) {
+      t->NavigationAnswered("");
+    } else if (failure == "net::ERR_ABORTED" && Str(result, "loaderId").empty()) {
+      t->NavigationLost();
+    } else if (!failure.empty()) {
       t->NavigationFailed(failure);
     } else {
       t->NavigationAnswered(Str(result, "loaderId"));
@@ -179,6 +215,17 @@ int32_t DevToolsBrowser::ReadyState() {
   if (!tracker_->Failure().empty()) {
     throw OstrelError(err::kWebsiteProblem, "Page.navigate: " + tracker_->Failure(), "The site could not be reached.");
   }
+  if (tracker_->Lost() && tracker_->ShownState() == 4) {
+    // What cut the navigation off has loaded: ask for it again, or let the
+    // page that is shown stand after a few times (an answer with no
+    // document, such as 204) or when the person kept the page in its
+    // leave-page dialog.
+    if (requests_left_ > 0 && !dialog_seen_) {
+      SendNavigate();
+    } else {
+      tracker_->NavigationAnswered("");
+    }
+  }
   const int32_t state = tracker_->ReadyState();
   return dialog_open_ && state == 4 ? 3 : state;
 }
@@ -192,7 +239,7 @@ void DevToolsBrowser::SetBeforeNavigate(BeforeNavigateHandler handler) {
   handler_ = std::move(handler);
   if (handler_ && !was_set) {
     session_->Call("Debugger.enable");
-  } else if (!handler_ && was_set && session_->Open()) {
+  } else if (!handler_ && was_set && session_->Open() && !in_handler_) {
     session_->Post("Debugger.disable");
   }
 }

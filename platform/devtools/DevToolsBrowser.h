@@ -79,6 +79,7 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   void Listen();
   void On(const std::string& method, DevToolsSession::Listener listener);
   void OnPaused(const nlohmann::json& params);
+  void SendNavigate();
   void Resume() { session_->Post("Debugger.resume"); }
 
   std::shared_ptr<DevToolsSession> session_;
@@ -89,6 +90,12 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   std::vector<int> listeners_;
   std::set<std::string> hook_scripts_;
   std::string navigating_url_;
+  // The navigation Navigate asked for: its address, and its loader once
+  // the tab has started it.
+  std::string requested_url_;
+  std::string requested_loader_;
+  int requests_left_ = 0;
+  bool dialog_seen_ = false;  // a page dialog opened since Navigate
   BeforeNavigateHandler handler_;
   bool in_handler_ = false;
   bool dialog_open_ = false;

@@ -16,10 +16,12 @@ int32_t LoadTracker::ReadyState() const {
   return StateOf(current_);
 }
 
-void LoadTracker::NavigationRequested() {
+uint64_t LoadTracker::NavigationRequested() {
   awaiting_answer_ = true;
+  lost_ = false;
   expected_.clear();
   failure_.clear();
+  return ++ticket_;
 }
 
 void LoadTracker::NavigationFailed(const std::string& why) {

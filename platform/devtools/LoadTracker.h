@@ -20,7 +20,19 @@ class LoadTracker {
 
   // The state of the document shown when the tracker starts.
   void SetInitial(int32_t state) { initial_ = state; }
-  void NavigationRequested();
+  // Returns the request's ticket: answers of a request that a later one
+  // replaced are not taken (see IsCurrent).
+  uint64_t NavigationRequested();
+  bool IsCurrent(uint64_t ticket) const { return ticket == ticket_; }
+  // Whether the answer to the last navigation asked for is awaited.
+  bool Awaiting() const { return awaiting_answer_; }
+  // The navigation asked for was cut off by another one of the page that
+  // was already under way (aborted, or replaced before it committed): the
+  // state stays below 4 until it is asked for again or given up.
+  void NavigationLost() { lost_ = true; }
+  bool Lost() const { return awaiting_answer_ && lost_; }
+  // The state of the document the tab shows now, whatever was asked for.
+  int32_t ShownState() const { return current_.empty() ? initial_ : StateOf(current_); }
   // loader_id is empty for a navigation inside the same document or one
   // that failed without a new document.
   void NavigationAnswered(const std::string& loader_id);
@@ -37,7 +49,9 @@ class LoadTracker {
   int32_t StateOf(const std::string& loader_id) const;
 
   int32_t initial_ = 1;
+  uint64_t ticket_ = 0;
   bool awaiting_answer_ = false;
+  bool lost_ = false;
   bool in_flight_ = false;
   std::string expected_;
   std::string failure_;

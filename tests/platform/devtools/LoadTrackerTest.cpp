@@ -67,5 +67,22 @@ TEST_F(LoadTrackerTest, AbortedNavigationGivesTheOldStateBack) {
   EXPECT_EQ(tracker_.ReadyState(), 4);
 }
 
+TEST_F(LoadTrackerTest, NavigationCutOffByThePagesOwnStaysLoadingUntilAskedAgain) {
+  LoadPage("old");
+  const uint64_t first = tracker_.NavigationRequested();
+  LoadPage("link");  // a link clicked a moment before commits instead
+  tracker_.NavigationLost();
+  EXPECT_TRUE(tracker_.Lost());
+  EXPECT_EQ(tracker_.ShownState(), 4);
+  EXPECT_EQ(tracker_.ReadyState(), 1);  // never the link's page taken for the one asked for
+  const uint64_t second = tracker_.NavigationRequested();
+  EXPECT_FALSE(tracker_.IsCurrent(first));  // a late answer to the first is not taken
+  EXPECT_TRUE(tracker_.IsCurrent(second));
+  EXPECT_FALSE(tracker_.Lost());
+  tracker_.NavigationAnswered("asked");
+  LoadPage("asked");
+  EXPECT_EQ(tracker_.ReadyState(), 4);
+}
+
 }  // namespace
 }  // namespace ostrel
