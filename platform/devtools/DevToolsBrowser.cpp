@@ -61,8 +61,8 @@ void DevToolsBrowser::Listen() {
     if (main(params)) tracker_->StoppedLoading();
   });
   On("Page.frameStartedNavigating", [this, main](const nlohmann::json& params) {
-    if (main(params) && tracker_->Awaiting() && requested_loader_.empty() && Str(params, "url") == requested_url_) {
-      requested_loader_ = Str(params, "loaderId");
+    if (main(params) && tracker_->Awaiting() && Str(params, "url") == requested_url_) {
+      own_loaders_.insert(Str(params, "loaderId"));
     }
   });
   On("Page.frameNavigated", [this](const nlohmann::json& params) {
@@ -72,13 +72,11 @@ void DevToolsBrowser::Listen() {
       context_->SetMainFrame(Str(frame, "id"));
       tracker_->Committed(Str(frame, "loaderId"));
       navigating_url_.clear();
-      // Another navigation of the page (one already under way when
-      // Navigate was called) took the place of the one asked for, which
-      // Chromium then never answers: it is asked for again once that page
-      // has loaded (see ReadyState).
-      if (tracker_->Awaiting() && !requested_loader_.empty() && Str(frame, "loaderId") != requested_loader_) {
-        requested_loader_.clear();
-        tracker_->NavigationLost();
+      // Another navigation of the page (a link clicked just before
+      // Navigate) came in first; the one asked for usually follows, but
+      // Chromium may also hold it back for good (see ReadyState).
+      if (tracker_->Awaiting() && !own_loaders_.count(Str(frame, "loaderId"))) {
+        if (!cut_in_since_) cut_in_since_ = std::chrono::steady_clock::now();
       }
     }
   });
@@ -169,39 +167,40 @@ void DevToolsBrowser::Navigate(const std::string& url) {
   context_->Touch();
   navigating_url_ = url;
   requested_url_ = url;
-  requested_loader_.clear();
-  requests_left_ = 3;
+  own_loaders_.clear();
+  cut_in_since_.reset();
+  requests_left_ = kNavigateRequests;
   dialog_seen_ = false;
-  SendNavigate();
+  SendNavigate(tracker_->NavigationRequested());
 }
 
-void DevToolsBrowser::SendNavigate() {
-  --requests_left_;
+void DevToolsBrowser::SendNavigate(uint64_t ticket) {
+  const int request = --requests_left_;
   // A navigation of the page's own that is still under way (a link the
-  // person clicked a moment ago) would race with this one, and Chromium
-  // may then hold this one back for good: it is stopped first.
+  // person clicked a moment ago) would race with this one: it is stopped
+  // first, where it can still be.
   session_->Post("Page.stopLoading");
-  const uint64_t ticket = tracker_->NavigationRequested();
   // The answer comes once the server has answered: the wait for it belongs
-  // to the caller's wait for the page, not to this call.
-  std::weak_ptr<LoadTracker> tracker = tracker_;
+  // to the caller's wait for the page, not to this call. Every request of
+  // one Navigate asks for the same address, so any of them may answer it;
+  // only the latest may say that it was cut off or failed.
+  std::weak_ptr<DevToolsBrowser> self = weak_from_this();
   session_->Send("Page.navigate", {{"url", requested_url_}},
-                 [tracker, ticket](const OstrelError* error, const nlohmann::json& result) {
-    const std::shared_ptr<LoadTracker> t = tracker.lock();
-    if (!t || !t->IsCurrent(ticket)) return;
-    if (error) {
-      t->NavigationFailed(error->Description());
-      return;
-    }
-    const std::string failure = Str(result, "errorText");
-    if (Bool(result, "isDownload")) {
-      t->NavigationAnswered("");
-    } else if (failure == "net::ERR_ABORTED" && Str(result, "loaderId").empty()) {
-      t->NavigationLost();
-    } else if (!failure.empty()) {
-      t->NavigationFailed(failure);
-    } else {
-      t->NavigationAnswered(Str(result, "loaderId"));
+                 [self, ticket, request](const OstrelError* error, const nlohmann::json& result) {
+    const std::shared_ptr<DevToolsBrowser> tab = self.lock();
+    if (!tab || !tab->tracker_->IsCurrent(ticket)) return;
+    LoadTracker& t = *tab->tracker_;
+    const bool latest = request == tab->requests_left_;
+    if (!latest && !t.Awaiting()) return;  // a later request has answered
+    const std::string loader = error ? "" : Str(result, "loaderId");
+    const std::string failure = error ? error->Description() : Str(result, "errorText");
+    if (error || (!failure.empty() && failure != "net::ERR_ABORTED")) {
+      if (latest) t.NavigationFailed(failure);
+    } else if (Bool(result, "isDownload") || !loader.empty() || failure.empty()) {
+      if (!loader.empty()) tab->own_loaders_.insert(loader);
+      t.NavigationAnswered(loader);
+    } else if (latest) {
+      t.NavigationLost();  // aborted before it had a document of its own
     }
   });
 }
@@ -215,14 +214,18 @@ int32_t DevToolsBrowser::ReadyState() {
   if (!tracker_->Failure().empty()) {
     throw OstrelError(err::kWebsiteProblem, "Page.navigate: " + tracker_->Failure(), "The site could not be reached.");
   }
-  if (tracker_->Lost() && tracker_->ShownState() == 4) {
-    // What cut the navigation off has loaded: ask for it again, or let the
-    // page that is shown stand after a few times (an answer with no
-    // document, such as 204) or when the person kept the page in its
-    // leave-page dialog.
-    if (requests_left_ > 0 && !dialog_seen_) {
-      SendNavigate();
-    } else {
+  if (tracker_->Awaiting() && tracker_->ShownState() == 4) {
+    // The navigation asked for was aborted, or another one came in first
+    // and this one has given no sign for a while since: what cut it off has
+    // loaded, so it is asked for again; after a few times, or when the
+    // person kept the page in its leave-page dialog, the page shown stands.
+    const bool cut_off = tracker_->Lost() ||
+                         (cut_in_since_ && std::chrono::steady_clock::now() - *cut_in_since_ >= kCutInGrace);
+    if (cut_off && requests_left_ > 0 && !dialog_seen_) {
+      cut_in_since_.reset();
+      tracker_->Retrying();
+      SendNavigate(tracker_->Ticket());
+    } else if (cut_off) {
       tracker_->NavigationAnswered("");
     }
   }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -79,7 +81,7 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   void Listen();
   void On(const std::string& method, DevToolsSession::Listener listener);
   void OnPaused(const nlohmann::json& params);
-  void SendNavigate();
+  void SendNavigate(uint64_t ticket);
   void Resume() { session_->Post("Debugger.resume"); }
 
   std::shared_ptr<DevToolsSession> session_;
@@ -90,10 +92,14 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   std::vector<int> listeners_;
   std::set<std::string> hook_scripts_;
   std::string navigating_url_;
-  // The navigation Navigate asked for: its address, and its loader once
-  // the tab has started it.
+  // The navigation Navigate asked for: its address, the loaders the tab
+  // started for it, and since when another navigation's page is shown
+  // while it is awaited.
+  static constexpr int kNavigateRequests = 3;
+  static constexpr std::chrono::seconds kCutInGrace{2};
   std::string requested_url_;
-  std::string requested_loader_;
+  std::set<std::string> own_loaders_;
+  std::optional<std::chrono::steady_clock::time_point> cut_in_since_;
   int requests_left_ = 0;
   bool dialog_seen_ = false;  // a page dialog opened since Navigate
   BeforeNavigateHandler handler_;

@@ -27,6 +27,12 @@ OstrelError ErrorFromAnswer(const std::string& method, const nlohmann::json& err
   return OstrelError(err::kBrowserProtocol, text);
 }
 
+bool NeverStarted(const OstrelError& error) {
+  return error.Number() == err::kObjectDisconnected &&
+         (Has(error.Description(), "Cannot find context") ||
+          Has(error.Description(), "Cannot find default execution context"));
+}
+
 OstrelError ErrorFromException(const std::string& method, const nlohmann::json& details) {
   const nlohmann::json& exception = Obj(details, "exception");
   std::string description = Str(exception, "description");

@@ -16,6 +16,11 @@ namespace ostrel::devtools {
 //   anything else                                     -> err::kBrowserProtocol
 OstrelError ErrorFromAnswer(const std::string& method, const nlohmann::json& error);
 
+// Whether an error of ErrorFromAnswer says the script was never started (its
+// context was not found), as opposed to one that met the page being left
+// while it ran: only the first may be run again in the page that followed.
+bool NeverStarted(const OstrelError& error);
+
 // An exception thrown by script (Runtime exceptionDetails):
 //   a SecurityError (another site's document)        -> err::kAccessDenied
 //   an error raised by our own page functions with a

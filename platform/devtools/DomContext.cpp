@@ -1,5 +1,7 @@
 #include "platform/devtools/DomContext.h"
 
+#include <chrono>
+
 #include "platform/devtools/DevToolsConnection.h"
 #include "platform/devtools/DevToolsErrors.h"
 #include "platform/devtools/DomScripts.h"
@@ -229,9 +231,12 @@ nlohmann::json DomContext::EvaluateInPage(const RemoteRef& window, const std::st
   expression += text;
   nlohmann::json result;
   // A context that went with its document is looked for again once the
-  // events of the new one have arrived.
+  // events of the new one have arrived; between two documents they are
+  // waited for a moment.
   for (int attempt = 0;; ++attempt) {
     session_->Connection().Drain();
+    session_->Connection().PumpUntil([&] { return page_worlds_.count(frame) > 0 || !session_->Open(); },
+                                     std::chrono::steady_clock::now() + std::chrono::seconds(2));
     auto it = page_worlds_.find(frame);
     if (it == page_worlds_.end()) throw OstrelError(err::kObjectDisconnected, "the frame's page world is not known");
     try {
@@ -239,7 +244,9 @@ nlohmann::json DomContext::EvaluateInPage(const RemoteRef& window, const std::st
                                                    {"silent", true}, {"returnByValue", true}});
       break;
     } catch (const OstrelError& e) {
-      if (e.Number() != err::kObjectDisconnected || attempt == 2) throw;
+      // A script of the page's own runs once: it is made again only when
+      // it never started.
+      if (!devtools::NeverStarted(e) || attempt == 2) throw;
       page_worlds_.erase(frame);
     }
   }

@@ -24,6 +24,9 @@ class LoadTracker {
   // replaced are not taken (see IsCurrent).
   uint64_t NavigationRequested();
   bool IsCurrent(uint64_t ticket) const { return ticket == ticket_; }
+  uint64_t Ticket() const { return ticket_; }
+  // The same navigation is asked for again after it was lost.
+  void Retrying() { lost_ = false; }
   // Whether the answer to the last navigation asked for is awaited.
   bool Awaiting() const { return awaiting_answer_; }
   // The navigation asked for was cut off by another one of the page that

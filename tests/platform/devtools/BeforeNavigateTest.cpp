@@ -186,6 +186,32 @@ TEST_F(BeforeNavigateTest, PagesOwnDebuggerStatementDoesNotStall) {
   EXPECT_TRUE(seen_.empty());
 }
 
+// A recording refused on a link click lets the page go on to the link's
+// page; a Navigate made at once (the next Go To) must still reach its own
+// page, however the two navigations meet.
+TEST_F(BeforeNavigateTest, NavigateRightAfterALinkThePageWasLetGoOnReachesItsPage) {
+  TestServer other(OSTREL_DEVTOOLS_PAGES);
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    Open("/script.html");
+    bool stopped = false;
+    browser_->SetBeforeNavigate([&](const NavigationInfo&) {
+      // Read the page while it is stopped, as a recording does.
+      EXPECT_EQ(browser_->Document()->forms()->length(), 1);
+      stopped = true;
+      browser_->SetBeforeNavigate({});
+    });
+    browser_->Document()->parentWindow()->execScript(
+        "setTimeout(() => document.getElementById('plain').click(), 0)", "");  // as the person clicks
+    ASSERT_TRUE(PumpUntil([&] { return stopped; }));
+    PumpUntil([] { return false; }, std::chrono::milliseconds(4 * round));  // meet the link at each stage
+    const std::string target = other.Url("/search.html?round=" + std::to_string(round));
+    browser_->Navigate(target);
+    ASSERT_TRUE(PumpUntil([&] { return browser_->ReadyState() == 4 && browser_->Document()->url() == target; }))
+        << "the tab stayed at " << browser_->Document()->url();
+  }
+}
+
 TEST(DevToolsCrashTest, KilledBrowserFailsWaitingAndLaterCallsWithBrowserGone) {
   TestServer server(OSTREL_DEVTOOLS_PAGES);
   ChromiumProcess chromium;
