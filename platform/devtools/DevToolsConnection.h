@@ -40,7 +40,6 @@ class DevToolsConnection {
 
   // The browser's own session (no session id).
   DevToolsSession& Browser() { return *browser_; }
-  std::shared_ptr<DevToolsSession> BrowserSession() { return browser_; }
 
   // Reads what the pipe holds and dispatches it. When nothing is queued it
   // waits up to wait_ms for something to arrive. Never throws.
