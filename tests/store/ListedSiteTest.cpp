@@ -103,15 +103,6 @@ TEST_F(ListedSiteTest, OperationsOnASiteStillInPlaceWork) {
   EXPECT_EQ(ListSites(1), (std::vector<std::string>{"a2 renamed", "a3"}));
 }
 
-TEST_F(ListedSiteTest, TheListTakesOneOwnersSitesWithTheirSlots) {
-  const std::vector<ListedSite> sites = WebRecord(context).ListSites(1);
-  ASSERT_EQ(sites.size(), 3u);
-  EXPECT_EQ(sites[1].Slot, 3);
-  EXPECT_EQ(sites[1].Owner, 1);
-  EXPECT_EQ(sites[1].Name, "a2");
-  EXPECT_TRUE(WebRecord(context).ListSites(3).empty());
-}
-
 // An empty slot among the records, as an older program could leave: the
 // list passes over it and deleting a user's sites closes it up.
 TEST_F(ListedSiteTest, AGapIsPassedOverAndClosedUp) {
