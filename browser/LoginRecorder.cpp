@@ -98,7 +98,21 @@ bool LoginRecorder::Accepts(const NavigationInfo& navigation) const {
   return false;
 }
 
+void LoginRecorder::EndRecording() {
+  Listen(false);
+  mWebPage1.reset();
+  mWebPage2.reset();
+  mRecording = false;
+  mWindow.SetSiteIndex(-1);
+}
+
 void LoginRecorder::mIE_BeforeNavigate2(const NavigationInfo& navigation) {
+  if (mRecording && mWindow.CurrentPanel() != ILoginWindow::kRecording) {
+    // The window was taken elsewhere without ending the recording: the
+    // page has no say any more.
+    EndRecording();
+    return;
+  }
   if (!mRecording || !Accepts(navigation)) return;
   mRecording = false;
   // Stops listening once the page has been read: that lets the page go.
@@ -148,6 +162,8 @@ void LoginRecorder::cmdSave_Click() {
     mWindow.ReportError(AsError(e));
     return;
   }
+  mWebPage1.reset();
+  mWebPage2.reset();
   mWindow.RefreshSiteList();
   mWindow.ShowPanel(ILoginWindow::kSiteList);
 }

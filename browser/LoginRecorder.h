@@ -20,6 +20,12 @@ namespace ostrel {
 // a site is re-recorded. Notifications from frames of other origins (an
 // advertisement reloading) leave the recording running.
 //
+// A recording is under way only from Start Recording while the window shows
+// Recording: a notification that comes at any other moment (after Cancel,
+// Log Off, the idle log-off) changes nothing, and Save stores only what
+// was recorded for the user logged in now. Once saved or given up, both
+// captures are dropped: nothing typed stays in memory.
+//
 // A recording belongs to the tab it started in: binding the window to
 // another tab, or that tab closing, cancels it with a message and shows
 // RecordReady again. A second capture that holds no changed input (nothing
@@ -63,6 +69,9 @@ class LoginRecorder {
   void cmdSave_Click();
   // Re-record: shows RecordReady; mSiteIndex keeps the site chosen.
   void cmdReRecord_Click();
+  // Forgets the recording: the tab is no longer watched, both captures go
+  // and mSiteIndex is -1 again. The window's panel is left as it is.
+  void EndRecording();
 
   bool Recording() const { return mRecording; }
   const WebPage* WebPage1() const { return mWebPage1.get(); }

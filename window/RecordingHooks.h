@@ -29,6 +29,11 @@ class IRecordingHooks {
   virtual void cmdSave_Click() = 0;
   // "&Re-record" on ModifySite; the window's SiteIndex keeps the site chosen.
   virtual void cmdReRecord_Click() = 0;
+  // The recording is over without a login to keep (Cancel, Log Off, the
+  // idle log-off, the window closing, a Save done): the tab is no longer
+  // watched, and both captures and the slot worked on are forgotten.
+  // Nothing the page does afterwards moves the window. Never throws.
+  virtual void EndRecording() {}
   // "&Go To", Enter on SiteList, or a double-click in the list: replay the
   // site in slot n (the entry data of the chosen entry).
   virtual void GoToSite(int16_t n) = 0;

@@ -137,6 +137,13 @@ void frmMain::cmdCancel_Click(int16_t Index) {
     case kOptions:
       ShowPanel(kLogin);
       break;
+    case kRecordReady:
+    case kRecording:
+    case kNameSite:
+      // A recording given up is over: the page no longer moves the window.
+      if (mHooks) mHooks->EndRecording();
+      ShowPanel(kSiteList);
+      break;
     default:
       ShowPanel(kSiteList);
       break;

@@ -168,6 +168,7 @@ void frmMain::cmdChangePassword_Click() {
 }
 
 void frmMain::cmdLogOff_Click() {
+  if (mHooks) mHooks->EndRecording();
   mLoggedInUserID = -1;
   ShowPanel(kLogin);
   mPanels.txtPassword->setFocus();
@@ -183,6 +184,7 @@ void frmMain::cmdAbout_Click() {
 }
 
 void frmMain::LogOffIdle() {
+  if (mHooks) mHooks->EndRecording();
   if (mCurrentPanel != kWelcome && mPanels.cmbUserNames->count() > 0) ShowPanel(kLogin);
   mLoggedInUserID = -1;
   const MainPanels& p = mPanels;
@@ -196,15 +198,20 @@ void frmMain::LogOffIdle() {
 
 int16_t frmMain::CurrentUserID() {
   if (!Users) throw OstrelError(err::kObjectRequired);
+  // The entry chosen in the user list is nobody's until a login: nothing is
+  // read or saved for a user who has not typed their password.
+  if (mLoggedInUserID == -1) {
+    throw OstrelError(err::kObjectRequired, "nobody is logged in", "Please log in first.");
+  }
   int16_t id = -1;
   try {
     id = Users->GetUserID(SelectedUserIndex());
   } catch (const OstrelError&) {
-    if (mLoggedInUserID == -1) throw;  // (an empty slot now: the same case as below)
+    // An empty slot now: the same case as below.
   }
   // Another program may have deleted a user above this one in the table:
   // the entry chosen at login then stands for somebody else.
-  if (mLoggedInUserID != -1 && id != mLoggedInUserID) {
+  if (id != mLoggedInUserID) {
     mLoggedInUserID = -1;
     mPanels.lstSites->clear();
     FillUserList();

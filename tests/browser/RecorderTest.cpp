@@ -89,6 +89,27 @@ TEST_F(RecorderTest, NavigationsBeforeStartRecordingAreIgnored) {
   EXPECT_TRUE(window.panels.empty());
 }
 
+// Cancel (the window leaves Recording) or an ended recording: a login
+// typed afterwards moves nothing, and nothing typed is kept.
+TEST_F(RecorderTest, ARecordingGivenUpIgnoresTheLoginTypedAfterIt) {
+  for (const bool ended : {false, true}) {
+    window.panels.clear();
+    window.siteIndex = 4;
+    recorder.cmdRecord_Click();
+    window.ShowPanel(ILoginWindow::kSiteList);
+    if (ended) recorder.EndRecording();
+    user->value = "alice";
+    browser.Fire("http://127.0.0.1/login");
+    browser.Fire("http://127.0.0.1/login");
+    EXPECT_EQ(window.Panel(), ILoginWindow::kSiteList) << ended;
+    EXPECT_FALSE(recorder.Recording());
+    EXPECT_EQ(recorder.WebPage1(), nullptr);
+    EXPECT_EQ(recorder.WebPage2(), nullptr);
+    EXPECT_EQ(window.siteIndex, -1);
+    user->value = "";
+  }
+}
+
 TEST_F(RecorderTest, AScriptAddressKeepsTheTextAfterItsFirstOccurrence) {
   RecordLogin("javascript:doLogin('javascript:x')");
   EXPECT_EQ(recorder.WebPage2()->Javascript(), "doLogin('javascript:x')");
@@ -125,6 +146,8 @@ TEST_F(RecorderTest, SaveStoresTheChangedInputsForTheUserAndShowsTheList) {
   ASSERT_EQ(stored.ControlsCount(), 2);
   EXPECT_EQ(stored.Control(1).Value, "alice");
   EXPECT_EQ(stored.Control(2).Value, "s3cret");
+  EXPECT_EQ(recorder.WebPage1(), nullptr);  // nothing typed stays behind
+  EXPECT_EQ(recorder.WebPage2(), nullptr);
   std::string name;
   stored.FileOpen();
   EXPECT_TRUE(stored.Read(1, 7, name));
@@ -216,14 +239,6 @@ TEST_F(RecorderTest, NoLoggedInUserStoresNothing) {
   recorder.cmdSave_Click();
   EXPECT_EQ(window.errors, std::vector<int32_t>{err::kSubscript});
   EXPECT_EQ(Count(), 0);
-}
-
-TEST_F(RecorderTest, ARecordingCancelledOnRecordingStillEndsAtTheNextNavigation) {
-  recorder.cmdRecord_Click();
-  window.ShowPanel(ILoginWindow::kSiteList);  // Cancel only switches the panel
-  user->value = "alice";
-  browser.Fire("http://127.0.0.1/replayed");
-  EXPECT_EQ(window.Panel(), ILoginWindow::kNameSite);
 }
 
 TEST_F(RecorderTest, BindingTheSameBrowserAgainKeepsTheRecording) {

@@ -33,6 +33,7 @@ Action ActionOf(const json& name) {
   if (name == "press_other_tab") return Action::kPressOtherTab;
   if (name == "close_tab") return Action::kCloseTab;
   if (name == "close_window") return Action::kCloseWindow;
+  if (name == "cancel") return Action::kCancel;
   Fail("no such action: " + name.dump());
   return Action::kNone;
 }
@@ -139,8 +140,12 @@ ScenarioCase LoadCase(const std::filesystem::path& folder) {
     if (j.contains("name")) c.siteName = j["name"].get<std::string>();
     if (j.contains("expect_name")) c.expectName = j["expect_name"].get<std::string>();
     if (j.contains("expect_recording")) {
-      if (j["expect_recording"] != "refused") Fail("\"expect_recording\" can only be \"refused\"");
-      c.recordingRefused = true;
+      const json& expected = j["expect_recording"];
+      if (expected != "refused" && expected != "ignored") {
+        Fail("\"expect_recording\" can only be \"refused\" or \"ignored\"");
+      }
+      c.recordingRefused = expected == "refused";
+      c.recordingIgnored = expected == "ignored";
     }
     c.replayServe = PathMap(j, "replay_serve");
     c.redirects = PathMap(j, "redirect");
@@ -152,7 +157,7 @@ ScenarioCase LoadCase(const std::filesystem::path& folder) {
     for (const auto& text : j.value("browser_keeps", json::array())) c.browserKeeps.push_back(text.get<std::string>());
     if (j.contains("expect")) {
       ReadExpect(j["expect"], c);
-    } else if (!c.recordingRefused) {
+    } else if (!c.recordingRefused && !c.recordingIgnored) {
       Fail("\"expect\" is missing");
     }
     if (j.contains("during_replay")) {

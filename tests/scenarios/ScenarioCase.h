@@ -14,7 +14,8 @@ using FramePath = std::vector<int>;
 
 // What a person may do around the page: press the Ostrel button in the
 // browser window's other tab, close the case's tab, close the Ostrel window.
-enum class Action { kNone, kPressOtherTab, kCloseTab, kCloseWindow };
+// press Cancel in the Ostrel window.
+enum class Action { kNone, kPressOtherTab, kCloseTab, kCloseWindow, kCancel };
 
 // One thing the person does in the page while the login is recorded.
 struct Step {
@@ -33,7 +34,7 @@ struct Step {
 //                        {"press": KEY, "selector": SEL} (no selector: where
 //                        the focus is), {"wait": SEL} (until it is shown),
 //                        {"action": "press_other_tab" | "close_tab" |
-//                        "close_window"},
+//                        "close_window" | "cancel"},
 //                      with an optional "frame": a position in the top
 //                      document's frames, or a list of positions for frames
 //                      of frames; absent or null for the top document
@@ -42,6 +43,9 @@ struct Step {
 //   "name", "expect_name"   the site name to save, the name to be proposed
 //   "expect_recording": "refused"   the end of recording or Save shows a
 //                      message and nothing is stored; the case ends there
+//                      "ignored"   (the steps cancel the recording) the
+//                      window stays where it is, shows nothing and stores
+//                      nothing; the case ends there
 //   "replay_serve"     {path: file} served in place of path at replay
 //   "delay"            {path: ms} the answer to path waits, at replay
 //   "redirect"         {path: target} answered with a redirect, always
@@ -76,6 +80,7 @@ struct ScenarioCase {
   std::optional<std::string> siteName;      // "name"
   std::optional<std::string> expectName;    // "expect_name"
   bool recordingRefused = false;            // "expect_recording": "refused"
+  bool recordingIgnored = false;            // "expect_recording": "ignored"
   // Paths below all start with '/'.
   std::map<std::string, std::string> replayServe;  // path -> file served in its place at replay
   std::map<std::string, std::string> redirects;    // path -> where it redirects, always

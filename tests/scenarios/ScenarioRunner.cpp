@@ -344,6 +344,9 @@ class Runner {
       case Action::kCloseWindow:
         if (window_) window_->close();
         break;
+      case Action::kCancel:
+        if (window_) window_->Panels().cmdCancel[window_->CurrentPanel()]->click();
+        break;
     }
   }
 
@@ -442,6 +445,10 @@ class Runner {
     PageInput input(devtools->Session());
     RunSteps(input, c.steps);
     Step("typed and submitted");
+    if (c.recordingIgnored) {
+      CheckIgnored(w);
+      return;
+    }
     if (c.recordingRefused) {
       CheckRefused(w, c);
       CheckForbidden(c, server, "while recording");
@@ -544,6 +551,17 @@ class Runner {
       if (messages_.shown.empty()) throw Failure("Save stored the recording without a message");
     }
     if (w.CurrentPanel() == frmMain::kSiteList) throw Failure("the window went on to the site list");
+    const int16_t stored = StoredSites(w);
+    if (stored != 0) throw Failure("the password file holds " + std::to_string(stored) + " sites");
+  }
+
+  // A recording given up: what the person then sends in the page moves
+  // nothing, says nothing and stores nothing.
+  void CheckIgnored(frmMain& w) {
+    const int32_t panel = w.CurrentPanel();
+    const auto until = Clock::now() + kQuietAfterStop;
+    while (Clock::now() < until) session_->Pump().ProcessPending();
+    Check(w.CurrentPanel() == panel, "the page moved the window to panel " + std::to_string(w.CurrentPanel()));
     const int16_t stored = StoredSites(w);
     if (stored != 0) throw Failure("the password file holds " + std::to_string(stored) + " sites");
   }

@@ -146,6 +146,7 @@ class FakeHooks : public IRecordingHooks {
   void cmdRecord_Click() override { calls.push_back("Record"); }
   void cmdSave_Click() override { calls.push_back("Save"); }
   void cmdReRecord_Click() override { calls.push_back("ReRecord"); }
+  void EndRecording() override { ++ended; }
   void GoToSite(int16_t n) override {
     calls.push_back("GoTo " + std::to_string(n));
     if (onGoTo) onGoTo();
@@ -155,6 +156,7 @@ class FakeHooks : public IRecordingHooks {
   std::function<void()> onGoTo;
   bool InProgress() const override { return inProgress; }
   std::vector<std::string> calls;
+  int ended = 0;  // EndRecording
   std::vector<IBrowser*> browsers;
   bool inProgress = false;
 };

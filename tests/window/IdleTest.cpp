@@ -43,6 +43,7 @@ TEST_F(IdleTest, ThePeriodEndsInALogOffThatChangesNothingElse) {
   idle_.Fire();
   EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
   EXPECT_FALSE(W().isVisible());
+  EXPECT_EQ(hooks_->ended, 1);  // a recording given up ends with it
   for (QLineEdit* box : boxes) EXPECT_EQ(box->text(), "") << box->objectName().toStdString();
   EXPECT_EQ(p.txtSiteName->text(), "typed");
   EXPECT_EQ(W().SelectedUserIndex(), 1);

@@ -167,6 +167,21 @@ TEST_F(SitesTest, NewSiteAndReRecordLeadToRecordReady) {
   EXPECT_EQ(hooks_->calls, (std::vector<std::string>{"ReRecord", "Record", "Save"}));
 }
 
+// Cancel on any recording panel, Log Off and the idle log-off end the
+// recording, so that the page can no longer move the window.
+TEST_F(SitesTest, GivingUpEndsTheRecording) {
+  for (const int32_t panel : {frmMain::kRecordReady, frmMain::kRecording, frmMain::kNameSite}) {
+    const int before = hooks_->ended;
+    W().ShowPanel(panel);
+    P().cmdCancel[panel]->click();
+    EXPECT_EQ(hooks_->ended, before + 1) << panel;
+    EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  }
+  const int before = hooks_->ended;
+  P().cmdLogOff->click();
+  EXPECT_EQ(hooks_->ended, before + 1);
+}
+
 // Another program deletes bob's bravo after ann's list was made: her
 // charlie moves from slot 3 to 2. Whatever ann then does with charlie (by
 // the slot her list showed) must not reach the record now in slot 3:
