@@ -86,13 +86,18 @@ void LoginRecorder::cmdRecord_Click() {
 // of its origin was captured at the start.
 bool LoginRecorder::Accepts(const NavigationInfo& navigation) const {
   if (navigation.top_level) return true;
-  const std::string origin = OriginOf(navigation.document_url);
-  if (origin.empty() || !mWebPage1) return false;
+  const std::string origin =
+      navigation.document_origin.empty() ? OriginOf(navigation.document_url) : navigation.document_origin;
+  if (origin.empty() || origin == "null" || !mWebPage1) return false;
+  // A frame without an address of its own (about:srcdoc) has its page's
+  // origin.
+  const std::string page = OriginOf(mWebPage1->URL());
   const WebForms& forms = mWebPage1->Forms();
   for (int32_t i = 1; i <= forms.Count(); ++i) {
     const WebForm& form = forms.Item(i);
     if (form.FrameIndex() == WebForm::kTopDocument) continue;
-    if (OriginOf(FramePath::FromStored(form.FrameIndex(), form.FrameURL()).url) == origin) return true;
+    const std::string own = OriginOf(FramePath::FromStored(form.FrameIndex(), form.FrameURL()).url);
+    if ((own.empty() ? page : own) == origin) return true;
   }
   return false;
 }

@@ -55,10 +55,29 @@ std::string ScriptOfLogin(const FormInfo& info) {
   return script_link::DoesNothing(info.Javascript) ? std::string() : info.Javascript;
 }
 
-FormFill FillOf(const WebRecord& record, const std::string& address) {
+// The origin a recorded address stands for; one that cannot be told (an
+// address without a host) matches no document.
+std::string OriginOfRecorded(const std::string& url) {
+  if (url.rfind("file:", 0) == 0) return "file://";
+  const std::string origin = OriginOf(url);
+  return origin.empty() ? "(no origin: " + url + ")" : origin;
+}
+
+// Where the recorded form may be filled: a document of the origin it was
+// recorded in. A frame whose address has no origin of its own
+// (about:srcdoc, about:blank) had its parent's: for a first-level frame,
+// the recorded page's.
+OriginRule RuleOf(const WebRecord& record, const FramePath& frame) {
+  const std::string top = OriginOfRecorded(record.URL());
+  if (frame.positions.empty()) return {top, top};
+  const std::string own = OriginOf(frame.url);
+  return {own.empty() && frame.url.rfind("file:", 0) != 0 ? top : OriginOfRecorded(frame.url), top};
+}
+
+FormFill FillOf(const WebRecord& record, const OriginRule& where) {
   const FormInfo& info = record.Form();
   FormFill fill;
-  fill.address = address;
+  fill.where = where;
   fill.form_name = info.Name;
   fill.form_index = info.Index;
   for (int16_t i = 1; i <= record.ControlsCount(); ++i) {
@@ -174,7 +193,7 @@ void LoginReplay::Replay(Run& run, const WebRecord& record) {
 
   const FramePath frame = FramePath::FromStored(info.FrameIndex, info.FrameURL);
   std::unique_ptr<IDocument> doc = FormDocument(run, *top, frame);
-  FillAndSubmit(run, doc ? *doc : *top, record, frame.positions.empty() ? record.URL() : frame.url);
+  FillAndSubmit(run, doc ? *doc : *top, record, RuleOf(record, frame));
 }
 
 // nullptr: the form is in the top-level document. A frame of a frame is
@@ -205,15 +224,15 @@ std::unique_ptr<IDocument> LoginReplay::FormDocument(Run& run, IDocument& top, c
 // One step per pass where the document offers it: a form not there yet, a
 // button still disabled or a form replaced by the page's scripts is tried
 // again after a pass of the pump, within the time-out.
-void LoginReplay::FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const std::string& address) {
+void LoginReplay::FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where) {
   const FormInfo& info = record.Form();
-  const FormFill fill = FillOf(record, address);
+  const FormFill fill = FillOf(record, where);
   const int64_t start = clock_.Now();
   for (;;) {
     Check(run);
     const std::optional<FillOutcome> outcome = doc.FillForm(fill);
     if (!outcome) {
-      FillStepByStep(run, doc, record, address);
+      FillStepByStep(run, doc, record, where);
       return;
     }
     switch (outcome->status) {
@@ -222,7 +241,7 @@ void LoginReplay::FillAndSubmit(Run& run, IDocument& doc, const WebRecord& recor
           Check(run);
           std::unique_ptr<IWindow> window = doc.parentWindow();
           if (!window) throw OstrelError(err::kObjectRequired, "the form has no window");
-          window->execScript(ScriptOfLogin(info), outcome->origin);
+          window->execScript(ScriptOfLogin(info), where);
         }
         return;
       case FillOutcome::Status::kWrongOrigin:
@@ -246,13 +265,12 @@ void LoginReplay::FillAndSubmit(Run& run, IDocument& doc, const WebRecord& recor
   }
 }
 
-void LoginReplay::FillStepByStep(Run& run, IDocument& doc, const WebRecord& record, const std::string& address) {
+void LoginReplay::FillStepByStep(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where) {
   std::unique_ptr<IElement> form = FindForm(run, doc, record.Form());
-  const std::string expected = OriginOf(address);
   const std::string found = OriginOf(doc.url());
-  if (expected.empty() || found != expected) throw WrongSite(expected, found);
+  if (found != where.origin) throw WrongSite(where.origin, found);
   Fill(*form, record);
-  Submit(*form, record.Form(), found);
+  Submit(*form, record.Form(), where);
 }
 
 // Asks the document's forms afresh on each pass, so a form that a script
@@ -287,14 +305,14 @@ void LoginReplay::Fill(IElement& form, const WebRecord& record) {
   }
 }
 
-void LoginReplay::Submit(IElement& form, const FormInfo& info, const std::string& origin) {
+void LoginReplay::Submit(IElement& form, const FormInfo& info, const OriginRule& where) {
   const std::string script = ScriptOfLogin(info);
   if (!script.empty()) {
     std::unique_ptr<IDocument> doc = form.document();
     if (!doc) throw OstrelError(err::kObjectRequired, "the form has no document");
     std::unique_ptr<IWindow> window = doc->parentWindow();
     if (!window) throw OstrelError(err::kObjectRequired, "the form has no window");
-    window->execScript(script, origin);
+    window->execScript(script, where);
     return;
   }
   std::unique_ptr<IElement> button = FindSubmitButton(form);

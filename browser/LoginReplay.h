@@ -20,9 +20,11 @@ namespace ostrel {
 // it submitted.
 //
 // A replay is pinned to the tab that was bound when it started. Values are
-// written only into a document whose origin is that of the recorded address
-// (the form's frame address for a form in a frame), checked in the same
-// step that writes them; another origin stops the replay before anything
+// written only into a document whose own origin is that of the recorded
+// address (the form's frame address for a form in a frame; the recorded
+// page's for a frame that inherited it, such as about:srcdoc; a document of
+// an opaque origin only under a parent of that origin in the recorded top
+// page's origin), checked in the same step that writes them; another origin stops the replay before anything
 // is typed, with a message that names both.
 //
 // Every wait processes pending window events and browser messages through
@@ -80,13 +82,13 @@ class LoginReplay {
   void WaitUntil(Run& run, const std::function<bool()>& ready);
   void Replay(Run& run, const WebRecord& record);
   std::unique_ptr<IDocument> FormDocument(Run& run, IDocument& top, const FramePath& frame);
-  void FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const std::string& address);
+  void FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where);
   // The same through the element operations, for documents that offer no
   // one-step fill.
-  void FillStepByStep(Run& run, IDocument& doc, const WebRecord& record, const std::string& address);
+  void FillStepByStep(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where);
   std::unique_ptr<IElement> FindForm(Run& run, IDocument& doc, const FormInfo& info);
   void Fill(IElement& form, const WebRecord& record);
-  void Submit(IElement& form, const FormInfo& info, const std::string& origin);
+  void Submit(IElement& form, const FormInfo& info, const OriginRule& where);
 
   ILoginWindow& window_;
   StoreContext& context_;

@@ -97,8 +97,8 @@ class Window : public IWindow {
   std::unique_ptr<IDocument> Document() override {
     return Wrap(m_, (*m_)("IWindow::Document", [&] { return inner_->Document(); }));
   }
-  void execScript(const std::string& text, const std::string& origin) override {
-    (*m_)("IWindow::execScript", [&] { inner_->execScript(text, origin); });
+  void execScript(const std::string& text, const OriginRule& rule) override {
+    (*m_)("IWindow::execScript", [&] { inner_->execScript(text, rule); });
   }
 
  private:

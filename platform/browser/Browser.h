@@ -67,6 +67,17 @@ class IElement {
 
 class IWindow;
 
+// Where a secret may go: into a document whose own (security) origin is
+// `origin`; into a document of an opaque origin (a sandboxed frame, a data:
+// address) only when its parent's origin is `origin` and the top page's is
+// `top`. An empty origin checks nothing.
+struct OriginRule {
+  OriginRule(std::string origin = {}, std::string top = {}) : origin(std::move(origin)), top(std::move(top)) {}
+  OriginRule(const char* origin) : origin(origin) {}
+  std::string origin;
+  std::string top;
+};
+
 // A document's frames.
 class IFramesCollection {
  public:
@@ -84,10 +95,10 @@ class IWindow {
   // The window's document; err::kAccessDenied for another site's frame.
   virtual std::unique_ptr<IDocument> Document() = 0;
   // Runs text as script in this window, in the page's own world;
-  // err::kScriptError when it throws. When origin is not empty the text
-  // runs only if the window's document has that origin (checked in the same
-  // evaluation), else err::kWebsiteProblem and nothing of it runs.
-  virtual void execScript(const std::string& text, const std::string& origin) = 0;
+  // err::kScriptError when it throws. The text runs only if the window's
+  // document meets rule (checked in the same evaluation), else
+  // err::kWebsiteProblem and nothing of it runs.
+  virtual void execScript(const std::string& text, const OriginRule& rule) = 0;
 };
 
 // What a replay writes into one form: see IDocument::FillForm.
@@ -97,7 +108,7 @@ struct FormFill {
     int32_t index = 0;  // else by 0-based position among the form's controls
     std::string value;
   };
-  std::string address;  // the recorded address: the document must have its origin
+  OriginRule where;     // the document must meet it
   std::string form_name;  // found by name (else id) when not empty,
   int32_t form_index = 0;  // else by position among the document's forms
   std::vector<Field> fields;
@@ -116,8 +127,8 @@ struct FillOutcome {
     kReplaced,        // written; the form or a field has left the page: nothing pressed
   };
   Status status = Status::kDone;
-  std::string origin;    // the document's origin (scheme://host[:port])
-  std::string expected;  // the origin of the recorded address
+  std::string origin;    // the document's origin (scheme://host[:port], "null" when opaque)
+  std::string expected;  // the origin it should have had
   int32_t field = 0;     // 1-based
 };
 
@@ -164,6 +175,7 @@ struct NavigationInfo {
   // The document being left, and whether it is the tab's top-level one (else
   // a frame's).
   std::string document_url;
+  std::string document_origin;  // its own origin ("null" when opaque); empty when unknown
   bool top_level = true;
 };
 

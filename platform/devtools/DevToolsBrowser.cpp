@@ -144,19 +144,20 @@ void DevToolsBrowser::OnPaused(const nlohmann::json& params) {
     const auto answer = session_->Call(
         "Debugger.evaluateOnCallFrame",
         {{"callFrameId", frame_id},
-         {"expression", "JSON.stringify([info.kind, info.url, location.href, window === window.top])"},
+         {"expression", "JSON.stringify([info.kind, info.url, location.href, window === window.top, self.origin])"},
          {"returnByValue", true}});
     const nlohmann::json& value = devtools::Field(Obj(answer, "result"), "value");
     if (value.is_string()) seen = nlohmann::json::parse(value.get<std::string>(), nullptr, false);
   } catch (const OstrelError&) {
     return;  // the page has gone on; nothing to report
   }
-  if (!seen.is_array() || seen.size() != 4 || !seen[3].is_boolean()) return;
+  if (!seen.is_array() || seen.size() != 5 || !seen[3].is_boolean()) return;
   NavigationInfo navigation;
   navigation.kind = KindOf(seen[0].is_string() ? seen[0].get<std::string>() : "");
   navigation.url = seen[1].is_string() ? seen[1].get<std::string>() : "";
   navigation.document_url = seen[2].is_string() ? seen[2].get<std::string>() : "";
   navigation.top_level = seen[3].get<bool>();
+  navigation.document_origin = seen[4].is_string() ? seen[4].get<std::string>() : "";
   if (navigation.url.empty() && navigation.top_level) navigation.url = navigating_url_;
   const BeforeNavigateHandler handler = handler_;
   handler(navigation);

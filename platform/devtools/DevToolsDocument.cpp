@@ -42,7 +42,8 @@ std::unique_ptr<IWindow> DevToolsDocument::parentWindow() {
 std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
   nlohmann::json fields = nlohmann::json::array();
   for (const auto& f : fill.fields) fields.push_back({{"name", f.name}, {"index", f.index}, {"value", f.value}});
-  nlohmann::json request = {{"address", fill.address}, {"formName", fill.form_name},
+  nlohmann::json request = {{"where", {{"origin", fill.where.origin}, {"top", fill.where.top}}},
+                            {"formName", fill.form_name},
                             {"formIndex", fill.form_index}, {"fields", fields}, {"submit", fill.submit}};
   context_->Touch();
   nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}));
@@ -51,7 +52,7 @@ std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
     // (the origin checked again there), then the rest goes as before.
     const auto json = [](const nlohmann::json& v) { return v.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); };
     context_->EvaluateInPage(window_, dom::WriteCustomControls(json(request), json(devtools::Arr(answer, "custom"))),
-                             devtools::Str(answer, "origin"));
+                             fill.where);
     request["customDone"] = true;
     answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}));
   }
@@ -78,9 +79,9 @@ std::unique_ptr<IDocument> DevToolsWindow::Document() {
   return std::make_unique<DevToolsDocument>(context_, window_);
 }
 
-void DevToolsWindow::execScript(const std::string& text, const std::string& origin) {
+void DevToolsWindow::execScript(const std::string& text, const OriginRule& rule) {
   context_->Touch();
-  context_->RunInPage(window_, text, origin);
+  context_->RunInPage(window_, text, rule);
   context_->Touch();
 }
 

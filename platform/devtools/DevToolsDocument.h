@@ -47,7 +47,7 @@ class DevToolsWindow : public IWindow {
   // site's frame) and returns it.
   std::unique_ptr<IDocument> Document() override;
   // Runs text in the page's own world of the window's document.
-  void execScript(const std::string& text, const std::string& origin) override;
+  void execScript(const std::string& text, const OriginRule& rule) override;
 
  private:
   DomContextPtr context_;

@@ -216,17 +216,16 @@ std::string DomContext::FrameOf(const RemoteRef& window) {
   return frame;
 }
 
-void DomContext::RunInPage(const RemoteRef& window, const std::string& text, const std::string& origin) {
-  EvaluateInPage(window, text, origin);
+void DomContext::RunInPage(const RemoteRef& window, const std::string& text, const OriginRule& rule) {
+  EvaluateInPage(window, text, rule);
 }
 
 nlohmann::json DomContext::EvaluateInPage(const RemoteRef& window, const std::string& text,
-                                          const std::string& origin) {
+                                          const OriginRule& rule) {
   const std::string frame = FrameOf(window);
   std::string expression;
-  if (!origin.empty()) {
-    expression = "if (location.origin !== " + nlohmann::json(origin).dump() + ") throw new Error('ostrel:" +
-                 std::to_string(err::kWebsiteProblem) + "');\n";
+  if (!rule.origin.empty()) {
+    expression = dom::OriginCheckInPage(rule.origin, rule.top, err::kWebsiteProblem) + "\n";
   }
   expression += text;
   nlohmann::json result;

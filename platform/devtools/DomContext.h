@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/browser/Browser.h"
 #include "platform/devtools/DevToolsSession.h"
 
 namespace ostrel {
@@ -119,15 +120,15 @@ class DomContext {
   std::shared_ptr<CollectionSnapshot> FetchCollection(const RemoteRef& target, const std::string& function);
 
   // Runs text as a classic script in the page's own world of the window's
-  // document, in the same evaluation as a check that the document's origin
-  // is origin (when not empty): err::kWebsiteProblem when it is not, and
-  // then nothing of text runs.
-  void RunInPage(const RemoteRef& window, const std::string& text, const std::string& origin);
+  // document, in the same evaluation as a check that the document meets
+  // rule: err::kWebsiteProblem when it does not, and then nothing of text
+  // runs. The check reads only what a page cannot redefine (location and
+  // its ancestor origins).
+  void RunInPage(const RemoteRef& window, const std::string& text, const OriginRule& rule);
   // Evaluates expression in the page's own world of the window's document
-  // (after the same origin check when origin is not empty) and gives back
-  // its value.
+  // (after the same check) and gives back its value.
   nlohmann::json EvaluateInPage(const RemoteRef& window, const std::string& expression,
-                                const std::string& origin = {});
+                                const OriginRule& rule = {});
 
  private:
   nlohmann::json Invoke(const RemoteRef& target, const std::string& function, const nlohmann::json& args,

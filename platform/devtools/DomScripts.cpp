@@ -20,6 +20,25 @@ std::string PageExpression(const char* source, const char* name, const std::stri
   return std::string("(() => {\n") + source + "\nreturn " + name + "(" + arguments + ");\n})()";
 }
 
+// text as the inside of a JavaScript string literal in double quotes.
+std::string EscapeForScript(const std::string& text) {
+  std::string out;
+  for (const unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string ReadSnapshot() { return Function(scripts::kReadSnapshot, "readSnapshot"); }
@@ -53,6 +72,12 @@ std::string CustomControls() { return PageExpression(scripts::kCustomControls, "
 
 std::string WriteCustomControls(const std::string& fill, const std::string& which) {
   return PageExpression(scripts::kWriteCustomControls, "writeCustomControls", fill + ", " + which);
+}
+
+std::string OriginCheckInPage(const std::string& origin, const std::string& top, int32_t fail) {
+  const auto quoted = [](const std::string& text) { return "\"" + EscapeForScript(text) + "\""; };
+  return PageExpression(scripts::kOriginCheckInPage, "originCheckInPage",
+                        quoted(origin) + ", " + quoted(top) + ", " + std::to_string(fail)) + ";";
 }
 
 std::string BeforeNavigateScript() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // The JavaScript that the DOM objects run in the page. Each is the source of
@@ -52,6 +53,10 @@ std::string CustomControls();
 // fill (the FillForm argument, as JSON) that are custom elements, through
 // their own value, then "input" and "change" events.
 std::string WriteCustomControls(const std::string& fill, const std::string& which);
+// A statement for the page's own world that throws Error("ostrel:<fail>")
+// unless the document meets the rule {origin, top} (see OriginRule), read
+// from location and its ancestor origins only, which a page cannot redefine.
+std::string OriginCheckInPage(const std::string& origin, const std::string& top, int32_t fail);
 
 // The whole of a replay's writing in one call (this: the window of the
 // document; argument: {address, formName, formIndex, fields: [{name, index,

@@ -92,9 +92,9 @@ class Window : public IWindow {
     }
     return DocumentOf(doc_);
   }
-  void execScript(const std::string& text, const std::string& origin) override {
+  void execScript(const std::string& text, const OriginRule& rule) override {
     (frame_ ? frame_->doc : doc_)->scripts.push_back(text);
-    (frame_ ? frame_->doc : doc_)->scriptOrigins.push_back(origin);
+    (frame_ ? frame_->doc : doc_)->scriptOrigins.push_back(rule.origin);
   }
 
  private:

@@ -184,7 +184,7 @@ class FakeWindow : public IWindow {
         accessor_origin_(std::move(accessor_origin)) {}
 
   std::unique_ptr<IDocument> Document() override;
-  void execScript(const std::string&, const std::string&) override {
+  void execScript(const std::string&, const OriginRule&) override {
     state_->CheckAlive();
     throw OstrelError(err::kScriptError, "the in-memory browser runs no script");
   }

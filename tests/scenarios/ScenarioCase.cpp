@@ -149,6 +149,7 @@ ScenarioCase LoadCase(const std::filesystem::path& folder) {
     }
     c.replayServe = PathMap(j, "replay_serve");
     c.redirects = PathMap(j, "redirect");
+    c.replayRedirects = PathMap(j, "replay_redirect");
     const json delays = j.value("delay", json::object());
     for (const auto& [path, ms] : delays.items()) {
       c.replayDelays[Slashed(path)] = ms.get<int>();

@@ -49,6 +49,7 @@ struct Step {
 //   "replay_serve"     {path: file} served in place of path at replay
 //   "delay"            {path: ms} the answer to path waits, at replay
 //   "redirect"         {path: target} answered with a redirect, always
+//   "replay_redirect"  {path: target} answered with a redirect, at replay
 //   "forbid"           [path, ...] no request may reach these, ever (on
 //                      either server)
 //   "browser_keeps"    [text, ...] typed texts the browser keeps of its own
@@ -84,6 +85,7 @@ struct ScenarioCase {
   // Paths below all start with '/'.
   std::map<std::string, std::string> replayServe;  // path -> file served in its place at replay
   std::map<std::string, std::string> redirects;    // path -> where it redirects, always
+  std::map<std::string, std::string> replayRedirects;  // path -> where it redirects, at replay
   std::map<std::string, int> replayDelays;         // path -> ms its answer waits, at replay
   std::vector<std::string> forbid;                 // paths no request may reach
   // "expect": the recorded form's action and what replay sends to it.

@@ -483,6 +483,7 @@ class Runner {
     Expect(w, frmMain::kSiteList, "Log in again");
 
     for (const auto& [from, to] : c.replayServe) server.Alias(from, to);
+    for (const auto& [from, to] : c.replayRedirects) server.Redirect(from, to);
     Clock::duration delays{0};
     for (const auto& [path, ms] : c.replayDelays) {
       server.Delay(path, std::chrono::milliseconds(ms));

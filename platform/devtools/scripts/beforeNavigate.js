@@ -20,7 +20,7 @@
   const watched = () => {
     if (window === window.top) return true;
     try {
-      return window.top.location.origin === window.location.origin;
+      return window.top.origin === window.origin;
     } catch (e) {
       return false;
     }

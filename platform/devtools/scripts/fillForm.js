@@ -1,7 +1,7 @@
-// this: the window of the document to fill; fill: {address, formName,
+// this: the window of the document to fill; fill: {where, formName,
 // formIndex, fields: [{name, index, value}], submit, customDone}. The whole
-// of a replay's writing in one call: checks first that the document's
-// origin is that of address, then finds the form (by name, else by
+// of a replay's writing in one call: checks first that the document meets
+// the rule `where` (see ostrelMeets), then finds the form (by name, else by
 // position), every field (by name, else by position among the form's
 // controls, FIELDSET elements taking none) and writes the values as
 // setInputValue does; with submit, it then presses the first submit input,
@@ -19,9 +19,8 @@
 // customDone once they are written).
 function fillForm(fill) {
   const w = this, d = this.document;
-  const expected = new URL(fill.address).origin;
-  const origin = this.location.origin;
-  if (origin !== expected) return {status: 'origin', origin, expected};
+  const origin = w.origin;
+  if (!ostrelMeets(w, fill.where)) return {status: 'origin', origin, expected: fill.where.origin};
   const byName = (list, name) =>
       list.find((el) => ostrelAttribute.call(el, 'name') === name) || list.find((el) => ostrelId.call(el) === name);
   const upper = (text) => text.replace(/[a-z]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 32));

@@ -2,7 +2,8 @@
 // reach the DOM through the prototypes' own getters and methods, so a page
 // that names a field "submit", "name" or "forms" cannot shadow what they
 // read. A failure of our own is thrown as Error("ostrel:<error number>").
-/* exported ostrelGet, ostrelClass, ostrelFail, ostrelInfo, ostrelElements, ostrelPack, ostrelWindowOf, ostrelLeaving */
+/* exported ostrelGet, ostrelClass, ostrelFail, ostrelInfo, ostrelElements, ostrelPack, ostrelWindowOf, ostrelLeaving,
+            ostrelMeets */
 const ostrelGet = (proto, property, object) =>
     Object.getOwnPropertyDescriptor(proto, property).get.call(object);
 const ostrelClass = (object) => Object.prototype.toString.call(object);
@@ -53,3 +54,16 @@ const ostrelPack = (list, nested) => {
 };
 const ostrelWindowOf = (el) => (el.ownerDocument && el.ownerDocument.defaultView) || window;
 const ostrelLeaving = Symbol.for('ostrel.leaving');
+// Whether the document of window w meets rule {origin, top}: its own
+// security origin (self.origin: the real one of an about:srcdoc or
+// about:blank document too, which location.origin gives as "null") is
+// rule.origin; or it is opaque, its parent's origin is rule.origin and the
+// top page's is rule.top. An empty rule.origin checks nothing.
+const ostrelMeets = (w, rule) => {
+  if (!rule || !rule.origin) return true;
+  const origin = w.origin;
+  if (origin === rule.origin) return true;
+  if (origin !== 'null') return false;
+  const ancestors = w.location.ancestorOrigins;
+  return ancestors.length > 0 && ancestors[0] === rule.origin && ancestors[ancestors.length - 1] === rule.top;
+};
