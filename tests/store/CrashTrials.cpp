@@ -34,13 +34,19 @@ class Borrowed : public IRecordFiles {
  public:
   explicit Borrowed(IRecordFiles& files) : mFiles(files) {}
   std::unique_ptr<IRecordFile> Open(const std::string& p, int32_t n) override { return mFiles.Open(p, n); }
-  std::unique_ptr<IRecordFile> OpenForReading(const std::string& p, int32_t n) override {
-    return mFiles.OpenForReading(p, n);
+  std::unique_ptr<IRecordFile> OpenForReading(const std::string& p, int32_t n, Links l) override {
+    return mFiles.OpenForReading(p, n, l);
+  }
+  std::unique_ptr<IRecordFile> CreateNew(const std::string& p, int32_t n) override {
+    return mFiles.CreateNew(p, n);
   }
   int64_t FileLength(const std::string& p) override { return mFiles.FileLength(p); }
+  FileIdentity IdentityOf(const std::string& p) override { return mFiles.IdentityOf(p); }
+  std::string RealPath(const std::string& p) override { return mFiles.RealPath(p); }
   bool Exists(const std::string& p) override { return mFiles.Exists(p); }
   void Remove(const std::string& p) override { mFiles.Remove(p); }
   void SyncFolder(const std::string& p) override { mFiles.SyncFolder(p); }
+  void WriteWhole(const std::string& p, std::string_view b) override { mFiles.WriteWhole(p, b); }
   void CopyFile(const std::string& s, const std::string& t) override { mFiles.CopyFile(s, t); }
 
  private:

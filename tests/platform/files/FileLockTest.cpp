@@ -74,7 +74,7 @@ TEST_F(FileLockTest, ClosingAnotherDescriptorKeepsTheLock) {
   auto holder = files_.Open(path_, 256);
   holder->Lock(FileLock::kExclusive);
   files_.Open(path_, 256).reset();
-  files_.OpenForReading(path_, 256).reset();
+  files_.OpenForReading(path_, 256, Links::kFollow).reset();
   EXPECT_FALSE(Free(path_, FileLock::kShared));
   holder.reset();
   EXPECT_TRUE(Free(path_, FileLock::kExclusive));
@@ -109,13 +109,13 @@ TEST_F(FileLockTest, ALockWaitsForAnotherProgram) {
 }
 
 TEST_F(FileLockTest, AFileOpenForReadingTakesOnlyTheSharedLock) {
-  auto reader = files_.OpenForReading(path_, 256);
+  auto reader = files_.OpenForReading(path_, 256, Links::kFollow);
   reader->Lock(FileLock::kShared);
   EXPECT_FALSE(Free(path_, FileLock::kExclusive));
   EXPECT_NE(test::ErrorNumberOf([&] { reader->Lock(FileLock::kExclusive); }), 0);
   EXPECT_NE(test::ErrorNumberOf([&] { reader->Write(1, std::string(256, 'b')); }), 0);
   EXPECT_EQ(test::ReadFileBytes(path_), std::string(4096, 'a'));
-  EXPECT_EQ(test::ErrorNumberOf([&] { files_.OpenForReading(path_ + ".none", 256); }),
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.OpenForReading(path_ + ".none", 256, Links::kFollow); }),
             err::kFileMissing);
 }
 
