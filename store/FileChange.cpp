@@ -32,7 +32,11 @@ FileChange::FileChange(PasswordFile& file, int32_t sitesAfter) : mFile(file) {
   StoreContext& context = file.Context();
   const int32_t sites =
       sitesAfter == kSitesKept ? ChangeMark::Read(context, file.File()).sites : sitesAfter;
-  mMark = ChangeMark::Image(context, sites, file.JournalPath());
+  try {
+    mMark = ChangeMark::Image(context, sites, file.JournalPath());
+  } catch (const OstrelError& e) {
+    if (e.Number() != err::kCipherNoSecret) throw;
+  }
   CreateJournal();
   Keep(ChangeMark::kOffset, ChangeMark::kBytes, ChangeMark::kBytes);
 }
@@ -53,7 +57,7 @@ void FileChange::CreateJournal() {
   header.inode = identity.inode;
   header.oldLength = mFile.Length();
   mFile.Read(ChangeMark::kOffset, ChangeMark::kBytes, header.markBefore.data());
-  header.markAfter = mMark;
+  header.markAfter = mMark.empty() ? header.markBefore : mMark;
   // Another name of the file finds the journal through the mark only once
   // the mark is on disk: it then goes first, synced.
   mMarkFirst = identity.links > 1;
@@ -66,9 +70,8 @@ void FileChange::CreateJournal() {
     if (found.Found() == Journal::State::kUnknown || found.Found() == Journal::State::kDamaged) {
       throw found.Error();
     }
-    throw OstrelError(err::kUnknownJournal, e.Description(),
-                      "Something appeared where the password file's journal goes (" +
-                          mFile.JournalPath() + "), so nothing was changed; please try again.");
+    // The file's own journal, which opening it could not remove.
+    throw FileHold::ReadOnlyError(e.Description());
   }
 }
 
@@ -94,6 +97,7 @@ void FileChange::Commit() {
 // The mark written last needs no room that the change's writes did not
 // find: an append on a full disk fails before anything in place changed.
 void FileChange::WriteMark() {
+  if (mMark.empty()) return;
   try {
     mFile.File().Write(RecordAt(ChangeMark::kOffset), mMark);
     if (mMarkFirst) mFile.File().Sync();

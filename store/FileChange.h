@@ -28,7 +28,8 @@ class JournalWriter;
 // open of the file puts them back, and the error says so). A change dropped
 // between Commit and Finish (an error raised in between) is put back by the
 // destructor. Writes must lie inside kept ranges or past the old end, and
-// never on slot 15.
+// never on slot 15. Where context.HeaderCipher holds no key (a context
+// that never reads a header) no mark is written: slot 15 stays as it is.
 class FileChange {
  public:
   // The site count the change mark keeps (see ChangeMark) when the change
@@ -60,7 +61,7 @@ class FileChange {
   [[noreturn]] void Fail(const OstrelError& failure);
 
   PasswordFile& mFile;
-  std::string mMark;  // the slot image of the new change mark
+  std::string mMark;  // the slot image of the new change mark; empty: none
   bool mMarkFirst = false;
   std::unique_ptr<JournalWriter> mJournal;
   bool mCommitted = false;

@@ -136,9 +136,15 @@ bool Journal::Resolve(IRecordFiles& files, IRecordFile& file) {
     file.Sync();
   }
   mJournal.reset();
-  files.Remove(mPath);
-  files.SyncFolder(mPath);
   mState = State::kNone;
+  try {
+    files.Remove(mPath);
+    files.SyncFolder(mPath);
+  } catch (const OstrelError&) {
+    // The file is whole; a journal that stays (in a folder that may not be
+    // written) only puts back what the file holds already the next time,
+    // and no change is made while it is there.
+  }
   return undo;
 }
 

@@ -48,8 +48,9 @@ class Journal {
   // For kUnfinished: writes the old bytes back, cuts the file to its old
   // length and syncs it, then removes the journal; returns true. For
   // kNotBegun: removes the journal. Otherwise nothing. The caller holds
-  // `file` exclusively, open for writing. Raises the file error (the
-  // journal then stays for the next attempt).
+  // `file` exclusively, open for writing. Raises the file error when the
+  // file cannot be put back (the journal then stays for the next attempt);
+  // a journal that cannot be removed stays too, without an error.
   bool Resolve(IRecordFiles& files, IRecordFile& file);
 
   // The error that tells the person of a kDamaged or kUnknown journal.

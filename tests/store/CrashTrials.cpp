@@ -20,6 +20,7 @@
 #include "store/SlotLimits.h"
 #include "store/WebRecord.h"
 #include "store/WebUsers.h"
+#include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 #include "tests/store/StoreTestSupport.h"
 
@@ -136,37 +137,39 @@ FileState ReadState(StoreContext& context) {
 std::vector<CrashOperation> CrashOperations(int sites) {
   const int middle = sites / 2;
   return {
-      {"save appending", false,
+      {"save appending", CrashOperation::Start::kBuilt,
        [](StoreContext& c) {
          int16_t index = -1;
          MakeSite(c, "appended").Save(1, index);
        }},
-      {"save in place", false,
+      {"save in place", CrashOperation::Start::kBuilt,
        [](StoreContext& c) {
          int16_t index = 5;
          MakeSite(c, "rewritten", 3).Save(2, index);
        }},
-      {"delete the first site", false,
+      {"delete the first site", CrashOperation::Start::kBuilt,
        [](StoreContext& c) {
          WebRecord list(c);
          list.FileOpen();
          list.Delete(1);
        }},
-      {"delete a middle site", false,
+      {"delete a middle site", CrashOperation::Start::kBuilt,
        [middle](StoreContext& c) {
          WebRecord(c).DeleteSite({static_cast<int16_t>(middle), OwnerOf(middle), Name(middle)});
        }},
-      {"delete a user's sites", false, [](StoreContext& c) { WebRecord(c).DeleteSitesOf(2); }},
-      {"delete a user with their sites", false,
+      {"delete a user's sites", CrashOperation::Start::kBuilt, [](StoreContext& c) { WebRecord(c).DeleteSitesOf(2); }},
+      {"delete a user with their sites", CrashOperation::Start::kBuilt,
        [](StoreContext& c) { WebUsers(c).DeleteUserWithSites(1, "ann"); }},
-      {"create a user", false,
+      {"create a user", CrashOperation::Start::kBuilt,
        [](StoreContext& c) {
          int16_t last = 3;
          WebUsers(c).CreateUser(last, "dan", "dan-pw");
        }},
-      {"change a password", false, [](StoreContext& c) { WebUsers(c).ChangePassword(2, "new bob pw"); }},
-      {"header", false, [](StoreContext& c) { FileInfo(c).SetLastUserID(7); }},
-      {"first header of a new file", true,
+      {"change a password", CrashOperation::Start::kBuilt, [](StoreContext& c) { WebUsers(c).ChangePassword(2, "new bob pw"); }},
+      {"header", CrashOperation::Start::kBuilt, [](StoreContext& c) { FileInfo(c).SetLastUserID(7); }},
+      {"first header of a new file", CrashOperation::Start::kMissing,
+       [](StoreContext& c) { FileInfo(c).SetEncryptionKey(kDataKey); }},
+      {"first header of an empty file", CrashOperation::Start::kEmpty,
        [](StoreContext& c) { FileInfo(c).SetEncryptionKey(kDataKey); }},
   };
 }
@@ -220,15 +223,61 @@ void TrialCounts::Add(const TrialCounts& other) {
   trials += other.trials;
   before += other.before;
   after += other.after;
+  refused += other.refused;
   killedDuring += other.killedDuring;
   failures.insert(failures.end(), other.failures.begin(), other.failures.end());
 }
 
+namespace {
+
+// A disk holding the file an operation starts from.
+std::unique_ptr<MemoryDisk> StartingDisk(TrialKeys& keys, const CrashOperation& operation, int sites) {
+  MemoryDisk base(7);
+  if (operation.start == CrashOperation::Start::kBuilt) BuildFile(*TrialContext(keys, base, kPath), sites);
+  if (operation.start == CrashOperation::Start::kEmpty) base.SetBytes(kPath, "");
+  return base.Copy();
+}
+
+// A read-only reader sees the file as it was or as it is after, or is
+// refused while a change is unfinished (it cannot undo it); a journal it
+// cannot remove is left for the next writer.
+void CountReadOnly(TrialCounts& counts, MemoryDisk& survived, TrialKeys& keys, const FileState& before,
+                   const FileState& after, const std::string& what) {
+  auto disk = survived.Copy();
+  disk->SetReadOnly(true);
+  FileState state = ReadState(*TrialContext(keys, *disk, kPath));
+  if (state.fault.rfind("error " + std::to_string(err::kPermissionDenied) + " ", 0) == 0) {
+    ++counts.refused;
+    return;
+  }
+  if (state.fault == " (a journal is left)") state.fault.clear();
+  // No file: a reader that may create nothing finds none.
+  if (state.fault.rfind("error " + std::to_string(err::kFileMissing) + " ", 0) == 0) state = FileState();
+  if (!(state == before) && !(state == after)) {
+    counts.failures.push_back(what + ", read-only: " + (state.fault.empty() ? "the file holds a mix" : state.fault));
+  }
+}
+
+}  // namespace
+
+std::string RunReadOnly(TrialKeys& keys, const CrashOperation& operation, int sites) {
+  auto disk = StartingDisk(keys, operation, sites);
+  disk->SetReadOnly(true);
+  const int64_t changes = disk->Changes();
+  try {
+    operation.run(*TrialContext(keys, *disk, kPath));
+  } catch (const OstrelError& e) {
+    if (e.Number() != err::kPermissionDenied || e.Explanation().find("read-only") == std::string::npos) {
+      return std::string("raised ") + e.what();
+    }
+    return disk->Changes() == changes ? "" : "the disk was changed";
+  }
+  return "the operation was made";
+}
+
 TrialCounts RunMemoryTrials(TrialKeys& keys, const CrashOperation& operation, int sites,
                             int seeds, bool powerCut) {
-  MemoryDisk base(7);
-  if (!operation.onEmptyFile) BuildFile(*TrialContext(keys, base, kPath), sites);
-  auto baseline = base.Copy();
+  auto baseline = StartingDisk(keys, operation, sites);
   auto kept = baseline->Copy();
   const FileState before = ReadState(*TrialContext(keys, *kept, kPath));
 
@@ -250,9 +299,10 @@ TrialCounts RunMemoryTrials(TrialKeys& keys, const CrashOperation& operation, in
         continue;
       }
       auto survived = powerCut ? disk->AfterPowerCut() : disk->AfterKill();
-      Count(counts, ReadState(*TrialContext(keys, *survived, kPath)), before, after,
-            operation.name + (powerCut ? ", power cut at change " : ", killed at change ") +
-                std::to_string(cut));
+      const std::string what = operation.name + (powerCut ? ", power cut at change " : ", killed at change ") +
+                               std::to_string(cut);
+      CountReadOnly(counts, *survived, keys, before, after, what);
+      Count(counts, ReadState(*TrialContext(keys, *survived, kPath)), before, after, what);
     }
   }
   return counts;
@@ -264,7 +314,8 @@ TrialCounts RunKillTrials(TrialKeys& keys, const CrashOperation& operation,
   const std::string base = folder + "/base.xps";
   const std::string path = folder + "/trial.xps";
   fs::remove(base);
-  if (!operation.onEmptyFile) BuildFile(*TrialContext(keys, base), sites);
+  if (operation.start == CrashOperation::Start::kBuilt) BuildFile(*TrialContext(keys, base), sites);
+  if (operation.start == CrashOperation::Start::kEmpty) WriteFileBytes(base, "");
   auto fresh = [&] {
     fs::remove(JournalPath(path));
     fs::remove(path);

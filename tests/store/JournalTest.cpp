@@ -253,25 +253,30 @@ TEST_F(JournalTest, AJournalIsNeverPutBackOntoABackupRestoredOverTheFile) {
   EXPECT_TRUE(test::FileExists(Journal()));
 }
 
-// The file reached by another name finds the journal that the change made
-// beside the file as first named.
+// The file reached by another name finds the journal that a change made
+// beside the file as first named: through a symbolic link (the journal goes
+// beside the real file) and through a hard link in another folder (the
+// change mark, written first, names the journal; the last change was made
+// through the link, so the mark named another journal before).
 TEST_F(JournalTest, AnotherNameOfTheFileFindsItsJournal) {
   const std::string elsewhere = dir.Path() + "/elsewhere";
   fs::create_directory(elsewhere);
-  const std::pair<const char*, std::function<void(const std::string&, const std::string&)>> names[] = {
-      {"/hard.xps", [](const std::string& f, const std::string& l) { fs::create_hard_link(f, l); }},
-      {"/soft.xps", [](const std::string& f, const std::string& l) { fs::create_symlink(f, l); }}};
   const std::string first = context.PasswordFileName;
-  for (const auto& [name, link] : names) {
+  const std::string soft = elsewhere + "/soft.xps";
+  const std::string hard = elsewhere + "/hard.xps";
+  fs::create_symlink(first, soft);
+  fs::create_hard_link(first, hard);
+  context.PasswordFileName = hard;
+  AddSite(1, "four");
+  const std::string whole = FileBytes();
+  for (const std::string& name : {soft, hard}) {
     context.PasswordFileName = first;
     test::LeaveUnfinishedChange(context);
-    context.PasswordFileName = elsewhere + name;
-    link(first, context.PasswordFileName);
-    EXPECT_EQ(ListSites(1), kSites) << name;
+    context.PasswordFileName = name;
+    EXPECT_EQ(ListSites(1), (std::vector<std::string>{"one", "two", "three", "four"})) << name;
+    EXPECT_EQ(test::ReadFileBytes(first), whole) << name;
     EXPECT_FALSE(test::FileExists(JournalPath(first))) << name;
-    EXPECT_EQ(test::ReadFileBytes(first), before) << name;
-    EXPECT_EQ(test::FolderNames(elsewhere).size(), 1u) << name;
-    fs::remove(context.PasswordFileName);
+    EXPECT_EQ(test::FolderNames(elsewhere), (std::vector<std::string>{"hard.xps", "soft.xps"})) << name;
   }
 }
 

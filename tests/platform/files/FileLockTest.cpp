@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/files/PosixRecordFile.h"
 #include "platform/files/PosixRecordFiles.h"
 #include "support/ErrorNumbers.h"
 #include "tests/common/ErrorNumberOf.h"
@@ -20,12 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Whether a lock of `kind` could be taken now through a fresh descriptor.
-bool Free(const std::string& path, FileLock kind) {
+// Whether a lock of `kind` on `length` bytes from `start` (0: to the end)
+// could be taken now through a fresh descriptor.
+bool Free(const std::string& path, FileLock kind, int64_t start = 0, int64_t length = 0) {
   const int fd = ::open(path.c_str(), O_RDWR);
   struct flock probe {};
   probe.l_type = kind == FileLock::kExclusive ? F_WRLCK : F_RDLCK;
   probe.l_whence = SEEK_SET;
+  probe.l_start = start;
+  probe.l_len = length;
   EXPECT_EQ(::fcntl(fd, F_OFD_GETLK, &probe), 0);
   ::close(fd);
   return probe.l_type == F_UNLCK;
@@ -106,6 +110,40 @@ TEST_F(FileLockTest, ALockWaitsForAnotherProgram) {
   EXPECT_TRUE(WIFEXITED(status));
   ::close(ready[0]);
   ::close(ready[1]);
+}
+
+// A holder that lets go and asks again at once queues behind a program
+// that was waiting, so one that works without pause cannot keep another
+// out. (The waiter says when it has the lock, then holds it a while.)
+TEST_F(FileLockTest, AWaiterComesBeforeAHolderThatAsksAgain) {
+  auto holder = files_.Open(path_, 256);
+  holder->Lock(FileLock::kExclusive);
+  int got[2];
+  ASSERT_EQ(::pipe(got), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    PosixRecordFiles files;
+    auto file = files.Open(path_, 256);
+    file->Lock(FileLock::kExclusive);
+    if (::write(got[1], "w", 1) != 1) ::_exit(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ::_exit(0);
+  }
+  ::close(got[1]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (Free(path_, FileLock::kExclusive, PosixRecordFile::kTurnstile, 1) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  holder->Unlock();
+  holder->Lock(FileLock::kExclusive);
+  ::fcntl(got[0], F_SETFL, O_NONBLOCK);
+  char byte = 0;
+  EXPECT_EQ(::read(got[0], &byte, 1), 1) << "the holder came back before the waiter";
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ::close(got[0]);
 }
 
 TEST_F(FileLockTest, AFileOpenForReadingTakesOnlyTheSharedLock) {
