@@ -67,7 +67,9 @@ void FileChange::CreateJournal() {
     if (e.Number() == err::kPermissionDenied) throw FileHold::ReadOnlyError(e.Description());
     if (e.Number() != err::kFileExists) throw;
     Journal found = Journal::At(mFile.Files(), mFile.JournalPath(), mFile.File());
-    if (found.Found() == Journal::State::kUnknown || found.Found() == Journal::State::kDamaged) {
+    const Journal::State state = found.Found();
+    if (state == Journal::State::kOther || state == Journal::State::kUnproven ||
+        state == Journal::State::kDamaged) {
       throw found.Error();
     }
     // The file's own journal, which opening it could not remove.

@@ -51,7 +51,8 @@ FileCheck::Result FileCheck::Run(const std::string& path) {
   mContext.HeaderCipher.SetSecret(BuildBuiltInKey());
   const Journal journal = Journal::Find(mContext, JournalPath(mContext.Files().RealPath(path)), *file);
   switch (journal.Found()) {
-    case Journal::State::kUnknown:
+    case Journal::State::kOther:
+    case Journal::State::kUnproven:
       throw journal.Error();
     case Journal::State::kDamaged:
       result.problems.push_back("the journal " + journal.Path() +

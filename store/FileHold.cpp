@@ -67,9 +67,10 @@ void FileHold::SettleJournal() {
   Journal journal = Journal::Find(mContext, mJournalPath, *mFile);
   switch (journal.Found()) {
     case Journal::State::kNone:
-    case Journal::State::kUnknown:
+    case Journal::State::kOther:
       return;
     case Journal::State::kDamaged:
+    case Journal::State::kUnproven:
       throw journal.Error();
     case Journal::State::kNotBegun:
     case Journal::State::kUnfinished:

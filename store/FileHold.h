@@ -16,8 +16,10 @@ namespace ostrel {
 // the file's journal goes (see Journal.h): a change that a crash cut off is
 // undone (under the exclusive lock, taken for that moment by a reader), a
 // journal whose change never began is removed, a damaged one raises
-// err::kCorruptedFile and anything else is left alone (no change can be
-// made while it is there). Owned by the PasswordFile objects that share it.
+// err::kCorruptedFile, one that cannot be proven the file's
+// err::kUnknownJournal, and what is certainly not its journal is left alone
+// (no change can be made while it is there). Owned by the PasswordFile
+// objects that share it.
 //
 // A file that may be read but not written is held for reading only: a
 // reader is served, a writer (and an unfinished change, which could not be

@@ -72,25 +72,27 @@ Journal Journal::Inspect(IRecordFiles& files, const std::string& path, IRecordFi
   } catch (const OstrelError& e) {
     switch (e.Number()) {
       case err::kFileMissing: return journal;
-      case err::kBadFileMode: journal.Unknown("is not a file (it is a link, a pipe, a device or a socket)"); break;
-      case err::kPathFileAccess: journal.Unknown("is a folder"); break;
-      case err::kPermissionDenied: journal.Unknown("may not be read by you"); break;
+      case err::kBadFileMode: journal.Refuse(State::kOther, "is not a file (it is a link, a pipe, a device or a socket)"); break;
+      case err::kPathFileAccess: journal.Refuse(State::kOther, "is a folder"); break;
+      case err::kPermissionDenied: journal.Refuse(State::kUnproven, "may not be read by you"); break;
       default: throw;
     }
     if (named) journal.mState = State::kNone;
     return journal;
   }
-  journal.Classify(file);
+  journal.Classify(files, file);
   // Through another name only a journal that names this very file counts.
   if (named && !journal.mNamesThisFile) journal.mState = State::kNone;
   return journal;
 }
 
-void Journal::Classify(IRecordFile& file) {
+void Journal::Classify(IRecordFiles& files, IRecordFile& file) {
   const FileIdentity mine = mJournal->Identity();
   const FileIdentity owner = file.Identity();
-  if (mine.owner != owner.owner) return Unknown("belongs to another user");
-  if (mine.links != 1) return Unknown("has other names (hard links)");
+  if (mine.owner != owner.owner && mine.owner != files.Owner()) {
+    return Refuse(State::kUnproven, "belongs to another user");
+  }
+  if (mine.links != 1) return Refuse(State::kUnproven, "has other names (hard links)");
   const int64_t size = mJournal->Length();
   std::string head(static_cast<size_t>(std::min<int64_t>(size, JournalHeader::kEntriesOffset)), '\0');
   if (!head.empty()) mJournal->Read(1, static_cast<int32_t>(head.size()), head.data());
@@ -116,8 +118,8 @@ void Journal::Classify(IRecordFile& file) {
     return;
   }
   if (!old && !mHeader.Marks(MarkOf(file))) {
-    return Unknown("was written for another file, or for this one before it was replaced (by a "
-                   "backup, say)");
+    return Refuse(State::kOther, "was written for another file, or for this one before it was "
+                                 "replaced (by a backup, say)");
   }
   mNamesThisFile = !old && mHeader.device == owner.device && mHeader.inode == owner.inode;
   mState = State::kUnfinished;
@@ -156,10 +158,17 @@ OstrelError Journal::Error() const {
                            "changed. Keep both files as they are (move or copy them only together) "
                            "and restore the password file from a backup if you have one.");
   }
+  const std::string where = mPath + " lies where the password file's journal goes, but it " + mWhy;
+  if (mState == State::kUnproven) {
+    return OstrelError(err::kUnknownJournal, "journal " + mPath + ": " + mWhy,
+                       where + ", so Ostrel cannot tell whether a change to the password file was "
+                               "cut off; nothing was read or changed. Keep both files until whoever "
+                               "made it has opened the password file, or remove it if you know it "
+                               "is not needed.");
+  }
   return OstrelError(err::kUnknownJournal, "journal " + mPath + ": " + mWhy,
-                     mPath + " lies where the password file's journal goes, but it " + mWhy +
-                         ", so Ostrel did not use it and changed nothing. Remove it if you do "
-                         "not need it, then try again.");
+                     where + ", so Ostrel did not use it and changed nothing. Remove it if you do "
+                             "not need it, then try again.");
 }
 
 }  // namespace ostrel

@@ -17,8 +17,9 @@ std::string JournalPath(const std::string& realPath);
 
 // What lies where a password file's journal goes (see JournalHeader.h), and
 // putting its change back. Only a regular file, opened without following a
-// link, that has one name, belongs to the owner of the password file and
-// names it (its marks) is ever read back into the file.
+// link, that has one name, belongs to the owner of the password file (or
+// to this program's user) and names it (its marks) is ever read back into
+// the file.
 class Journal {
  public:
   enum class State {
@@ -26,7 +27,11 @@ class Journal {
     kNotBegun,    // its change never began (its header was never written)
     kUnfinished,  // a whole journal of this file: its change is undone
     kDamaged,     // this file's, damaged after its change began
-    kUnknown,     // not this file's journal: never used (err::kUnknownJournal)
+    kOther,       // certainly not this file's journal (not a regular file, or
+                  // written for another): never used, the file read as it is
+    kUnproven,    // a regular file that may be this file's journal but cannot
+                  // be proven so (another owner's, several names, unreadable):
+                  // never used, and the file is not read either
   };
 
   // The journal of the password file open as `file` (256-byte records,
@@ -53,20 +58,22 @@ class Journal {
   // a journal that cannot be removed stays too, without an error.
   bool Resolve(IRecordFiles& files, IRecordFile& file);
 
-  // The error that tells the person of a kDamaged or kUnknown journal.
+  // The error that tells the person of a kDamaged journal
+  // (err::kCorruptedFile), or a kOther or kUnproven one
+  // (err::kUnknownJournal).
   OstrelError Error() const;
 
  private:
   static Journal Inspect(IRecordFiles& files, const std::string& path, IRecordFile& file, bool named);
-  void Classify(IRecordFile& file);
-  void Unknown(std::string why) {
-    mState = State::kUnknown;
+  void Classify(IRecordFiles& files, IRecordFile& file);
+  void Refuse(State state, std::string why) {
+    mState = state;
     mWhy = std::move(why);
   }
 
   State mState = State::kNone;
   std::string mPath;
-  std::string mWhy;  // for kUnknown: what it is instead
+  std::string mWhy;  // for kOther and kUnproven: what it is instead
   bool mNamesThisFile = false;  // whole, and its device and inode are the file's
   std::unique_ptr<IRecordFile> mJournal;
   JournalHeader mHeader;

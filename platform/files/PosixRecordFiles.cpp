@@ -102,20 +102,14 @@ FileIdentity PosixRecordFiles::IdentityOf(const std::string& path) {
 }
 
 std::string PosixRecordFiles::RealPath(const std::string& path) {
-  auto resolve = [](const std::string& p, std::string& out) {
-    char* real = ::realpath(p.c_str(), nullptr);
-    if (!real) return false;
-    out = real;
-    ::free(real);
-    return true;
-  };
-  std::string real;
-  if (resolve(path, real)) return real;
-  const std::string::size_type slash = path.rfind('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (resolve(FolderOf(path), real)) return (real == "/" ? "" : real) + "/" + name;
-  return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string resolved(real);
+  ::free(real);
+  return resolved;
 }
+
+uint32_t PosixRecordFiles::Owner() { return static_cast<uint32_t>(::geteuid()); }
 
 bool PosixRecordFiles::Exists(const std::string& path) {
   struct stat st {};

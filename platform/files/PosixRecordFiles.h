@@ -16,6 +16,7 @@ class PosixRecordFiles : public IRecordFiles {
   int64_t FileLength(const std::string& path) override;
   FileIdentity IdentityOf(const std::string& path) override;
   std::string RealPath(const std::string& path) override;
+  uint32_t Owner() override;
   bool Exists(const std::string& path) override;
   void Remove(const std::string& path) override;
   void SyncFolder(const std::string& path) override;

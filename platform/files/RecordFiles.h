@@ -53,9 +53,12 @@ class IRecordFiles {
   virtual FileIdentity IdentityOf(const std::string& path) = 0;
 
   // `path` with every symbolic link resolved, so that the same file
-  // reached by another name gives the same path; when the file does not
-  // exist yet, its folder is resolved.
+  // reached through a link gives the same path; `path` itself when it
+  // cannot be resolved (no such file).
   virtual std::string RealPath(const std::string& path) = 0;
+
+  // The user this program runs as: the owner of the files it creates.
+  virtual uint32_t Owner() = 0;
 
   // Whether something exists at `path` (a link is not followed); failures
   // other than "no such file" raise their file error.

@@ -17,4 +17,15 @@ int32_t ErrorNumberOf(Call&& call) {
   return 0;
 }
 
+// The OstrelError `call` raises; number 0 when it raises none.
+template <typename Call>
+OstrelError ErrorOf(Call&& call) {
+  try {
+    call();
+  } catch (const OstrelError& e) {
+    return e;
+  }
+  return OstrelError(0);
+}
+
 }  // namespace ostrel::test

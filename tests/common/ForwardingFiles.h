@@ -29,9 +29,13 @@ class ForwardingRecordFile : public IRecordFile {
   std::unique_ptr<IRecordFile> real_;
 };
 
-// The real files, for wrappers that change only some calls.
+// The real files (or `real`, which must outlive it), for wrappers that
+// change only some calls.
 class ForwardingRecordFiles : public IRecordFiles {
  public:
+  ForwardingRecordFiles() : real_(own_) {}
+  explicit ForwardingRecordFiles(IRecordFiles& real) : real_(real) {}
+
   std::unique_ptr<IRecordFile> Open(const std::string& path, int32_t length) override {
     return real_.Open(path, length);
   }
@@ -45,6 +49,7 @@ class ForwardingRecordFiles : public IRecordFiles {
   int64_t FileLength(const std::string& path) override { return real_.FileLength(path); }
   FileIdentity IdentityOf(const std::string& path) override { return real_.IdentityOf(path); }
   std::string RealPath(const std::string& path) override { return real_.RealPath(path); }
+  uint32_t Owner() override { return real_.Owner(); }
   bool Exists(const std::string& path) override { return real_.Exists(path); }
   void Remove(const std::string& path) override { real_.Remove(path); }
   void SyncFolder(const std::string& path) override { real_.SyncFolder(path); }
@@ -60,11 +65,9 @@ class ForwardingRecordFiles : public IRecordFiles {
     return path.size() > 8 && path.compare(path.size() - 8, 8, "-journal") == 0;
   }
 
- protected:
-  PosixRecordFiles& Real() { return real_; }
-
  private:
-  PosixRecordFiles real_;
+  PosixRecordFiles own_;
+  IRecordFiles& real_;
 };
 
 }  // namespace ostrel::test

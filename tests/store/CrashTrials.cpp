@@ -22,6 +22,7 @@
 #include "store/WebUsers.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ForwardingFiles.h"
 #include "tests/store/StoreTestSupport.h"
 
 namespace ostrel::test {
@@ -30,35 +31,11 @@ namespace {
 
 constexpr char kPath[] = "/trial/ostrel.xps";
 
-// Lets a context use files it does not own.
-class Borrowed : public IRecordFiles {
- public:
-  explicit Borrowed(IRecordFiles& files) : mFiles(files) {}
-  std::unique_ptr<IRecordFile> Open(const std::string& p, int32_t n) override { return mFiles.Open(p, n); }
-  std::unique_ptr<IRecordFile> OpenForReading(const std::string& p, int32_t n, Links l) override {
-    return mFiles.OpenForReading(p, n, l);
-  }
-  std::unique_ptr<IRecordFile> CreateNew(const std::string& p, int32_t n) override {
-    return mFiles.CreateNew(p, n);
-  }
-  int64_t FileLength(const std::string& p) override { return mFiles.FileLength(p); }
-  FileIdentity IdentityOf(const std::string& p) override { return mFiles.IdentityOf(p); }
-  std::string RealPath(const std::string& p) override { return mFiles.RealPath(p); }
-  bool Exists(const std::string& p) override { return mFiles.Exists(p); }
-  void Remove(const std::string& p) override { mFiles.Remove(p); }
-  void SyncFolder(const std::string& p) override { mFiles.SyncFolder(p); }
-  void WriteWhole(const std::string& p, std::string_view b) override { mFiles.WriteWhole(p, b); }
-  void CopyFile(const std::string& s, const std::string& t) override { mFiles.CopyFile(s, t); }
-
- private:
-  IRecordFiles& mFiles;
-};
-
 // A context on `files` with the trial keys for as long as it lives.
 class TrialContext {
  public:
   TrialContext(TrialKeys& keys, IRecordFiles& files, const std::string& path)
-      : mKeys(keys), mContext(std::make_unique<Borrowed>(files)) {
+      : mKeys(keys), mContext(std::make_unique<ForwardingRecordFiles>(files)) {
     mContext.PasswordFileName = path;
     mKeys.Lend(mContext);
   }
@@ -137,40 +114,40 @@ FileState ReadState(StoreContext& context) {
 std::vector<CrashOperation> CrashOperations(int sites) {
   const int middle = sites / 2;
   return {
-      {"save appending", CrashOperation::Start::kBuilt,
+      {"save appending", false,
        [](StoreContext& c) {
          int16_t index = -1;
          MakeSite(c, "appended").Save(1, index);
        }},
-      {"save in place", CrashOperation::Start::kBuilt,
+      {"save in place", false,
        [](StoreContext& c) {
          int16_t index = 5;
          MakeSite(c, "rewritten", 3).Save(2, index);
        }},
-      {"delete the first site", CrashOperation::Start::kBuilt,
+      {"delete the first site", false,
        [](StoreContext& c) {
          WebRecord list(c);
          list.FileOpen();
          list.Delete(1);
        }},
-      {"delete a middle site", CrashOperation::Start::kBuilt,
+      {"delete a middle site", false,
        [middle](StoreContext& c) {
          WebRecord(c).DeleteSite({static_cast<int16_t>(middle), OwnerOf(middle), Name(middle)});
        }},
-      {"delete a user's sites", CrashOperation::Start::kBuilt, [](StoreContext& c) { WebRecord(c).DeleteSitesOf(2); }},
-      {"delete a user with their sites", CrashOperation::Start::kBuilt,
+      {"delete a user's sites", false, [](StoreContext& c) { WebRecord(c).DeleteSitesOf(2); }},
+      {"delete a user with their sites", false,
        [](StoreContext& c) { WebUsers(c).DeleteUserWithSites(1, "ann"); }},
-      {"create a user", CrashOperation::Start::kBuilt,
+      {"create a user", false,
        [](StoreContext& c) {
          int16_t last = 3;
          WebUsers(c).CreateUser(last, "dan", "dan-pw");
        }},
-      {"change a password", CrashOperation::Start::kBuilt, [](StoreContext& c) { WebUsers(c).ChangePassword(2, "new bob pw"); }},
-      {"header", CrashOperation::Start::kBuilt, [](StoreContext& c) { FileInfo(c).SetLastUserID(7); }},
-      {"first header of a new file", CrashOperation::Start::kMissing,
+      {"change a password", false, [](StoreContext& c) { WebUsers(c).ChangePassword(2, "new bob pw"); }},
+      {"header", false, [](StoreContext& c) { FileInfo(c).SetLastUserID(7); }},
+      {"first header of a new file", true,
        [](StoreContext& c) { FileInfo(c).SetEncryptionKey(kDataKey); }},
-      {"first header of an empty file", CrashOperation::Start::kEmpty,
-       [](StoreContext& c) { FileInfo(c).SetEncryptionKey(kDataKey); }},
+      {"first header of an empty file", true,
+       [](StoreContext& c) { FileInfo(c).SetEncryptionKey(kDataKey); }, true},
   };
 }
 
@@ -233,8 +210,8 @@ namespace {
 // A disk holding the file an operation starts from.
 std::unique_ptr<MemoryDisk> StartingDisk(TrialKeys& keys, const CrashOperation& operation, int sites) {
   MemoryDisk base(7);
-  if (operation.start == CrashOperation::Start::kBuilt) BuildFile(*TrialContext(keys, base, kPath), sites);
-  if (operation.start == CrashOperation::Start::kEmpty) base.SetBytes(kPath, "");
+  if (!operation.onEmptyFile) BuildFile(*TrialContext(keys, base, kPath), sites);
+  if (operation.zeroLength) base.SetBytes(kPath, "");
   return base.Copy();
 }
 
@@ -246,13 +223,13 @@ void CountReadOnly(TrialCounts& counts, MemoryDisk& survived, TrialKeys& keys, c
   auto disk = survived.Copy();
   disk->SetReadOnly(true);
   FileState state = ReadState(*TrialContext(keys, *disk, kPath));
-  if (state.fault.rfind("error " + std::to_string(err::kPermissionDenied) + " ", 0) == 0) {
+  auto raised = [&](int32_t number) { return state.fault.rfind("error " + std::to_string(number) + " ", 0) == 0; };
+  if (raised(err::kPermissionDenied)) {
     ++counts.refused;
     return;
   }
   if (state.fault == " (a journal is left)") state.fault.clear();
-  // No file: a reader that may create nothing finds none.
-  if (state.fault.rfind("error " + std::to_string(err::kFileMissing) + " ", 0) == 0) state = FileState();
+  if (raised(err::kFileMissing)) state = FileState();  // no file, and none made
   if (!(state == before) && !(state == after)) {
     counts.failures.push_back(what + ", read-only: " + (state.fault.empty() ? "the file holds a mix" : state.fault));
   }
@@ -314,8 +291,8 @@ TrialCounts RunKillTrials(TrialKeys& keys, const CrashOperation& operation,
   const std::string base = folder + "/base.xps";
   const std::string path = folder + "/trial.xps";
   fs::remove(base);
-  if (operation.start == CrashOperation::Start::kBuilt) BuildFile(*TrialContext(keys, base), sites);
-  if (operation.start == CrashOperation::Start::kEmpty) WriteFileBytes(base, "");
+  if (!operation.onEmptyFile) BuildFile(*TrialContext(keys, base), sites);
+  if (operation.zeroLength) WriteFileBytes(base, "");
   auto fresh = [&] {
     fs::remove(JournalPath(path));
     fs::remove(path);

@@ -32,13 +32,12 @@ struct FileState {
 // first) and reads every slot.
 FileState ReadState(StoreContext& context);
 
-// One operation of the trials, run on a file made by BuildFile, or on no
-// file, or on an empty one.
+// One operation of the trials, run on a file made by BuildFile.
 struct CrashOperation {
-  enum class Start { kBuilt, kMissing, kEmpty };
   std::string name;
-  Start start = Start::kBuilt;
+  bool onEmptyFile = false;  // runs on a missing file instead
   std::function<void(StoreContext&)> run;
+  bool zeroLength = false;   // with onEmptyFile: on a file of length 0
 };
 inline void PrintTo(const CrashOperation& operation, std::ostream* out) { *out << operation.name; }
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "store/Blocks.h"
 #include "store/Codec.h"
 #include "store/SlotLimits.h"
@@ -56,22 +54,17 @@ TEST_F(FileInfoTest, ZeroLengthFileIsEmptyAndStaysUntouched) {
   EXPECT_EQ(FileBytes(), "");
 }
 
-// Made whole at once, missing or empty before: no journal, nothing else in
-// the folder.
+// Made whole at once: no journal, nothing else left in the folder.
 TEST_F(FileInfoTest, KeyOnAnEmptyFileCreatesTheHeaderAtVersionZero) {
-  for (bool existed : {false, true}) {
-    if (existed) test::WriteFileBytes(context.PasswordFileName, "");
-    FileInfo header(context);
-    header.SetEncryptionKey(kDataKey);
-    EXPECT_FALSE(header.IsEmpty());
-    EXPECT_EQ(FileBytes().size(), 4096u);
-    EXPECT_EQ(HeaderSlot(), std::make_tuple(0, 0, kDataKey));
-    EXPECT_EQ(header.Version(), 0);
-    EXPECT_EQ(header.EncryptionKey(), kDataKey);
-    EXPECT_EQ(FileBytes().substr(0, 14 * 256), std::string(14 * 256, '\0'));
-    EXPECT_EQ(test::FolderNames(dir.Path()), std::vector<std::string>{"ostrel.xps"});
-    std::filesystem::remove(context.PasswordFileName);
-  }
+  FileInfo header(context);
+  header.SetEncryptionKey(kDataKey);
+  EXPECT_FALSE(header.IsEmpty());
+  EXPECT_EQ(FileBytes().size(), 4096u);
+  EXPECT_EQ(HeaderSlot(), std::make_tuple(0, 0, kDataKey));
+  EXPECT_EQ(header.Version(), 0);
+  EXPECT_EQ(header.EncryptionKey(), kDataKey);
+  EXPECT_EQ(FileBytes().substr(0, 14 * 256), std::string(14 * 256, '\0'));
+  EXPECT_EQ(test::FolderNames(dir.Path()), std::vector<std::string>{"ostrel.xps"});
 }
 
 TEST_F(FileInfoTest, NextConstructionUpgradesToVersionTwo) {

@@ -58,7 +58,7 @@ class MemoryFile : public IRecordFile {
 
   FileIdentity Identity() override {
     Live();
-    return {1, mInode->id, static_cast<uint32_t>(::geteuid()), 1};
+    return {1, mInode->id, mDisk.Owner(), 1};
   }
 
   void Lock(FileLock) override { Live(); }
@@ -130,12 +130,16 @@ std::unique_ptr<IRecordFile> MemoryDisk::Open(const std::string& path, int32_t r
   return std::make_unique<MemoryFile>(*this, entry.seen, recordLength, false);
 }
 
-std::unique_ptr<IRecordFile> MemoryDisk::OpenForReading(const std::string& path,
-                                                        int32_t recordLength, Links) {
+std::shared_ptr<MemoryDisk::Inode> MemoryDisk::Existing(const std::string& path) {
   if (mCut) throw DiskCut();
   auto it = mEntries.find(path);
   if (it == mEntries.end() || !it->second.seen) throw Missing(path);
-  return std::make_unique<MemoryFile>(*this, it->second.seen, recordLength, true);
+  return it->second.seen;
+}
+
+std::unique_ptr<IRecordFile> MemoryDisk::OpenForReading(const std::string& path,
+                                                        int32_t recordLength, Links) {
+  return std::make_unique<MemoryFile>(*this, Existing(path), recordLength, true);
 }
 
 std::unique_ptr<IRecordFile> MemoryDisk::CreateNew(const std::string& path, int32_t recordLength) {
@@ -144,17 +148,11 @@ std::unique_ptr<IRecordFile> MemoryDisk::CreateNew(const std::string& path, int3
 }
 
 int64_t MemoryDisk::FileLength(const std::string& path) {
-  if (mCut) throw DiskCut();
-  auto it = mEntries.find(path);
-  if (it == mEntries.end() || !it->second.seen) throw Missing(path);
-  return static_cast<int64_t>(it->second.seen->seen.size());
+  return static_cast<int64_t>(Existing(path)->seen.size());
 }
 
 FileIdentity MemoryDisk::IdentityOf(const std::string& path) {
-  if (mCut) throw DiskCut();
-  auto it = mEntries.find(path);
-  if (it == mEntries.end() || !it->second.seen) throw Missing(path);
-  return {1, it->second.seen->id, static_cast<uint32_t>(::geteuid()), 1};
+  return {1, Existing(path)->id, Owner(), 1};
 }
 
 bool MemoryDisk::Exists(const std::string& path) {

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <unistd.h>
+
 #include "platform/files/RecordFiles.h"
 
 namespace ostrel::test {
@@ -63,6 +65,7 @@ class MemoryDisk : public IRecordFiles {
   int64_t FileLength(const std::string& path) override;
   FileIdentity IdentityOf(const std::string& path) override;
   std::string RealPath(const std::string& path) override { return path; }
+  uint32_t Owner() override { return static_cast<uint32_t>(::geteuid()); }
   bool Exists(const std::string& path) override;
   void Remove(const std::string& path) override;
   void SyncFolder(const std::string& path) override;
@@ -89,6 +92,8 @@ class MemoryDisk : public IRecordFiles {
   };
 
   std::shared_ptr<Inode> NewInode();
+  // What `path` holds now; raises err::kFileMissing when nothing.
+  std::shared_ptr<Inode> Existing(const std::string& path);
   void Writable(const std::string& path) const;
 
   std::map<std::string, Entry> mEntries;

@@ -49,30 +49,21 @@ ReadOnly::ReadOnly(std::string path) : mPath(std::move(path)) {
   struct stat st {};
   if (::stat(mPath.c_str(), &st) != 0) return;
   mMode = st.st_mode & 07777;
-  if (::geteuid() == 0) {
-    mSet = Flag(true);
-  } else {
-    mSet = ::chmod(mPath.c_str(), S_ISDIR(st.st_mode) ? 0500 : 0400) == 0;
-  }
+  mSet = ::geteuid() == 0 ? Flag(true) : ::chmod(mPath.c_str(), S_ISDIR(st.st_mode) ? 0500 : 0400) == 0;
 }
 
 ReadOnly::~ReadOnly() {
-  if (!mSet) return;
-  if (::geteuid() == 0) {
-    Flag(false);
-  } else {
-    ::chmod(mPath.c_str(), mMode);
-  }
+  if (mSet && ::geteuid() == 0) Flag(false);
+  if (mSet && ::geteuid() != 0) ::chmod(mPath.c_str(), mMode);
 }
 
 bool ReadOnly::Flag(bool on) {
   const int fd = ::open(mPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
   int flags = 0;
-  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
   flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
   done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-  ::close(fd);
+  if (fd >= 0) ::close(fd);
   return done;
 }
 
