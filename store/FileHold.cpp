@@ -24,8 +24,8 @@ OstrelError FileHold::ReadOnlyError(const std::string& description) {
                      "written), so nothing was changed.");
 }
 
+// The file held so far (if any) is kept until the new one is open.
 void FileHold::Open() {
-  mFile.reset();
   try {
     mFile = Files().Open(mPath, kRecordBytes);
     mReadOnly = false;
@@ -59,7 +59,12 @@ void FileHold::MakeExclusive() {
   if (mReadOnly) throw ReadOnlyError("change " + mPath + ": opened for reading only");
   mFile->Unlock();
   mExclusive = true;
-  Lock(FileLock::kExclusive);
+  try {
+    Lock(FileLock::kExclusive);
+  } catch (...) {
+    mExclusive = false;  // and no lock held: the operation ends here
+    throw;
+  }
   SettleJournal();
 }
 
