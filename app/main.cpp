@@ -16,6 +16,7 @@
 #include "platform/qt/QtSettings.h"
 #include "store/FileCheck.h"
 #include "support/DocumentsFolder.h"
+#include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 #include "support/ShowError.h"
 
@@ -32,8 +33,16 @@ constexpr char kUsage[] =
     "                   XDG data folder, e.g. ~/.local/share/Ostrel/profile)\n"
     "  --version        print the version and end\n"
     "  --check [FILE]   check a password file (default: the one Ostrel uses) and\n"
-    "                   print each damaged slot; changes nothing. Exit status 0\n"
-    "                   when all is sound, 1 when not, 2 when it cannot be read\n";
+    "                   print each damaged slot; changes nothing\n"
+    "Exit status: 0 the browser ended (with --check: the file is sound),\n"
+    "  1 the browser could not be started (--check: problems were found),\n"
+    "  2 a wrong argument, 3 Ostrel is already running on that profile;\n"
+    "  with --check: 4 there is no such file, 5 it cannot be read, 6 it is not\n"
+    "  a regular file (a folder, device, pipe or socket), 7 something that is\n"
+    "  not its journal lies where its journal goes.\n";
+
+// The exit statuses of --check besides 0, 1 and 2.
+enum CheckStatus { kNoSuchFile = 4, kUnreadable = 5, kNotAFile = 6, kNotItsJournal = 7 };
 
 std::filesystem::path DefaultProfile() {
   const char* data = std::getenv("XDG_DATA_HOME");
@@ -56,6 +65,39 @@ std::string DefaultPasswordFile() {
   return ostrel::GetDocumentsFolder() + "/ostrel.xps";
 }
 
+// Why a file could not be checked, in a plain sentence, and the exit status.
+int CannotCheck(const ostrel::OstrelError& e) {
+  int status = kUnreadable;
+  std::string why;
+  switch (e.Number()) {
+    case ostrel::err::kFileMissing:
+    case ostrel::err::kPathNotFound:
+      status = kNoSuchFile;
+      why = "there is no such file.";
+      break;
+    case ostrel::err::kPathFileAccess:
+      status = kNotAFile;
+      why = "it is a folder, not a password file.";
+      break;
+    case ostrel::err::kBadFileMode:
+      status = kNotAFile;
+      why = "it is not a regular file (it is a device, a pipe or a socket), so it is not a password file.";
+      break;
+    case ostrel::err::kUnknownJournal:
+      status = kNotItsJournal;
+      why = e.Explanation();
+      break;
+    case ostrel::err::kPermissionDenied:
+      why = e.Explanation().empty() ? "you may not read it." : e.Explanation();
+      break;
+    default:
+      why = ostrel::ErrorMessage(e);
+      break;
+  }
+  std::cout << "cannot be checked: " << why << std::endl;
+  return status;
+}
+
 int Check(const std::string& path) {
   std::cout << path << "\n";
   try {
@@ -69,8 +111,7 @@ int Check(const std::string& path) {
     return result.Sound() ? 0 : 1;
   } catch (const ostrel::OstrelError& e) {
     ostrel::LogError(e);
-    std::cout << "cannot be checked: " << ostrel::ErrorMessage(e) << std::endl;
-    return 2;
+    return CannotCheck(e);
   }
 }
 

@@ -46,15 +46,29 @@ bool AllNul(std::string_view bytes) {
 FileCheck::Result FileCheck::Run(const std::string& path) {
   Result result;
   mUnknownUser = false;
-  const JournalState journal = InspectJournal(mContext.Files(), path);
-  if (journal == JournalState::kValid) {
-    result.problems.push_back(
-        "a change that did not finish is recorded in " + JournalPath(path) +
-        ": Ostrel will undo it the next time it opens the file (this check reads the file as "
-        "it is)");
-  }
-  auto file = mContext.Files().OpenForReading(path, kUserSlotSize);
+  auto file = mContext.Files().OpenForReading(path, kUserSlotSize, Links::kFollow);
   file->Lock(FileLock::kShared);
+  mContext.HeaderCipher.SetSecret(BuildBuiltInKey());
+  const Journal journal = Journal::Find(mContext, JournalPath(mContext.Files().RealPath(path)), *file);
+  switch (journal.Found()) {
+    case Journal::State::kOther:
+    case Journal::State::kUnproven:
+      throw journal.Error();
+    case Journal::State::kDamaged:
+      result.problems.push_back("the journal " + journal.Path() +
+                                " is damaged: a change was cut off and cannot be undone (keep "
+                                "both files as they are)");
+      break;
+    case Journal::State::kUnfinished:
+      result.problems.push_back(
+          "a change that did not finish is recorded in " + journal.Path() +
+          ": Ostrel will undo it the next time it opens the file (this check reads the file as "
+          "it is)");
+      break;
+    case Journal::State::kNone:
+    case Journal::State::kNotBegun:
+      break;
+  }
   const int64_t length = file->Length();
   if (length == 0) {
     result.summary = "empty: no header yet (Ostrel sets it up when it first opens the file)";
@@ -71,7 +85,7 @@ FileCheck::Result FileCheck::Run(const std::string& path) {
   result.summary = "header version " + std::to_string(header.version) + ", " +
                    Count(users.size(), "user") + ", " + Count(static_cast<size_t>(sites), "site") +
                    " in " + Count(static_cast<size_t>(siteSlots), "site slot");
-  if (journal == JournalState::kCutOff) {
+  if (journal.Found() == Journal::State::kNotBegun) {
     result.summary += "; a journal cut off before its change began lies next to the file "
                       "(Ostrel removes it)";
   }
@@ -90,7 +104,6 @@ FileCheck::Header FileCheck::CheckHeader(IRecordFile& file, int64_t length, Resu
     result.problems.push_back("the file is " + std::to_string(length) +
                               " bytes long, which is not a whole number of slots");
   }
-  mContext.HeaderCipher.SetSecret(BuildBuiltInKey());
   std::string slots(2 * kUserSlotSize, '\0');
   file.Read(kReservedSlot, 2, slots.data());
   std::string text;

@@ -11,8 +11,9 @@ namespace ostrel {
 // Checks a password file without changing anything and without a key typed
 // (the header holds the data key): the header, every user slot and every
 // site slot, and how they fit together. The file is opened for reading
-// only, under a shared lock; a journal next to it (a change that did not
-// finish) is reported, never put back.
+// only, under a shared lock; its journal (see Journal.h) is reported, never
+// put back or removed: a change that did not finish, or a journal damaged
+// after its change began, is a problem.
 //
 // Uses context.Files() and keys both of context's ciphers itself.
 class FileCheck {
@@ -27,7 +28,10 @@ class FileCheck {
 
   explicit FileCheck(StoreContext& context) : mContext(context) {}
 
-  // A missing or unreadable file raises its file error.
+  // Raises, without reading anything: a missing or unreadable file its
+  // file error, a folder err::kPathFileAccess, a device, pipe or socket
+  // err::kBadFileMode, and something where the journal goes that is not
+  // the file's journal err::kUnknownJournal (explained).
   Result Run(const std::string& path);
 
  private:

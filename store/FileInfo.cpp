@@ -1,7 +1,9 @@
 #include "store/FileInfo.h"
 
 #include "store/Blocks.h"
+#include "store/ChangeMark.h"
 #include "store/Codec.h"
+#include "store/FileChange.h"
 #include "store/SlotLimits.h"
 #include "store/PasswordFile.h"
 #include "support/ErrorNumbers.h"
@@ -10,8 +12,8 @@
 namespace ostrel {
 
 namespace {
-constexpr int64_t kReservedOffset = 14 * kUserSlotSize;  // slot 15
-constexpr int64_t kHeaderOffset = 15 * kUserSlotSize;    // slot 16
+constexpr int64_t kReservedOffset = ChangeMark::kOffset;  // slot 15
+constexpr int64_t kHeaderOffset = 15 * kUserSlotSize;     // slot 16
 
 bool operator==(const FileInfo::Fields& a, const FileInfo::Fields& b) {
   return a.LastUserID == b.LastUserID && a.Version == b.Version &&
@@ -69,7 +71,7 @@ void FileInfo::ChangeHeader(const std::function<void(Fields&)>& change) {
   const Fields seen = mLoaded ? mFields : (IsEmpty() ? Fields{} : Header());
   Fields fields = seen;
   change(fields);
-  const std::string slots = EncodeHeader(fields);
+  const std::string slot = EncodeHeader(fields);
   // The data is encrypted with the key: a file's key is set once, when it
   // is made, and never replaced (that would make everything unreadable).
   if (!seen.EncryptionKey.empty() && fields.EncryptionKey != seen.EncryptionKey) {
@@ -87,7 +89,7 @@ void FileInfo::ChangeHeader(const std::function<void(Fields&)>& change) {
                       "Another Ostrel window or program changed the password file at the same "
                       "moment, so nothing was changed; please try again.");
   }
-  FileChange::Replace(file, kReservedOffset, slots, kUserSlotSize);
+  WriteHeader(file, slot);
   mFields = std::move(fields);
   mLoaded = true;
 }
@@ -113,34 +115,41 @@ const FileInfo::Fields& FileInfo::Header() {
   return mFields;
 }
 
-// Both header slots, both decrypted (a file emptied by undoing its first
-// header write has none: all fields 0).
+// The header's fields; slot 15 must be readable too from version 2 on
+// (below, it may hold anything). A file emptied by undoing its first
+// header write has none: all fields 0.
 FileInfo::Fields FileInfo::ReadFields(PasswordFile& file) {
   if (file.Length() == 0) return Fields{};
   std::string slots(2 * kUserSlotSize, '\0');
   file.Read(kReservedOffset, 2 * kUserSlotSize, slots.data());
   std::string reserved = slots.substr(0, kUserSlotSize);
   std::string header = slots.substr(kUserSlotSize);
-  DecryptBlock(mContext, reserved, true);
   DecryptBlock(mContext, header, true);
-  return UnpackHeader(header, true);
+  const Fields fields = UnpackHeader(header, true);
+  if (fields.Version >= kCurrentVersion) DecryptBlock(mContext, reserved, true);
+  return fields;
 }
 
-// Both slots, encrypted before the file is opened.
+// Slot 16, encrypted before the file is opened. Slot 15 is the change mark,
+// which every change writes.
 std::string FileInfo::EncodeHeader(const Fields& fields) {
   std::string header = PackInteger(fields.LastUserID) +
                        PackByte(ToByte(fields.Version)) +
                        PackString(fields.EncryptionKey);
   EncryptBlock(mContext, header, kUserSlotSize, true);
-  std::string slots;
-  EncryptBlock(mContext, slots, kUserSlotSize, true);
-  return slots + header;
+  return header;
 }
 
-void FileInfo::WriteHeader(const Fields& fields) {
-  const std::string slots = EncodeHeader(fields);
-  PasswordFile file(mContext, PasswordFile::Access::kWrite);
-  FileChange::Replace(file, kReservedOffset, slots, kUserSlotSize);
+// A file that is still empty is made whole at once: the header, its change
+// mark and the user slots never written (NUL), so that a crash leaves it
+// empty or whole and no journal lingers.
+void FileInfo::WriteHeader(PasswordFile& file, const std::string& slot) {
+  if (file.Length() == 0) {
+    file.CreateWhole(std::string(kReservedOffset, '\0') +
+                     ChangeMark::Image(mContext, 0, file.JournalPath()) + slot);
+  } else {
+    FileChange::Replace(file, kHeaderOffset, slot, kUserSlotSize);
+  }
 }
 
 std::string FileInfo::ReadHeaderSlot16() {
@@ -161,20 +170,25 @@ int16_t FileInfo::ReadVersion() {
   return fields.Version;
 }
 
-// A header below version 2 may hold anything in slot 15, so slot 15 is
-// rewritten from slot 16 before anything tries to decrypt it.
+// Only a header below the current version is written: one of version 2 is
+// left as it is, and a read-only file is read as it is. Slot 16 is rewritten
+// with version 2 and slot 15 (which below version 2 may hold anything) with
+// a change mark, as one change, before anything tries to decrypt slot 15.
 void FileInfo::Upgrade() {
-  PasswordFile file(mContext, PasswordFile::Access::kWrite);
+  PasswordFile file(mContext, PasswordFile::Access::kRead);
   if (file.Length() == 0) {
     // Opening undid a first header write that a crash cut off.
     mIsEmpty = true;
     return;
   }
-  if (ReadVersion() < kCurrentVersion) {
-    mFields = UnpackHeader(ReadHeaderSlot16(), true);
-    WriteHeader(mFields);
-  }
-  SetVersion(kCurrentVersion);
+  if (ReadVersion() >= kCurrentVersion || file.ReadOnly()) return;
+  PasswordFile writer(mContext, PasswordFile::Access::kWrite);
+  if (ReadVersion() >= kCurrentVersion) return;
+  Fields fields = UnpackHeader(ReadHeaderSlot16(), true);
+  fields.Version = kCurrentVersion;
+  WriteHeader(writer, EncodeHeader(fields));
+  mFields = std::move(fields);
+  mLoaded = true;
 }
 
 }  // namespace ostrel

@@ -15,11 +15,12 @@ namespace ostrel {
 // before a FileInfo is made. Every file access uses the path that
 // context.PasswordFileName holds at the time of the call.
 //
-// Construction on a non-empty file brings the header to the current version
-// (2) and rewrites both header slots; it raises what that raises
-// (err::kCorruptedFile when slot 16 cannot be decrypted, file errors).
-// On an empty or missing file it reads and writes nothing and creates no
-// file.
+// Construction on a non-empty file below the current version (2) brings the
+// header to it and rewrites both header slots; it raises what that raises
+// (err::kCorruptedFile when slot 16 cannot be decrypted, file errors). On a
+// file of the current version, or one that may not be written, it only
+// reads; on an empty or missing file it reads and writes nothing and
+// creates no file.
 //
 // Getters load the header once (later calls use the fields in memory),
 // except LastUserID, which reads the file each time: another window or
@@ -29,7 +30,7 @@ namespace ostrel {
 // the file is no longer the one this object read, a setter raises
 // err::kRecordChanged, writes nothing and takes the file's header (so that
 // trying again works). On an empty file the getters give 0, 0 and "" and
-// the first setter creates a 4096-byte file.
+// the first setter creates a 4096-byte file, whole or not at all.
 class PasswordFile;
 
 class FileInfo {
@@ -70,7 +71,7 @@ class FileInfo {
   // Loads, applies change to a copy, writes it, then keeps it.
   void ChangeHeader(const std::function<void(Fields&)>& change);
   std::string EncodeHeader(const Fields& fields);
-  void WriteHeader(const Fields& fields);
+  void WriteHeader(PasswordFile& file, const std::string& slot);
   int16_t ReadVersion();
   void Upgrade();
   std::string ReadHeaderSlot16();

@@ -1,82 +1,82 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "platform/files/RecordFiles.h"
+#include "store/JournalHeader.h"
+#include "store/StoreContext.h"
+#include "support/OstrelError.h"
 
 namespace ostrel {
 
-// The journal of one change to the password file: a file next to it (its
-// path with "-journal" added, mode 0600) that holds the bytes the change is
-// about to overwrite, so that a change cut off at any instant - a crash, a
-// kill, a power cut - is undone the next time the file is opened. The
-// journal is on disk before the first byte of the file changes, and removed
-// once the whole change is on disk: no journal means no change in progress.
-//
-// Layout (integers little-endian):
-//   0   magic "OSTRELJ1"                 8 bytes
-//   8   length of the file before        8
-//   16  number of entries                8
-//   24  bytes of entries                 8
-//   32  checksum                         8   of bytes 8..31 and the entries
-//   40  entries, each:
-//         offset in the file  8, length  4, kept  4, then `kept` bytes:
-//         the old bytes of offset..offset+length-1 were the kept bytes
-//         followed by NULs (slots are NUL-padded, so little is kept).
-// A journal whose magic, sizes or checksum do not agree was cut off while
-// it was written; the file was not touched yet and the journal is dropped.
-std::string JournalPath(const std::string& passwordFile);
+// Where the journal of the password file at `realPath` goes: beside it, its
+// name with "-journal" added. Callers pass the path with links resolved
+// (IRecordFiles::RealPath), so that every name of the file finds it.
+std::string JournalPath(const std::string& realPath);
 
-// Writes the journal of one change in a bounded buffer.
-class JournalWriter {
+// What lies where a password file's journal goes (see JournalHeader.h), and
+// putting its change back. Only a regular file, opened without following a
+// link, that has one name, belongs to the owner of the password file (or
+// to this program's user) and names it (its marks) is ever read back into
+// the file.
+class Journal {
  public:
-  // Creates the journal of `passwordFile` (replacing any journal there)
-  // for a change of a file that is `oldLength` bytes long now.
-  JournalWriter(IRecordFiles& files, const std::string& passwordFile, int64_t oldLength);
-  ~JournalWriter();
-  JournalWriter(const JournalWriter&) = delete;
-  JournalWriter& operator=(const JournalWriter&) = delete;
+  enum class State {
+    kNone,        // nothing there
+    kNotBegun,    // its change never began (its header was never written)
+    kUnfinished,  // a whole journal of this file: its change is undone
+    kDamaged,     // this file's, damaged after its change began
+    kOther,       // certainly not this file's journal (not a regular file, or
+                  // written for another): never used, the file read as it is
+    kUnproven,    // a regular file that may be this file's journal but cannot
+                  // be proven so (another owner's, several names, unreadable):
+                  // never used, and the file is not read either
+  };
 
-  // Adds the old bytes at `offset`, slot by slot: offset and size are
-  // multiples of slotBytes, which is a multiple of 256 up to 64 KiB.
-  void Keep(int64_t offset, std::string_view oldBytes, int32_t slotBytes);
-  // Writes the header and waits until the journal and its folder entry
-  // are on disk. Only then may the change write the file.
-  void Commit();
-  // Removes the journal (raising when it cannot) and waits until that is
-  // on disk (a failure of that wait is ignored: see Remove in Journal.cpp).
-  void Remove();
-  // Removes the journal without raising (when a change is abandoned before
-  // it wrote anything).
-  void Discard() noexcept;
+  // The journal of the password file open as `file` (256-byte records,
+  // locked by the caller) whose own journal path is `path`: what lies at
+  // `path` or, when nothing does and the file has other names (hard links),
+  // the journal its change mark names, if that one names this very file
+  // (device and inode). Reads, never changes anything. Needs
+  // context.HeaderCipher keyed to read the mark (without, only `path` is
+  // looked at). Raises the file error when `file` cannot be read.
+  static Journal Find(StoreContext& context, const std::string& path, IRecordFile& file);
+  // What lies at `path` only.
+  static Journal At(IRecordFiles& files, const std::string& path, IRecordFile& file) {
+    return Inspect(files, path, file, false);
+  }
+
+  State Found() const { return mState; }
+  const std::string& Path() const { return mPath; }
+
+  // For kUnfinished: writes the old bytes back, cuts the file to its old
+  // length and syncs it, then removes the journal; returns true. For
+  // kNotBegun: removes the journal. Otherwise nothing. The caller holds
+  // `file` exclusively, open for writing. Raises the file error when the
+  // file cannot be put back (the journal then stays for the next attempt);
+  // a journal that cannot be removed stays too, without an error.
+  bool Resolve(IRecordFiles& files, IRecordFile& file);
+
+  // The error that tells the person of a kDamaged journal
+  // (err::kCorruptedFile), or a kOther or kUnproven one
+  // (err::kUnknownJournal).
+  OstrelError Error() const;
 
  private:
-  void Flush();
+  static Journal Inspect(IRecordFiles& files, const std::string& path, IRecordFile& file, bool named);
+  void Classify(IRecordFiles& files, IRecordFile& file);
+  void Refuse(State state, std::string why) {
+    mState = state;
+    mWhy = std::move(why);
+  }
 
-  IRecordFiles& mFiles;
+  State mState = State::kNone;
   std::string mPath;
-  std::unique_ptr<IRecordFile> mFile;
-  int64_t mOldLength;
-  int64_t mEntries = 0;
-  int64_t mBodyBytes = 0;
-  uint64_t mChecksum;
-  std::string mBuffer;
+  std::string mWhy;  // for kOther and kUnproven: what it is instead
+  bool mNamesThisFile = false;  // whole, and its device and inode are the file's
+  std::unique_ptr<IRecordFile> mJournal;
+  JournalHeader mHeader;
 };
-
-enum class JournalState { kNone, kCutOff, kValid };
-
-// What lies next to `passwordFile`: no journal, one cut off while it was
-// written, or a valid one (a change that did not finish). Changes nothing.
-JournalState InspectJournal(IRecordFiles& files, const std::string& passwordFile);
-
-// When a journal lies next to `passwordFile`, whose open file `file` (256-
-// byte records) the caller holds exclusively: a valid one is put back (the
-// old bytes written, the file cut to its old length, all synced), then the
-// journal is removed. Returns whether a change was undone. Raises the file
-// error when that fails; the journal then stays for the next attempt.
-bool RecoverJournal(IRecordFiles& files, const std::string& passwordFile, IRecordFile& file);
 
 }  // namespace ostrel

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "store/Blocks.h"
+#include "store/ChangeMark.h"
 #include "store/Codec.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
@@ -44,6 +45,10 @@ int16_t SiteSlots::Count() {
   if (n > kMaxSiteRecords) {
     throw OstrelError(err::kOverflow, "the password file is longer than 32765 site slots");
   }
+  const int32_t kept = ChangeMark::Read(mContext, mFile.File()).sites;
+  if (kept >= 0 && kept <= n && (kept == 0 || Holds(kept, true)) && (kept == n || Holds(kept + 1, false))) {
+    return static_cast<int16_t>(kept);
+  }
   // The last slot is usually occupied: the runs start small and grow.
   std::vector<char> run;
   int32_t size = 4;
@@ -58,6 +63,14 @@ int16_t SiteSlots::Count() {
     }
   }
   return 0;
+}
+
+bool SiteSlots::Holds(int32_t slot, bool record) {
+  try {
+    return Text(slot).empty() != record;
+  } catch (const OstrelError&) {
+    return false;
+  }
 }
 
 std::string SiteSlots::Text(int32_t slot) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/ListedSite.h"
+#include "store/FileChange.h"
 #include "store/PasswordFile.h"
 #include "store/StoreContext.h"
 
@@ -26,7 +27,11 @@ class SiteSlots {
   // The highest occupied slot, 0 when none: n = file length / 2048 - 2
   // rounded to the nearest integer (halves to even), then the first slot
   // from n down whose record is not empty, reading the slots in runs from
-  // the end. More than 32765 slots raise err::kOverflow.
+  // the end. More than 32765 slots raise err::kOverflow. The count that the
+  // last change left in the file's change mark (ChangeMark) is taken at
+  // once when its slot is occupied and the next one empty (or past n):
+  // occupied slots have no gaps, so that is the count whoever changed the
+  // file since; otherwise the slots are read as above.
   int16_t Count();
 
   // The decrypted text of one slot (err::kCorruptedFile when it cannot be).
@@ -64,6 +69,10 @@ class SiteSlots {
   void Move(FileChange& change, const Removal& removal);
 
  private:
+  // Whether slot `slot` holds a record (or, with `record` false, holds the
+  // empty record); false when it cannot be read.
+  bool Holds(int32_t slot, bool record);
+
   StoreContext& mContext;
   PasswordFile& mFile;
 };

@@ -7,6 +7,7 @@
 
 #include "store/Blocks.h"
 #include "store/Codec.h"
+#include "store/FileChange.h"
 #include "store/SiteSlots.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
@@ -140,15 +141,19 @@ void WebRecord::SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSi
   const int16_t count = slots.Count();
   int32_t index = intIndex;
   if (index == -1) {
+    if (count >= kMaxSiteRecords) {
+      throw OstrelError(err::kOverflow, "the password file holds 32765 sites",
+                        "The password file is full: it holds 32,765 sites, the most it can, so "
+                        "nothing was saved. Delete a site you no longer need to make room.");
+    }
     index = count + 1;
-    CheckSlotNumber(index);
   } else if (index > count + 1) {
     throw OstrelError(err::kBadRecordNumber,
                       "site slot " + std::to_string(index) + " lies past the last record (" +
                           std::to_string(count) + ")");
   }
   if (listed) slots.CheckHolds(*listed, count);
-  FileChange::Replace(file, SiteSlots::OffsetOf(index), slot, kSiteSlotSize);
+  FileChange::Replace(file, SiteSlots::OffsetOf(index), slot, kSiteSlotSize, std::max<int32_t>(count, index));
   intIndex = static_cast<int16_t>(index);
 }
 
@@ -163,10 +168,11 @@ void WebRecord::Save(int16_t intUserID, const ListedSite& listed) {
 
 namespace {
 
-// Removes the slots of `removal` as one change.
-void Remove(SiteSlots& slots, PasswordFile& file, const SiteSlots::Removal& removal) {
+// Removes the slots of `removal` from the `count` occupied ones as one
+// change.
+void Remove(SiteSlots& slots, PasswordFile& file, const SiteSlots::Removal& removal, int16_t count) {
   if (removal.first == 0) return;
-  FileChange change(file);
+  FileChange change(file, count - removal.Count());
   slots.Keep(change, removal);
   change.Commit();
   slots.Move(change, removal);
@@ -188,7 +194,7 @@ void WebRecord::Delete(int16_t Index, int16_t UserID) {
     int16_t pos = 1;
     if (UnpackInteger(pos, text) != UserID) return;
   }
-  Remove(slots, file, SiteSlots::One(Index, last));
+  Remove(slots, file, SiteSlots::One(Index, last), last);
 }
 
 void WebRecord::DeleteSite(const ListedSite& listed) {
@@ -198,15 +204,16 @@ void WebRecord::DeleteSite(const ListedSite& listed) {
   SiteSlots slots(mContext, file);
   const int16_t last = slots.Count();
   slots.CheckHolds(listed, last);
-  Remove(slots, file, SiteSlots::One(listed.Slot, last));
+  Remove(slots, file, SiteSlots::One(listed.Slot, last), last);
 }
 
 int32_t WebRecord::DeleteSitesOf(int16_t owner) {
   ForgetReadAhead();
   PasswordFile file(mContext, PasswordFile::Access::kWrite);
   SiteSlots slots(mContext, file);
-  const SiteSlots::Removal removal = slots.OwnedBy(owner, slots.Count());
-  Remove(slots, file, removal);
+  const int16_t count = slots.Count();
+  const SiteSlots::Removal removal = slots.OwnedBy(owner, count);
+  Remove(slots, file, removal, count);
   return removal.Count();
 }
 

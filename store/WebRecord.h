@@ -97,7 +97,8 @@ class WebRecord {
 
   // Writes the record with owner intUserID into slot intIndex (overwriting
   // it in place) or, when intIndex is -1, into slot RecordCount + 1 and sets
-  // intIndex to that slot. The record is packed and encrypted before the
+  // intIndex to that slot; a file that holds 32765 sites already is full
+  // (err::kOverflow, explained). The record is packed and encrypted before the
   // file is opened: one that does not fit raises err::kBadRecordLength and
   // nothing is written. intIndex other than -1 must be 1..RecordCount + 1
   // (err::kBadRecordNumber otherwise), so no gap is ever made. A failing

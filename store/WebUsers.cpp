@@ -4,6 +4,7 @@
 
 #include "store/Blocks.h"
 #include "store/Codec.h"
+#include "store/FileChange.h"
 #include "store/SiteSlots.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
@@ -178,10 +179,11 @@ int32_t WebUsers::DeleteUserWithSites(int16_t Index, const std::string& listedNa
   }
   const int16_t id = ReadUser(file, Index).id;
   SiteSlots sites(mContext, file);
-  const SiteSlots::Removal removal = sites.OwnedBy(id, sites.Count());
+  const int16_t count = sites.Count();
+  const SiteSlots::Removal removal = sites.OwnedBy(id, count);
   const std::string users = Shifted(file, Index);
 
-  FileChange change(file);
+  FileChange change(file, count - removal.Count());
   change.Keep(OffsetOf(Index), static_cast<int64_t>(users.size()), kUserSlotSize);
   sites.Keep(change, removal);
   change.Commit();

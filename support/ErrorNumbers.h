@@ -26,7 +26,9 @@ constexpr int32_t kInternalError = 51;    // the window's guard: any other failu
 // File errors (see ErrorFromErrno in the files layer).
 constexpr int32_t kBadFileName = 52;
 constexpr int32_t kFileMissing = 53;
+constexpr int32_t kBadFileMode = 54;      // not a regular file: a device, pipe or socket
 constexpr int32_t kDeviceIo = 57;
+constexpr int32_t kFileExists = 58;       // a new file's name is taken
 constexpr int32_t kBadRecordLength = 59;  // a record does not fit its slot
 constexpr int32_t kDiskFull = 61;
 constexpr int32_t kBadRecordNumber = 63;
@@ -37,6 +39,11 @@ constexpr int32_t kPathNotFound = 76;
 // added, deleted or moved records in between. Raised before anything is
 // read out or written.
 constexpr int32_t kRecordChanged = 3197;
+// Something lies where the password file's journal goes that is not its
+// journal (a link, a pipe, a folder, a file of another owner or of another
+// file): it is never read back into the file, and no change is made while
+// it is there.
+constexpr int32_t kUnknownJournal = 3198;
 
 // Cipher errors (see EncryptedData in the cipher layer). DecryptBlock turns
 // every decryption failure into kCorruptedFile.

@@ -15,6 +15,8 @@ std::string PlainExplanation(int32_t number) {
     case err::kOutOfMemory: return "Ostrel ran out of memory.";
     case err::kBadFileName: return "The file name is not valid.";
     case err::kFileMissing: return "The file does not exist.";
+    case err::kBadFileMode: return "That is not a file Ostrel can use: it is a device, a pipe or a socket.";
+    case err::kFileExists: return "Another file of that name is in the way.";
     case err::kDeviceIo: return "The file could not be read or written.";
     case err::kBadRecordLength: return "The information is too long to be stored. Nothing was written.";
     case err::kDiskFull: return "The disk is full.";

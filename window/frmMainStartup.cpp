@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "store/BuiltInKey.h"
+#include "store/PasswordFile.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -268,7 +269,7 @@ void frmMain::cmdCopyFile_Click() {
   std::error_code ec;
   // The file copied onto itself is already there; copying would only risk it.
   if (std::filesystem::equivalent(mContext->PasswordFileName, name, ec)) return;
-  mContext->Files().CopyFile(mContext->PasswordFileName, name);
+  PasswordFile::Copy(*mContext, name);
 }
 
 void frmMain::OptionsOK() {

@@ -255,6 +255,27 @@ void Run(const std::string& folder, int count, bool full) {
   });
   Print("Save appending", saving, "(into slot " + std::to_string(index) + ")");
 
+  // Eleven users' sites deleted: one user's are left at the front of a file
+  // that keeps its length, the slots after them empty.
+  fresh();
+  for (int16_t u = 1; u < kUsers; ++u) list.DeleteSitesOf(u);
+  const Runs leftCount = Repeat(9, [&] {
+    list.FileOpen();
+    records = list.RecordCount();
+    list.FileClose();
+  });
+  Print("RecordCount, 11 users deleted", leftCount, "(" + std::to_string(records) + ")");
+  const int16_t left = records;
+  const Runs leftSaving = Repeat(7, [&] {
+    index = -1;
+    record.Save(1, index);
+  }, [&] {
+    list.FileOpen();
+    if (list.RecordCount() > left) list.Delete(static_cast<int16_t>(left + 1));
+    list.FileClose();
+  });
+  Print("Save appending, 11 deleted", leftSaving, "(into slot " + std::to_string(index) + ")");
+
   // Every user's sites deleted: the file keeps its length, all slots empty.
   fresh();
   for (int16_t u = 1; u <= kUsers; ++u) list.DeleteSitesOf(u);

@@ -13,6 +13,9 @@ OstrelError ErrorFromErrno(int errnum, const std::string& operation,
   switch (errnum) {
     case ENOENT: number = err::kFileMissing; break;
     case ENOTDIR: number = err::kPathNotFound; break;
+    case EEXIST: number = err::kFileExists; break;
+    case ELOOP:
+    case ENXIO: number = err::kBadFileMode; break;
     case EACCES:
     case EPERM:
     case EROFS: number = err::kPermissionDenied; break;

@@ -9,6 +9,9 @@ namespace ostrel {
 // The one place where an errno value becomes a numbered error:
 //   ENOENT                         -> err::kFileMissing (53)
 //   ENOTDIR                        -> err::kPathNotFound (76)
+//   EEXIST                         -> err::kFileExists (58)
+//   ELOOP, ENXIO                   -> err::kBadFileMode (54): a link
+//                                     where none may be, a socket
 //   EACCES, EPERM, EROFS           -> err::kPermissionDenied (70)
 //   ENOSPC, EDQUOT, EFBIG          -> err::kDiskFull (61)
 //   ENAMETOOLONG                   -> err::kBadFileName (52)

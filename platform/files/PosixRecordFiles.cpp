@@ -1,11 +1,14 @@
 #include "platform/files/PosixRecordFiles.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "platform/files/FileError.h"
@@ -40,16 +43,49 @@ void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
   }
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Fills a new file (mode 0600) beside `target` through `fill`, syncs it and
+// renames it over `target` only once it is complete; removes it on failure.
+void Publish(const std::string& target, const std::function<void(int, const std::string&)>& fill) {
+  std::string temp = target + ".XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  Fd out(::mkostemp(name.data(), O_CLOEXEC));
+  if (out.get() < 0) throw ErrorFromErrno(errno, "create", temp);
+  temp.assign(name.data());
+  try {
+    fill(out.get(), temp);
+    if (::fsync(out.get()) != 0) throw ErrorFromErrno(errno, "sync", temp);
+    if (::close(out.release()) != 0) throw ErrorFromErrno(errno, "close", temp);
+    if (::rename(temp.c_str(), target.c_str()) != 0) throw ErrorFromErrno(errno, "rename", target);
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<IRecordFile> PosixRecordFiles::Open(const std::string& path,
                                                     int32_t recordLength) {
-  return std::make_unique<PosixRecordFile>(path, recordLength);
+  return std::make_unique<PosixRecordFile>(path, recordLength, PosixRecordFile::Mode::kReadWrite);
 }
 
 std::unique_ptr<IRecordFile> PosixRecordFiles::OpenForReading(const std::string& path,
-                                                              int32_t recordLength) {
-  return std::make_unique<PosixRecordFile>(path, recordLength, PosixRecordFile::Mode::kReadOnly);
+                                                              int32_t recordLength, Links links) {
+  return std::make_unique<PosixRecordFile>(path, recordLength,
+                                           links == Links::kFollow
+                                               ? PosixRecordFile::Mode::kReadOnly
+                                               : PosixRecordFile::Mode::kReadOnlyNoLinks);
+}
+
+std::unique_ptr<IRecordFile> PosixRecordFiles::CreateNew(const std::string& path,
+                                                         int32_t recordLength) {
+  return std::make_unique<PosixRecordFile>(path, recordLength, PosixRecordFile::Mode::kCreateNew);
 }
 
 int64_t PosixRecordFiles::FileLength(const std::string& path) {
@@ -57,6 +93,23 @@ int64_t PosixRecordFiles::FileLength(const std::string& path) {
   if (::stat(path.c_str(), &st) != 0) throw ErrorFromErrno(errno, "stat", path);
   return st.st_size;
 }
+
+FileIdentity PosixRecordFiles::IdentityOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) throw ErrorFromErrno(errno, "stat", path);
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+          static_cast<uint32_t>(st.st_uid), static_cast<uint64_t>(st.st_nlink)};
+}
+
+std::string PosixRecordFiles::RealPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string resolved(real);
+  ::free(real);
+  return resolved;
+}
+
+uint32_t PosixRecordFiles::Owner() { return static_cast<uint32_t>(::geteuid()); }
 
 bool PosixRecordFiles::Exists(const std::string& path) {
   struct stat st {};
@@ -70,47 +123,29 @@ void PosixRecordFiles::Remove(const std::string& path) {
 }
 
 void PosixRecordFiles::SyncFolder(const std::string& path) {
-  const std::string::size_type slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string folder = FolderOf(path);
   Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0) throw ErrorFromErrno(errno, "open", folder);
   if (::fsync(dir.get()) != 0) throw ErrorFromErrno(errno, "sync", folder);
 }
 
-void PosixRecordFiles::CopyFile(const std::string& source, const std::string& target) {
-  PosixRecordFile locked(source, 1, PosixRecordFile::Mode::kReadOnly);
-  locked.Lock(FileLock::kShared);
-  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-  if (in.get() < 0) throw ErrorFromErrno(errno, "open", source);
+void PosixRecordFiles::WriteWhole(const std::string& path, std::string_view bytes) {
+  Publish(path, [&](int fd, const std::string& temp) { WriteAll(fd, bytes.data(), bytes.size(), temp); });
+  SyncFolder(path);
+}
 
-  // The copy goes to a temporary file beside the target and replaces the
-  // target by rename only once it is complete and synced.
-  std::string temp = target + ".XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  Fd out(::mkostemp(name.data(), O_CLOEXEC));
-  if (out.get() < 0) throw ErrorFromErrno(errno, "create", temp);
-  temp.assign(name.data());
-  try {
+void PosixRecordFiles::CopyFile(const std::string& source, const std::string& target) {
+  PosixRecordFile in(source, 1, PosixRecordFile::Mode::kReadOnly);
+  const int64_t length = in.Length();
+  Publish(target, [&](int fd, const std::string& temp) {
     std::vector<char> buffer(1 << 20);
-    for (;;) {
-      ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throw ErrorFromErrno(errno, "read", source);
-      }
-      if (n == 0) break;
-      WriteAll(out.get(), buffer.data(), static_cast<size_t>(n), temp);
+    for (int64_t done = 0; done < length;) {
+      const auto n = static_cast<int32_t>(std::min<int64_t>(length - done, static_cast<int64_t>(buffer.size())));
+      in.Read(static_cast<int32_t>(done + 1), n, buffer.data());
+      WriteAll(fd, buffer.data(), static_cast<size_t>(n), temp);
+      done += n;
     }
-    if (::fsync(out.get()) != 0) throw ErrorFromErrno(errno, "sync", temp);
-    if (::close(out.release()) != 0) throw ErrorFromErrno(errno, "close", temp);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-      throw ErrorFromErrno(errno, "rename", target);
-    }
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
+  });
 }
 
 }  // namespace ostrel

@@ -9,9 +9,21 @@ namespace ostrel {
 // one exclusive holder and nobody else.
 enum class FileLock { kShared, kExclusive };
 
-// One open file of fixed-length records, numbered from 1: record n covers
-// bytes (n - 1) * RecordLength() .. n * RecordLength() - 1. The file is
-// closed, and its lock released, when the object is destroyed.
+// Which file an open file or a path is (device and inode), whose it is and
+// how many names (hard links) it has.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint32_t owner = 0;
+  uint64_t links = 0;
+  bool SameFile(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+
+// One open regular file of fixed-length records, numbered from 1: record n
+// covers bytes (n - 1) * RecordLength() .. n * RecordLength() - 1. The file
+// is closed, and its lock released, when the object is destroyed.
 class IRecordFile {
  public:
   virtual ~IRecordFile() = default;
@@ -44,14 +56,21 @@ class IRecordFile {
   // Cuts the file back to `length` bytes.
   virtual void Truncate(int64_t length) = 0;
 
-  // Takes `lock` on the whole file for this open file, replacing the lock
-  // it holds (a shared lock can be exchanged for an exclusive one, but
-  // callers should rather Unlock first: two holders that both wait to
-  // exchange would wait for each other). Waits while another open file -
-  // of this program or another one, also over a network file system -
-  // holds a lock that conflicts; after about kLockWaitSeconds raises
-  // err::kPermissionDenied with an explanation that the file is in use.
-  // A file opened for reading only can take only the shared lock.
+  // The open file's identity now (its links may change while it is open).
+  virtual FileIdentity Identity() = 0;
+
+  // Takes `lock` on the whole file for this open file. A shared lock asked
+  // for while the exclusive one is held replaces it at once, without
+  // letting go; to exchange a shared lock for the exclusive one, Unlock
+  // first (two holders that both wait to exchange would wait for each
+  // other). Waits while another open file - of this program or another
+  // one, also over a network file system - holds a lock that conflicts.
+  // Waiters are served in turn: once one waits, a holder that lets go and
+  // asks again for a lock that conflicts queues behind it, so a program
+  // that works without pause cannot keep another out for longer than one of
+  // its operations. After about kLockWaitSeconds raises
+  // err::kPermissionDenied with an explanation that the file is in use. A
+  // file opened for reading only can take only the shared lock.
   virtual void Lock(FileLock lock) = 0;
 
   // Releases the lock; nothing when none is held. Never fails.

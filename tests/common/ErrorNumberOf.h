@@ -30,4 +30,15 @@ std::string ExplanationOf(Call&& call) {
   return {};
 }
 
+// The OstrelError `call` raises; number 0 when it raises none.
+template <typename Call>
+OstrelError ErrorOf(Call&& call) {
+  try {
+    call();
+  } catch (const OstrelError& e) {
+    return e;
+  }
+  return OstrelError(0);
+}
+
 }  // namespace ostrel::test

@@ -18,6 +18,7 @@ class ForwardingRecordFile : public IRecordFile {
   void Sync() override { real_->Sync(); }
   int64_t Length() override { return real_->Length(); }
   void Truncate(int64_t length) override { real_->Truncate(length); }
+  FileIdentity Identity() override { return real_->Identity(); }
   void Lock(FileLock lock) override { real_->Lock(lock); }
   void Unlock() noexcept override { real_->Unlock(); }
 
@@ -28,19 +29,33 @@ class ForwardingRecordFile : public IRecordFile {
   std::unique_ptr<IRecordFile> real_;
 };
 
-// The real files, for wrappers that change only some calls.
+// The real files (or `real`, which must outlive it), for wrappers that
+// change only some calls.
 class ForwardingRecordFiles : public IRecordFiles {
  public:
+  ForwardingRecordFiles() : real_(own_) {}
+  explicit ForwardingRecordFiles(IRecordFiles& real) : real_(real) {}
+
   std::unique_ptr<IRecordFile> Open(const std::string& path, int32_t length) override {
     return real_.Open(path, length);
   }
-  std::unique_ptr<IRecordFile> OpenForReading(const std::string& path, int32_t length) override {
-    return real_.OpenForReading(path, length);
+  std::unique_ptr<IRecordFile> OpenForReading(const std::string& path, int32_t length,
+                                              Links links) override {
+    return real_.OpenForReading(path, length, links);
+  }
+  std::unique_ptr<IRecordFile> CreateNew(const std::string& path, int32_t length) override {
+    return real_.CreateNew(path, length);
   }
   int64_t FileLength(const std::string& path) override { return real_.FileLength(path); }
+  FileIdentity IdentityOf(const std::string& path) override { return real_.IdentityOf(path); }
+  std::string RealPath(const std::string& path) override { return real_.RealPath(path); }
+  uint32_t Owner() override { return real_.Owner(); }
   bool Exists(const std::string& path) override { return real_.Exists(path); }
   void Remove(const std::string& path) override { real_.Remove(path); }
   void SyncFolder(const std::string& path) override { real_.SyncFolder(path); }
+  void WriteWhole(const std::string& path, std::string_view bytes) override {
+    real_.WriteWhole(path, bytes);
+  }
   void CopyFile(const std::string& source, const std::string& target) override {
     real_.CopyFile(source, target);
   }
@@ -50,11 +65,9 @@ class ForwardingRecordFiles : public IRecordFiles {
     return path.size() > 8 && path.compare(path.size() - 8, 8, "-journal") == 0;
   }
 
- protected:
-  PosixRecordFiles& Real() { return real_; }
-
  private:
-  PosixRecordFiles real_;
+  PosixRecordFiles own_;
+  IRecordFiles& real_;
 };
 
 }  // namespace ostrel::test

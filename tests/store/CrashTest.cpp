@@ -29,12 +29,19 @@ TEST_P(CrashTest, KilledAtEveryChange) {
   EXPECT_TRUE(counts.failures.empty()) << Lines(counts.failures);
   EXPECT_GT(counts.before, 0);
   EXPECT_GT(counts.after, 0);
+  if (!GetParam().onEmptyFile) EXPECT_GT(counts.refused, 0);
 }
 
 TEST_P(CrashTest, PowerCutAtEveryChange) {
   const test::TrialCounts counts = test::RunMemoryTrials(Keys(), GetParam(), kMemorySites, 3, true);
   EXPECT_TRUE(counts.failures.empty()) << Lines(counts.failures);
   EXPECT_GT(counts.before, 0);
+}
+
+// On a disk that may not be written, every operation is refused as
+// read-only before anything changes.
+TEST_P(CrashTest, RefusedOnAReadOnlyDisk) {
+  EXPECT_EQ(test::RunReadOnly(Keys(), GetParam(), kMemorySites), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWrite, CrashTest, ::testing::ValuesIn(test::CrashOperations(kMemorySites)),

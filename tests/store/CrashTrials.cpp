@@ -20,7 +20,9 @@
 #include "store/SlotLimits.h"
 #include "store/WebRecord.h"
 #include "store/WebUsers.h"
+#include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "tests/common/ForwardingFiles.h"
 #include "tests/store/StoreTestSupport.h"
 
 namespace ostrel::test {
@@ -29,29 +31,11 @@ namespace {
 
 constexpr char kPath[] = "/trial/ostrel.xps";
 
-// Lets a context use files it does not own.
-class Borrowed : public IRecordFiles {
- public:
-  explicit Borrowed(IRecordFiles& files) : mFiles(files) {}
-  std::unique_ptr<IRecordFile> Open(const std::string& p, int32_t n) override { return mFiles.Open(p, n); }
-  std::unique_ptr<IRecordFile> OpenForReading(const std::string& p, int32_t n) override {
-    return mFiles.OpenForReading(p, n);
-  }
-  int64_t FileLength(const std::string& p) override { return mFiles.FileLength(p); }
-  bool Exists(const std::string& p) override { return mFiles.Exists(p); }
-  void Remove(const std::string& p) override { mFiles.Remove(p); }
-  void SyncFolder(const std::string& p) override { mFiles.SyncFolder(p); }
-  void CopyFile(const std::string& s, const std::string& t) override { mFiles.CopyFile(s, t); }
-
- private:
-  IRecordFiles& mFiles;
-};
-
 // A context on `files` with the trial keys for as long as it lives.
 class TrialContext {
  public:
   TrialContext(TrialKeys& keys, IRecordFiles& files, const std::string& path)
-      : mKeys(keys), mContext(std::make_unique<Borrowed>(files)) {
+      : mKeys(keys), mContext(std::make_unique<ForwardingRecordFiles>(files)) {
     mContext.PasswordFileName = path;
     mKeys.Lend(mContext);
   }
@@ -162,6 +146,8 @@ std::vector<CrashOperation> CrashOperations(int sites) {
       {"header", false, [](StoreContext& c) { FileInfo(c).SetLastUserID(7); }},
       {"first header of a new file", true,
        [](StoreContext& c) { FileInfo(c).SetEncryptionKey(kDataKey); }},
+      {"first header of an empty file", true,
+       [](StoreContext& c) { FileInfo(c).SetEncryptionKey(kDataKey); }, true},
   };
 }
 
@@ -214,15 +200,61 @@ void TrialCounts::Add(const TrialCounts& other) {
   trials += other.trials;
   before += other.before;
   after += other.after;
+  refused += other.refused;
   killedDuring += other.killedDuring;
   failures.insert(failures.end(), other.failures.begin(), other.failures.end());
 }
 
-TrialCounts RunMemoryTrials(TrialKeys& keys, const CrashOperation& operation, int sites,
-                            int seeds, bool powerCut) {
+namespace {
+
+// A disk holding the file an operation starts from.
+std::unique_ptr<MemoryDisk> StartingDisk(TrialKeys& keys, const CrashOperation& operation, int sites) {
   MemoryDisk base(7);
   if (!operation.onEmptyFile) BuildFile(*TrialContext(keys, base, kPath), sites);
-  auto baseline = base.Copy();
+  if (operation.zeroLength) base.SetBytes(kPath, "");
+  return base.Copy();
+}
+
+// A read-only reader sees the file as it was or as it is after, or is
+// refused while a change is unfinished (it cannot undo it); a journal it
+// cannot remove is left for the next writer.
+void CountReadOnly(TrialCounts& counts, MemoryDisk& survived, TrialKeys& keys, const FileState& before,
+                   const FileState& after, const std::string& what) {
+  auto disk = survived.Copy();
+  disk->SetReadOnly(true);
+  FileState state = ReadState(*TrialContext(keys, *disk, kPath));
+  auto raised = [&](int32_t number) { return state.fault.rfind("error " + std::to_string(number) + " ", 0) == 0; };
+  if (raised(err::kPermissionDenied)) {
+    ++counts.refused;
+    return;
+  }
+  if (state.fault == " (a journal is left)") state.fault.clear();
+  if (raised(err::kFileMissing)) state = FileState();  // no file, and none made
+  if (!(state == before) && !(state == after)) {
+    counts.failures.push_back(what + ", read-only: " + (state.fault.empty() ? "the file holds a mix" : state.fault));
+  }
+}
+
+}  // namespace
+
+std::string RunReadOnly(TrialKeys& keys, const CrashOperation& operation, int sites) {
+  auto disk = StartingDisk(keys, operation, sites);
+  disk->SetReadOnly(true);
+  const int64_t changes = disk->Changes();
+  try {
+    operation.run(*TrialContext(keys, *disk, kPath));
+  } catch (const OstrelError& e) {
+    if (e.Number() != err::kPermissionDenied || e.Explanation().find("read-only") == std::string::npos) {
+      return std::string("raised ") + e.what();
+    }
+    return disk->Changes() == changes ? "" : "the disk was changed";
+  }
+  return "the operation was made";
+}
+
+TrialCounts RunMemoryTrials(TrialKeys& keys, const CrashOperation& operation, int sites,
+                            int seeds, bool powerCut) {
+  auto baseline = StartingDisk(keys, operation, sites);
   auto kept = baseline->Copy();
   const FileState before = ReadState(*TrialContext(keys, *kept, kPath));
 
@@ -244,9 +276,10 @@ TrialCounts RunMemoryTrials(TrialKeys& keys, const CrashOperation& operation, in
         continue;
       }
       auto survived = powerCut ? disk->AfterPowerCut() : disk->AfterKill();
-      Count(counts, ReadState(*TrialContext(keys, *survived, kPath)), before, after,
-            operation.name + (powerCut ? ", power cut at change " : ", killed at change ") +
-                std::to_string(cut));
+      const std::string what = operation.name + (powerCut ? ", power cut at change " : ", killed at change ") +
+                               std::to_string(cut);
+      CountReadOnly(counts, *survived, keys, before, after, what);
+      Count(counts, ReadState(*TrialContext(keys, *survived, kPath)), before, after, what);
     }
   }
   return counts;
@@ -259,6 +292,7 @@ TrialCounts RunKillTrials(TrialKeys& keys, const CrashOperation& operation,
   const std::string path = folder + "/trial.xps";
   fs::remove(base);
   if (!operation.onEmptyFile) BuildFile(*TrialContext(keys, base), sites);
+  if (operation.zeroLength) WriteFileBytes(base, "");
   auto fresh = [&] {
     fs::remove(JournalPath(path));
     fs::remove(path);

@@ -37,13 +37,14 @@ struct CrashOperation {
   std::string name;
   bool onEmptyFile = false;  // runs on a missing file instead
   std::function<void(StoreContext&)> run;
+  bool zeroLength = false;   // with onEmptyFile: on a file of length 0
 };
 inline void PrintTo(const CrashOperation& operation, std::ostream* out) { *out << operation.name; }
 
 // Every operation that writes: appending and overwriting a site, deleting
 // the first site, a middle one (checked against its listing), a user's
 // sites, a user with their sites, creating a user, a new password, the
-// header, and the first header of a new file.
+// header, and the first header of a new file, missing or empty before.
 std::vector<CrashOperation> CrashOperations(int sites);
 
 // The keys of the trials, derived once and lent to each context.
@@ -68,6 +69,7 @@ struct TrialCounts {
   int trials = 0;
   int before = 0;    // the file as it was
   int after = 0;     // the file as the finished operation leaves it
+  int refused = 0;   // read-only: refused, a change being unfinished
   int killedDuring = 0;  // real processes: killed before they finished
   std::vector<std::string> failures;  // one line per trial that was neither
   void Add(const TrialCounts& other);
@@ -75,9 +77,15 @@ struct TrialCounts {
 
 // On memory disks: the operation is cut at each of its changes in turn,
 // `seeds` times each with different random outcomes, as a kill
-// (powerCut false) or a power cut.
+// (powerCut false) or a power cut. What survives is read through a disk
+// that may not be written (before, after, or refused while a change is
+// unfinished; counted in `refused` only) and then as usual.
 TrialCounts RunMemoryTrials(TrialKeys& keys, const CrashOperation& operation, int sites,
                             int seeds, bool powerCut);
+
+// The operation on a disk that may not be written: "" when it was refused
+// as read-only and changed nothing, else what went wrong.
+std::string RunReadOnly(TrialKeys& keys, const CrashOperation& operation, int sites);
 
 // With real processes and files in `folder`: a child runs the operation on
 // a copy of a file of `sites` sites and is killed (SIGKILL) after a random

@@ -2,6 +2,9 @@
 // operation that writes the password file is cut off at each of its changes
 // on a memory disk (killed, and the power cut with random outcomes), and
 // run in real child processes killed at random instants, on a large file.
+// What survives a cut is also read as a program that may not write the
+// file would, and every operation is tried on a disk that may not be
+// written.
 // Prints the trials and their outcomes; exit status 1 when any trial left
 // the file neither as it was before nor as it is after.
 //   store_crash_trials [--sites N] [--seeds N] [--kills N] [--memory-sites N] [--folder DIR]
@@ -19,6 +22,7 @@ namespace {
 void Print(const std::string& what, const TrialCounts& counts) {
   std::printf("  %-44s %6d trials: %6d before, %6d after, %4zu neither", what.c_str(),
               counts.trials, counts.before, counts.after, counts.failures.size());
+  if (counts.refused > 0) std::printf(" (read-only: %d refused, unfinished)", counts.refused);
   if (counts.killedDuring > 0) std::printf(" (%d killed during the operation)", counts.killedDuring);
   std::printf("\n");
   for (size_t i = 0; i < counts.failures.size() && i < 3; ++i) {
@@ -56,6 +60,10 @@ int main(int argc, char** argv) {
     Print(operation.name + " (power cut)", cut);
     total.Add(killed);
     total.Add(cut);
+    const std::string readOnly = RunReadOnly(keys, operation, memorySites);
+    if (!readOnly.empty()) total.failures.push_back(operation.name + " on a read-only disk: " + readOnly);
+    std::printf("  %-44s %s\n", (operation.name + " (read-only disk)").c_str(),
+                readOnly.empty() ? "refused, nothing changed" : readOnly.c_str());
   }
   const std::string work = folder + "/ostrel-crash-trials-" + std::to_string(::getpid());
   std::filesystem::create_directories(work);

@@ -31,7 +31,16 @@ void FailingRecordFiles::FailAfter(int64_t bytes, bool failAgain, Target target)
 
 std::unique_ptr<IRecordFile> FailingRecordFiles::Open(const std::string& path,
                                                       int32_t recordLength) {
-  auto real = ForwardingRecordFiles::Open(path, recordLength);
+  return Wrap(path, ForwardingRecordFiles::Open(path, recordLength));
+}
+
+std::unique_ptr<IRecordFile> FailingRecordFiles::CreateNew(const std::string& path,
+                                                           int32_t recordLength) {
+  return Wrap(path, ForwardingRecordFiles::CreateNew(path, recordLength));
+}
+
+std::unique_ptr<IRecordFile> FailingRecordFiles::Wrap(const std::string& path,
+                                                      std::unique_ptr<IRecordFile> real) {
   if (IsJournal(path) != (mTarget == Target::kJournal)) return real;
   return std::make_unique<FailingRecordFile>(*this, std::move(real));
 }

@@ -26,11 +26,14 @@ class FailingRecordFiles : public ForwardingRecordFiles {
   bool Fired() const { return mFired; }
 
   std::unique_ptr<IRecordFile> Open(const std::string& path, int32_t recordLength) override;
+  std::unique_ptr<IRecordFile> CreateNew(const std::string& path, int32_t recordLength) override;
 
   // Used by the files it opens.
   void Write(IRecordFile& real, int32_t first, std::string_view data);
 
  private:
+  std::unique_ptr<IRecordFile> Wrap(const std::string& path, std::unique_ptr<IRecordFile> real);
+
   bool mArmed = false;
   bool mFailAgain = false;
   bool mFired = false;

@@ -14,7 +14,6 @@
 #include "store/Blocks.h"
 #include "store/BuiltInKey.h"
 #include "store/Codec.h"
-#include "platform/files/PosixRecordFiles.h"
 #include "store/Journal.h"
 #include "support/ErrorNumbers.h"
 #include "tests/store/StoreTestSupport.h"
@@ -119,13 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
              {"site slot 3: its record is cut short or malformed"},
              "header version 2, 3 users, 4 sites in 5 site slots"},
         Case{"AnUnfinishedChange", "sound.xps",
-             [](const std::string& path, StoreContext&) {
-               PosixRecordFiles files;
-               JournalWriter journal(files, path, 4096);
-               journal.Keep(kSite, std::string(2048, 'o'), 2048);
-               journal.Commit();
+             [](const std::string& path, StoreContext& keyed) {
+               keyed.PasswordFileName = path;
+               test::LeaveUnfinishedChange(keyed);
              },
-             {"a change that did not finish is recorded in"}, kSound},
+             {"a change that did not finish is recorded in", "site slot 2: cannot be decrypted",
+              "site slot 6: cannot be decrypted"},
+             "header version 2, 3 users, 4 sites in 6 site slots"},
         Case{"Empty", "sound.xps",
              [](const std::string& path, StoreContext&) { test::WriteFileBytes(path, ""); }, {},
              "empty: no header yet"}),

@@ -54,6 +54,7 @@ TEST_F(FileInfoTest, ZeroLengthFileIsEmptyAndStaysUntouched) {
   EXPECT_EQ(FileBytes(), "");
 }
 
+// Made whole at once: no journal, nothing else left in the folder.
 TEST_F(FileInfoTest, KeyOnAnEmptyFileCreatesTheHeaderAtVersionZero) {
   FileInfo header(context);
   header.SetEncryptionKey(kDataKey);
@@ -63,6 +64,7 @@ TEST_F(FileInfoTest, KeyOnAnEmptyFileCreatesTheHeaderAtVersionZero) {
   EXPECT_EQ(header.Version(), 0);
   EXPECT_EQ(header.EncryptionKey(), kDataKey);
   EXPECT_EQ(FileBytes().substr(0, 14 * 256), std::string(14 * 256, '\0'));
+  EXPECT_EQ(test::FolderNames(dir.Path()), std::vector<std::string>{"ostrel.xps"});
 }
 
 TEST_F(FileInfoTest, NextConstructionUpgradesToVersionTwo) {
@@ -74,16 +76,15 @@ TEST_F(FileInfoTest, NextConstructionUpgradesToVersionTwo) {
   EXPECT_EQ(HeaderSlot(), std::make_tuple(0, 2, kDataKey));
 }
 
-TEST_F(FileInfoTest, ConstructionOnVersionTwoRewritesBothSlotsKeepingTheFields) {
+// Start-up writes nothing that is not needed.
+TEST_F(FileInfoTest, ConstructionOnVersionTwoWritesNothing) {
   CreatePasswordFile();
   FileInfo{context}.SetLastUserID(4);
   std::string before = FileBytes();
   FileInfo header(context);
-  std::string after = FileBytes();
-  EXPECT_NE(after.substr(14 * 256, 256), before.substr(14 * 256, 256));
-  EXPECT_NE(after.substr(15 * 256, 256), before.substr(15 * 256, 256));
-  EXPECT_EQ(HeaderSlot(), std::make_tuple(4, 2, kDataKey));
   EXPECT_EQ(header.LastUserID(), 4);
+  EXPECT_EQ(header.EncryptionKey(), kDataKey);
+  EXPECT_EQ(FileBytes(), before);
 }
 
 TEST_F(FileInfoTest, VersionOneWithUnreadableSlot15IsUpgraded) {
@@ -94,13 +95,13 @@ TEST_F(FileInfoTest, VersionOneWithUnreadableSlot15IsUpgraded) {
   EXPECT_EQ(header.LastUserID(), 3);
   EXPECT_EQ(header.EncryptionKey(), kDataKey);
   std::string slot15 = Slot(15);
-  DecryptBlock(context, slot15, true);
-  EXPECT_EQ(slot15, "");
+  EXPECT_NO_THROW(DecryptBlock(context, slot15, true));
 }
 
 TEST_F(FileInfoTest, VersionTwoWithUnreadableSlot15IsCorrupted) {
   WriteHeaderFile(3, 2, std::string(256, '\x7f'));
-  EXPECT_EQ(ErrorNumberOf([&] { FileInfo header(context); }), err::kCorruptedFile);
+  FileInfo header(context);
+  EXPECT_EQ(ErrorNumberOf([&] { header.EncryptionKey(); }), err::kCorruptedFile);
 }
 
 TEST_F(FileInfoTest, LastUserIDWriteRewritesSlot16) {

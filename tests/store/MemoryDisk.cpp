@@ -1,5 +1,7 @@
 #include "tests/store/MemoryDisk.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -54,6 +56,11 @@ class MemoryFile : public IRecordFile {
     mInode->seen.resize(static_cast<size_t>(length), '\0');
   }
 
+  FileIdentity Identity() override {
+    Live();
+    return {1, mInode->id, mDisk.Owner(), 1};
+  }
+
   void Lock(FileLock) override { Live(); }
   void Unlock() noexcept override {}
 
@@ -102,29 +109,50 @@ void MemoryDisk::Write(Inode& inode, int64_t offset, std::string_view data) {
   apply(data.size());
 }
 
+std::shared_ptr<MemoryDisk::Inode> MemoryDisk::NewInode() {
+  auto inode = std::make_shared<Inode>();
+  inode->id = ++mInodes;
+  return inode;
+}
+
+void MemoryDisk::Writable(const std::string& path) const {
+  if (mReadOnly) throw OstrelError(err::kPermissionDenied, "open " + path + ": Read-only file system");
+}
+
 std::unique_ptr<IRecordFile> MemoryDisk::Open(const std::string& path, int32_t recordLength) {
   if (mCut) throw DiskCut();
+  Writable(path);
   Entry& entry = mEntries[path];
   if (!entry.seen) {
     Change();
-    entry.seen = std::make_shared<Inode>();
+    entry.seen = NewInode();
   }
   return std::make_unique<MemoryFile>(*this, entry.seen, recordLength, false);
 }
 
-std::unique_ptr<IRecordFile> MemoryDisk::OpenForReading(const std::string& path,
-                                                        int32_t recordLength) {
+std::shared_ptr<MemoryDisk::Inode> MemoryDisk::Existing(const std::string& path) {
   if (mCut) throw DiskCut();
   auto it = mEntries.find(path);
   if (it == mEntries.end() || !it->second.seen) throw Missing(path);
-  return std::make_unique<MemoryFile>(*this, it->second.seen, recordLength, true);
+  return it->second.seen;
+}
+
+std::unique_ptr<IRecordFile> MemoryDisk::OpenForReading(const std::string& path,
+                                                        int32_t recordLength, Links) {
+  return std::make_unique<MemoryFile>(*this, Existing(path), recordLength, true);
+}
+
+std::unique_ptr<IRecordFile> MemoryDisk::CreateNew(const std::string& path, int32_t recordLength) {
+  if (Exists(path)) throw OstrelError(err::kFileExists, "create " + path + ": File exists");
+  return Open(path, recordLength);
 }
 
 int64_t MemoryDisk::FileLength(const std::string& path) {
-  if (mCut) throw DiskCut();
-  auto it = mEntries.find(path);
-  if (it == mEntries.end() || !it->second.seen) throw Missing(path);
-  return static_cast<int64_t>(it->second.seen->seen.size());
+  return static_cast<int64_t>(Existing(path)->seen.size());
+}
+
+FileIdentity MemoryDisk::IdentityOf(const std::string& path) {
+  return {1, Existing(path)->id, Owner(), 1};
 }
 
 bool MemoryDisk::Exists(const std::string& path) {
@@ -137,6 +165,7 @@ void MemoryDisk::Remove(const std::string& path) {
   if (mCut) throw DiskCut();
   auto it = mEntries.find(path);
   if (it == mEntries.end() || !it->second.seen) return;
+  Writable(path);
   Change();
   it->second.seen.reset();
 }
@@ -145,6 +174,22 @@ void MemoryDisk::Remove(const std::string& path) {
 void MemoryDisk::SyncFolder(const std::string&) {
   Change();
   for (auto& [path, entry] : mEntries) entry.synced = entry.seen;
+}
+
+// A new file beside it, written and synced, then renamed over it.
+void MemoryDisk::WriteWhole(const std::string& path, std::string_view bytes) {
+  if (mCut) throw DiskCut();
+  Writable(path);
+  Entry& temp = mEntries[path + ".new"];
+  Change();
+  temp.seen = NewInode();
+  Write(*temp.seen, 0, bytes);
+  Change();
+  temp.seen->synced = temp.seen->seen;
+  temp.seen->dirty.clear();
+  Change();
+  mEntries[path].seen = std::move(mEntries[path + ".new"].seen);
+  SyncFolder(path);
 }
 
 void MemoryDisk::CopyFile(const std::string&, const std::string&) {
@@ -157,7 +202,7 @@ std::string MemoryDisk::Bytes(const std::string& path) const {
 }
 
 void MemoryDisk::SetBytes(const std::string& path, const std::string& bytes) {
-  auto inode = std::make_shared<Inode>();
+  auto inode = NewInode();
   inode->seen = inode->synced = bytes;
   mEntries[path] = {inode, inode};
 }

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <unistd.h>
+
 #include "platform/files/RecordFiles.h"
 
 namespace ostrel::test {
@@ -33,6 +35,9 @@ struct DiskCut : std::runtime_error {
 //                     since, of the lengths, and of unsynced creations and
 //                     removals.
 // Both give a new disk on which everything is synced. Locks do nothing.
+// SetReadOnly(true) makes it a disk that can be read but not written (as a
+// read-only folder or medium): opening for writing, creating and removing
+// raise err::kPermissionDenied.
 class MemoryDisk : public IRecordFiles {
  public:
   static constexpr int64_t kSector = 512;
@@ -41,6 +46,7 @@ class MemoryDisk : public IRecordFiles {
   explicit MemoryDisk(uint32_t seed) : mRandom(seed) {}
 
   void CutAt(int64_t change) { mCutAt = change; }
+  void SetReadOnly(bool readOnly) { mReadOnly = readOnly; }
   int64_t Changes() const { return mChanges; }
   bool Cut() const { return mCut; }
   std::unique_ptr<MemoryDisk> AfterKill();
@@ -54,15 +60,21 @@ class MemoryDisk : public IRecordFiles {
 
   std::unique_ptr<IRecordFile> Open(const std::string& path, int32_t recordLength) override;
   std::unique_ptr<IRecordFile> OpenForReading(const std::string& path,
-                                              int32_t recordLength) override;
+                                              int32_t recordLength, Links links) override;
+  std::unique_ptr<IRecordFile> CreateNew(const std::string& path, int32_t recordLength) override;
   int64_t FileLength(const std::string& path) override;
+  FileIdentity IdentityOf(const std::string& path) override;
+  std::string RealPath(const std::string& path) override { return path; }
+  uint32_t Owner() override { return static_cast<uint32_t>(::geteuid()); }
   bool Exists(const std::string& path) override;
   void Remove(const std::string& path) override;
   void SyncFolder(const std::string& path) override;
+  void WriteWhole(const std::string& path, std::string_view bytes) override;
   void CopyFile(const std::string& source, const std::string& target) override;
 
   // One file's contents: seen (the cache) and synced (the disk).
   struct Inode {
+    uint64_t id = 0;
     std::string seen;
     std::string synced;
     std::set<int64_t> dirty;  // sectors written since the last sync
@@ -79,7 +91,14 @@ class MemoryDisk : public IRecordFiles {
     std::shared_ptr<Inode> synced;  // what it holds on the disk
   };
 
+  std::shared_ptr<Inode> NewInode();
+  // What `path` holds now; raises err::kFileMissing when nothing.
+  std::shared_ptr<Inode> Existing(const std::string& path);
+  void Writable(const std::string& path) const;
+
   std::map<std::string, Entry> mEntries;
+  uint64_t mInodes = 0;
+  bool mReadOnly = false;
   std::mt19937_64 mRandom{1};
   int64_t mCutAt = -1;
   int64_t mChanges = 0;

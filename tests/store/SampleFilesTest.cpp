@@ -22,6 +22,10 @@ using test::ErrorNumberOf;
 //   version1-header.xps  slot 16 says version 1 (LastUserID 2), slot 15 holds
 //                        an old unencrypted record; users ann, bob; site
 //                        alpha of bob.
+//   unfinished-change.xps  sound.xps (see FileCheckTest) with site slot 2
+//                        overwritten and a slot appended by a change cut
+//                        off; its journal, unfinished-change.xps-journal, is
+//                        of the earlier layout (OSTRELJ1).
 class SampleFilesTest : public ::testing::Test {
  protected:
   void Open(const std::string& name) {
@@ -77,6 +81,15 @@ TEST_F(SampleFilesTest, VersionOneHeaderIsUpgradedAndKeepsEverything) {
   record.Retrieve(1);
   EXPECT_EQ(record.SiteName(), "alpha");
   EXPECT_EQ(record.Control(2).Value, "alpha-pass");
+}
+
+TEST_F(SampleFilesTest, AChangeCutOffUnderTheEarlierJournalLayoutIsUndone) {
+  const std::string data = OSTREL_STORE_TEST_DATA;
+  std::filesystem::copy_file(data + "/unfinished-change.xps-journal",
+                             dir.Path() + "/unfinished-change.xps-journal");
+  Open("unfinished-change.xps");
+  EXPECT_EQ(test::ReadFileBytes(context.PasswordFileName), test::ReadFileBytes(data + "/sound.xps"));
+  EXPECT_FALSE(test::FileExists(dir.Path() + "/unfinished-change.xps-journal"));
 }
 
 }  // namespace

@@ -1,6 +1,14 @@
 #include "tests/store/StoreTestSupport.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <fstream>
@@ -8,7 +16,9 @@
 
 #include "store/BuiltInKey.h"
 #include "store/Blocks.h"
+#include "store/FileChange.h"
 #include "store/FileInfo.h"
+#include "store/SiteSlots.h"
 #include "store/SlotLimits.h"
 
 namespace ostrel::test {
@@ -27,6 +37,56 @@ TempDir::~TempDir() {
 }
 
 bool FileExists(const std::string& path) { return fs::exists(path); }
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+ReadOnly::ReadOnly(std::string path) : mPath(std::move(path)) {
+  struct stat st {};
+  if (::stat(mPath.c_str(), &st) != 0) return;
+  mMode = st.st_mode & 07777;
+  mSet = ::geteuid() == 0 ? Flag(true) : ::chmod(mPath.c_str(), S_ISDIR(st.st_mode) ? 0500 : 0400) == 0;
+}
+
+ReadOnly::~ReadOnly() {
+  if (mSet && ::geteuid() == 0) Flag(false);
+  if (mSet && ::geteuid() != 0) ::chmod(mPath.c_str(), mMode);
+}
+
+bool ReadOnly::Flag(bool on) {
+  const int fd = ::open(mPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int flags = 0;
+  bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  if (fd >= 0) ::close(fd);
+  return done;
+}
+
+void LeaveUnfinishedChange(StoreContext& context) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    try {
+      PasswordFile file(context, PasswordFile::Access::kWrite);
+      const int64_t end = file.Length();
+      FileChange change(file);
+      change.Keep(SiteSlots::OffsetOf(2), kSiteSlotSize, kSiteSlotSize);
+      change.Commit();
+      change.Write(SiteSlots::OffsetOf(2), std::string(kSiteSlotSize, 'x'));
+      change.Write(end, std::string(kSiteSlotSize, 'y'));
+      ::_exit(0);
+    } catch (...) {
+      ::_exit(1);
+    }
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the change could not be made";
+}
 
 void KeyContext(StoreContext& context) {
   context.HeaderCipher.SetSecret(BuildBuiltInKey());

@@ -31,6 +31,33 @@ class TempDir {
 
 bool FileExists(const std::string& path);
 
+// The names in `folder`, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
+
+// Makes `path` (a file or a folder) read-only for as long as it lives: the
+// immutable flag for root (whom file modes do not stop), mode 0400 (a file)
+// or 0500 (a folder) otherwise. Works() is false where neither can be set.
+class ReadOnly {
+ public:
+  explicit ReadOnly(std::string path);
+  ~ReadOnly();
+  ReadOnly(const ReadOnly&) = delete;
+  ReadOnly& operator=(const ReadOnly&) = delete;
+  bool Works() const { return mSet; }
+
+ private:
+  bool Flag(bool on);
+  std::string mPath;
+  unsigned mMode = 0;
+  bool mSet = false;
+};
+
+// Cuts a change off as a crash would: a child process makes it - site
+// slot 2 overwritten with 'x' bytes and one slot appended with 'y' bytes -
+// and ends, without undoing anything, once its journal is on disk and the
+// new bytes are written, before the change is finished.
+void LeaveUnfinishedChange(StoreContext& context);
+
 // Keys `context` the way the main window does: the built-in key for the
 // header and kDataKey for the data.
 void KeyContext(StoreContext& context);

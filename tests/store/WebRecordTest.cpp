@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "store/Blocks.h"
+#include "store/ChangeMark.h"
+#include "store/Journal.h"
 #include "store/Codec.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
@@ -374,11 +378,50 @@ TEST_F(WebRecordTest, NoRecordBeyondTheLastSlot) {
   const int64_t length = context.Files().FileLength(context.PasswordFileName);
   ASSERT_EQ(length, 4096 + int64_t{kMaxSiteRecords} * 2048);
   ASSERT_EQ(Count(), kMaxSiteRecords);
+  const std::string before = FileBytes();
   int16_t index = -1;
-  EXPECT_EQ(ErrorNumberOf([&] { test::MakeSite(context, "more").Save(1, index); }),
-            err::kOverflow);
+  const OstrelError full = test::ErrorOf([&] { test::MakeSite(context, "more").Save(1, index); });
+  EXPECT_EQ(full.Number(), err::kOverflow);
+  EXPECT_NE(full.Explanation().find("The password file is full: it holds 32,765 sites, the most it can"),
+            std::string::npos) << full.Explanation();
   EXPECT_EQ(index, -1);
-  EXPECT_EQ(context.Files().FileLength(context.PasswordFileName), length);
+  EXPECT_TRUE(FileBytes() == before);
+  EXPECT_FALSE(test::FileExists(JournalPath(context.PasswordFileName)));
+}
+
+// The site count that changes keep in the file is taken only while the
+// slots agree with it; programs that keep no count may have changed them.
+TEST_F(WebRecordTest, TheKeptCountIsTakenOnlyWhileTheSlotsAgree) {
+  CreatePasswordFile();
+  for (int i = 1; i <= 6; ++i) AddSite(static_cast<int16_t>(i % 2 + 1), "s" + std::to_string(i));
+  auto put = [&](int slot, std::string text) {
+    EncryptBlock(context, text, 2048, false);
+    context.Files().Open(context.PasswordFileName, 2048)->Write(slot + 2, text);
+  };
+  auto highest = [&] {  // the highest slot that holds a record, read slot by slot
+    int k = static_cast<int>((FileBytes().size() - 4096) / 2048);
+    while (k > 0 && SiteText(k).empty()) --k;
+    return k;
+  };
+  const std::pair<const char*, std::function<void()>> steps[] = {
+      {"six saved", [] {}},
+      {"one appended without the count", [&] { AddSites({{1, "raw"}}); }},
+      {"a user's sites deleted", [&] { WebRecord(context).DeleteSitesOf(2); }},
+      {"the last emptied without the count", [&] { put(highest(), ""); }},
+      {"another saved", [&] { AddSite(1, "s7"); }},
+      {"all deleted", [&] { WebRecord(context).DeleteSitesOf(1); }},
+      {"one appended at the front without the count", [&] { AddSites({{1, "raw"}}); }}};
+  for (const auto& [what, step] : steps) {
+    step();
+    EXPECT_EQ(Count(), highest()) << what;
+  }
+  AddSite(1, "kept");
+  EXPECT_EQ(ChangeMark::Read(context, *context.Files().Open(context.PasswordFileName, 256)).sites, 2);
+  put(3, "a record damaged after the kept count");
+  std::string damaged = FileBytes();
+  damaged[4096 + 2 * 2048 + 5] ^= 1;
+  test::WriteFileBytes(context.PasswordFileName, damaged);
+  EXPECT_EQ(ErrorNumberOf([&] { Count(); }), err::kCorruptedFile);
 }
 
 TEST_F(WebRecordTest, ListingNeedsTheFileOpen) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/files/PosixRecordFile.h"
 #include "platform/files/PosixRecordFiles.h"
 #include "support/ErrorNumbers.h"
 #include "tests/common/ErrorNumberOf.h"
@@ -20,12 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Whether a lock of `kind` could be taken now through a fresh descriptor.
-bool Free(const std::string& path, FileLock kind) {
+// Whether a lock of `kind` on `length` bytes from `start` (0: to the end)
+// could be taken now through a fresh descriptor.
+bool Free(const std::string& path, FileLock kind, int64_t start = 0, int64_t length = 0) {
   const int fd = ::open(path.c_str(), O_RDWR);
   struct flock probe {};
   probe.l_type = kind == FileLock::kExclusive ? F_WRLCK : F_RDLCK;
   probe.l_whence = SEEK_SET;
+  probe.l_start = start;
+  probe.l_len = length;
   EXPECT_EQ(::fcntl(fd, F_OFD_GETLK, &probe), 0);
   ::close(fd);
   return probe.l_type == F_UNLCK;
@@ -74,7 +78,7 @@ TEST_F(FileLockTest, ClosingAnotherDescriptorKeepsTheLock) {
   auto holder = files_.Open(path_, 256);
   holder->Lock(FileLock::kExclusive);
   files_.Open(path_, 256).reset();
-  files_.OpenForReading(path_, 256).reset();
+  files_.OpenForReading(path_, 256, Links::kFollow).reset();
   EXPECT_FALSE(Free(path_, FileLock::kShared));
   holder.reset();
   EXPECT_TRUE(Free(path_, FileLock::kExclusive));
@@ -108,14 +112,45 @@ TEST_F(FileLockTest, ALockWaitsForAnotherProgram) {
   ::close(ready[1]);
 }
 
+// A holder that lets go and asks again at once queues behind a program
+// that was waiting, so one that works without pause cannot keep another
+// out. (The waiter says when it has the lock, then holds it a while.)
+TEST_F(FileLockTest, AWaiterComesBeforeAHolderThatAsksAgain) {
+  auto holder = files_.Open(path_, 256);
+  holder->Lock(FileLock::kExclusive);
+  int got[2];
+  ASSERT_EQ(::pipe(got), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    PosixRecordFiles files;
+    auto file = files.Open(path_, 256);
+    file->Lock(FileLock::kExclusive);
+    if (::write(got[1], "w", 1) != 1) ::_exit(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ::_exit(0);
+  }
+  ::close(got[1]);
+  // The waiter is queued once it holds the turnstile byte.
+  for (int i = 0; i < 10000 && Free(path_, FileLock::kExclusive, PosixRecordFile::kTurnstile, 1); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  holder->Unlock();
+  holder->Lock(FileLock::kExclusive);
+  ::fcntl(got[0], F_SETFL, O_NONBLOCK);
+  char byte = 0;
+  EXPECT_EQ(::read(got[0], &byte, 1), 1) << "the holder came back before the waiter";
+  ::waitpid(child, nullptr, 0);
+  ::close(got[0]);
+}
+
 TEST_F(FileLockTest, AFileOpenForReadingTakesOnlyTheSharedLock) {
-  auto reader = files_.OpenForReading(path_, 256);
+  auto reader = files_.OpenForReading(path_, 256, Links::kFollow);
   reader->Lock(FileLock::kShared);
   EXPECT_FALSE(Free(path_, FileLock::kExclusive));
   EXPECT_NE(test::ErrorNumberOf([&] { reader->Lock(FileLock::kExclusive); }), 0);
   EXPECT_NE(test::ErrorNumberOf([&] { reader->Write(1, std::string(256, 'b')); }), 0);
   EXPECT_EQ(test::ReadFileBytes(path_), std::string(4096, 'a'));
-  EXPECT_EQ(test::ErrorNumberOf([&] { files_.OpenForReading(path_ + ".none", 256); }),
+  EXPECT_EQ(test::ErrorNumberOf([&] { files_.OpenForReading(path_ + ".none", 256, Links::kFollow); }),
             err::kFileMissing);
 }
 

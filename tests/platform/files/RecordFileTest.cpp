@@ -120,6 +120,18 @@ TEST_F(RecordFileTest, ReadOnlyFileIsPermissionDenied) {
   EXPECT_EQ(test::ErrorNumberOf([&] { files_.Open(path_, 256); }), err::kPermissionDenied);
 }
 
+// Only regular files are opened, at once: a pipe would make an open or a
+// read wait for as long as nobody writes to it.
+TEST_F(RecordFileTest, WhatIsNotARegularFileIsRefusedAtOnce) {
+  const std::string pipe = (dir_ / "pipe").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+    EXPECT_EQ(test::ErrorNumberOf([&] { files_.Open(path, 256); }), err::kBadFileMode) << path;
+    EXPECT_EQ(test::ErrorNumberOf([&] { files_.OpenForReading(path, 256, Links::kFollow); }),
+              err::kBadFileMode) << path;
+  }
+}
+
 TEST_F(RecordFileTest, CopyReplacesTheTargetWhole) {
   test::WriteFileBytes(path_, std::string(5000, 'n'));
   std::string target = (dir_ / "copy.xps").string();
@@ -156,6 +168,8 @@ TEST(ErrorFromErrno, MapsEachKindOfFailureToItsNumber) {
   EXPECT_EQ(ErrorFromErrno(EROFS, "write", "/p").Number(), err::kPermissionDenied);
   EXPECT_EQ(ErrorFromErrno(ENOSPC, "write", "/p").Number(), err::kDiskFull);
   EXPECT_EQ(ErrorFromErrno(EIO, "read", "/p").Number(), err::kDeviceIo);
+  EXPECT_EQ(ErrorFromErrno(EEXIST, "create", "/p").Number(), err::kFileExists);
+  EXPECT_EQ(ErrorFromErrno(ELOOP, "open", "/p").Number(), err::kBadFileMode);
   EXPECT_NE(err::kFileMissing, err::kPermissionDenied);
   EXPECT_NE(err::kDeviceIo, err::kPermissionDenied);
   EXPECT_EQ(ErrorFromErrno(EACCES, "open", "/home/a/ostrel.xps").Description(),
