@@ -23,6 +23,25 @@ void BuildMainPanels(QWidget* window, MainPanels& panels, ControlList& controls)
   for (QGroupBox* frame : panels.fra) frame->setAutoFillBackground(true);
 }
 
+std::vector<QLineEdit*> MainPanels::SecretBoxes(int n) const {
+  switch (n) {
+    case 4: return {txtPassword};
+    case 5: return {txtEncryptionKey};
+    case 6: return {txtPassword1, txtPassword2};
+    case 7: return {txtOldPassword, txtNewPassword1, txtNewPassword2};
+    case 8: return {txtNewPassword, txtNewPasswordConfirm};
+    default: return {};
+  }
+}
+
+std::vector<QLineEdit*> MainPanels::SecretBoxes() const {
+  std::vector<QLineEdit*> all;
+  for (int n = 0; n < kPanelCount; ++n) {
+    for (QLineEdit* box : SecretBoxes(n)) all.push_back(box);
+  }
+  return all;
+}
+
 void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) {
   PanelLayout ui(controls);
   using namespace panel_geometry;

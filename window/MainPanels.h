@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <array>
+#include <vector>
 
 #include "window/CommandButton.h"
 #include "window/ControlList.h"
@@ -91,6 +92,8 @@ struct MainPanels {
   QGroupBox* Frame2 = nullptr;
   QLabel* lblNewPassword = nullptr;
   QLineEdit* txtNewPassword = nullptr;
+  QLabel* lblNewPasswordConfirm = nullptr;
+  QLineEdit* txtNewPasswordConfirm = nullptr;
   CommandButton* cmdNewPassword = nullptr;
   CommandButton* cmdDeleteSite = nullptr;
   CommandButton* cmdReRecord = nullptr;
@@ -104,12 +107,17 @@ struct MainPanels {
   CommandButton* cmdCopyFile = nullptr;
 
   // Every text box, for emptying them all when the window loads.
-  std::array<QLineEdit*, 13> TextBoxes() const {
-    return {txtSiteName,    txtPassword,     txtEncryptionKey, txtInitialFilePathName,
-            txtUserName,    txtPassword1,    txtPassword2,     txtOldPassword,
-            txtNewPassword1, txtNewPassword2, txtNewSiteName,  txtNewPassword,
-            txtFileName};
+  std::vector<QLineEdit*> TextBoxes() const {
+    return {txtSiteName,     txtPassword,     txtEncryptionKey, txtInitialFilePathName,
+            txtUserName,     txtPassword1,    txtPassword2,     txtOldPassword,
+            txtNewPassword1, txtNewPassword2, txtNewSiteName,   txtNewPassword,
+            txtNewPasswordConfirm, txtFileName};
   }
+  // The boxes of panel n that hold a secret (a password or the encryption
+  // key); emptied whenever the panel is left and at every log-off.
+  std::vector<QLineEdit*> SecretBoxes(int n) const;
+  // The secret boxes of every panel.
+  std::vector<QLineEdit*> SecretBoxes() const;
 };
 
 // Makes the ten panels with all their controls inside window (whose client

@@ -169,9 +169,11 @@ bool frmMain::event(QEvent* event) {
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) return HandleKey(static_cast<QKeyEvent*>(event));
   if (event->type() == QEvent::FocusIn) {
-    // On ModifySite the default button follows the field being typed in.
-    if (watched == mPanels.txtNewPassword) SetDefaultButton(mPanels.cmdNewPassword);
-    if (watched == mPanels.txtNewSiteName) SetDefaultButton(mPanels.cmdRenameSite);
+    // On ModifySite the default button follows the field being typed in:
+    // the OK of the box (rename or new password) holding the focus.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && mPanels.Frame2->isAncestorOf(widget)) SetDefaultButton(mPanels.cmdNewPassword);
+    if (widget == mPanels.txtNewSiteName) SetDefaultButton(mPanels.cmdRenameSite);
   }
   return QWidget::eventFilter(watched, event);
 }

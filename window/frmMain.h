@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // The control that takes the focus when panel n is shown.
   QWidget* FocusOfPanel(int32_t n) const;
   void Form_Activate();
+  void UpdateCaption();
   void cmdCancel_Click(int16_t Index);
 
   // Start-up, settings and the password file (frmMainStartup.cpp).
@@ -164,6 +166,15 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void ResetControls();
   std::string FolderOf(const std::string& path) const;
   bool FileExists(const std::string& path);
+  // Whether the (existing) file at path is an Ostrel file, by the form of
+  // its header (a damaged one is still one). Reads only. File errors pass
+  // through.
+  bool IsOstrelFile(const std::string& path);
+  // FileExists and IsOstrelFile, any error giving false.
+  bool UsableFile(const std::string& path);
+  // A blank path: false, silently. A missing or empty file: "Your Ostrel
+  // file cannot be found."; a file that is not an Ostrel file: "The file
+  // you selected is invalid."; both give false.
   bool CheckFile(const std::string& path);
   void OpenPasswordFile();
   void SwitchPasswordFile(const std::string& path);
@@ -176,6 +187,10 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void OptionsOK();
 
   // Users and login (frmMainUsers.cpp).
+  // The new password typed in first and again in second, without
+  // surrounding blanks, when both agree and it is not blank. Otherwise says
+  // why, empties both boxes, puts the focus in the first and gives nothing.
+  std::optional<std::string> NewPasswordTypedTwice(QLineEdit* first, QLineEdit* second);
   void cmdOK_Click(int16_t Index);
   void LoginOK();
   void NewUserOK();
@@ -188,6 +203,9 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // The idle period has passed: back to Login (when the file has users),
   // every password box emptied, the window hidden. Nothing else changes.
   void LogOffIdle();
+  // What every log-off leaves: nobody logged in, no secret in any box, no
+  // list of the user's sites.
+  void ForgetUser();
 
   // The site list (frmMainSites.cpp).
   int ListIndex() const;

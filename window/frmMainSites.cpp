@@ -21,6 +21,12 @@ bool Fits(const WebRecord& record, const std::string& changed) {
 // The site name as stored (its bytes), beside the text shown.
 constexpr int kStoredNameRole = Qt::UserRole + 1;
 
+constexpr int16_t kPasswordInput = 3;  // a control's type code
+
+const char kNoPasswordInput[] =
+    "This site's login holds no password, so there is none to change. Re-record the site to "
+    "store a login with a password.";
+
 const char kTooLong[] =
     "This text is too long to be stored with this site. Please enter a shorter one.";
 
@@ -72,8 +78,10 @@ int frmMain::ListIndex() const {
 
 std::string frmMain::SiteNameText() { return Text(mPanels.txtSiteName); }
 
+// A page title longer than the name box takes is cut to fit it, between
+// two characters, so that the box can still be edited.
 void frmMain::ProposeSiteName(const std::string& text) {
-  mPanels.txtSiteName->setText(FromUtf8(text));
+  mPanels.txtSiteName->setText(LeftUtf8Bytes(FromUtf8(text), kMaxStringBytes));
   mPanels.txtSiteName->setFocus();
   mPanels.txtSiteName->selectAll();
 }
@@ -118,18 +126,29 @@ void frmMain::cmdRenameSite_Click() {
   ShowPanel(kSiteList);
 }
 
+// The password is typed twice, masked; nothing typed in either box changes
+// nothing. The first password input of the record takes it; a record
+// without one is refused.
 void frmMain::cmdNewPassword_Click() {
-  const std::string password = TrimBlanks(Text(mPanels.txtNewPassword));
-  if (password.empty()) return;
+  MainPanels& p = mPanels;
+  if (TrimBlanks(Text(p.txtNewPassword)).empty() && TrimBlanks(Text(p.txtNewPasswordConfirm)).empty()) {
+    return;
+  }
+  const std::optional<std::string> password =
+      NewPasswordTypedTwice(p.txtNewPassword, p.txtNewPasswordConfirm);
+  if (!password) return;
   WebRecord record(*mContext);
   record.Retrieve(mSiteListed);
-  for (int16_t i = 1; i <= record.ControlsCount(); ++i) {
-    if (record.Control(i).CtlType == 3) {
-      record.Control(i).Value = password;
-      break;
-    }
+  int16_t input = 0;
+  for (int16_t i = 1; i <= record.ControlsCount() && input == 0; ++i) {
+    if (record.Control(i).CtlType == kPasswordInput) input = i;
   }
-  if (!Fits(record, password)) {
+  if (input == 0) {
+    Message(kNoPasswordInput);
+    return;
+  }
+  record.Control(input).Value = *password;
+  if (!Fits(record, *password)) {
     Message(kTooLong);
     return;
   }
@@ -137,6 +156,7 @@ void frmMain::cmdNewPassword_Click() {
   RefreshSiteList();
   ShowPanel(kSiteList);
   SelectSite(mSiteIndex);
+  Message("The password of \"" + mSiteListed.Name + "\" was changed.");
 }
 
 void frmMain::cmdDeleteSite_Click() {

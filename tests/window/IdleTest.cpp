@@ -33,9 +33,7 @@ TEST_F(IdleTest, TheSettingGivesThePeriodAndZeroTurnsItOff) {
 
 TEST_F(IdleTest, ThePeriodEndsInALogOffThatChangesNothingElse) {
   const MainPanels& p = P();
-  QLineEdit* const boxes[] = {p.txtPassword,    p.txtPassword1,    p.txtPassword2,
-                              p.txtOldPassword, p.txtNewPassword1, p.txtNewPassword2,
-                              p.txtNewPassword, p.txtEncryptionKey};
+  const std::vector<QLineEdit*> boxes = PasswordBoxes();
   for (QLineEdit* box : boxes) box->setText("secret");
   p.txtSiteName->setText("typed");
   const std::string file = ReadFileBytes(DefaultFile());
@@ -47,6 +45,8 @@ TEST_F(IdleTest, ThePeriodEndsInALogOffThatChangesNothingElse) {
   for (QLineEdit* box : boxes) EXPECT_EQ(box->text(), "") << box->objectName().toStdString();
   EXPECT_EQ(p.txtSiteName->text(), "typed");
   EXPECT_EQ(W().SelectedUserIndex(), 1);
+  EXPECT_EQ(P().lstSites->count(), 0);
+  EXPECT_EQ(W().windowTitle(), "Ostrel");
   EXPECT_EQ(ReadFileBytes(DefaultFile()), file);
   EXPECT_EQ(settings_.writes.size(), writes);
   NoSite site;

@@ -134,18 +134,35 @@ TEST_F(PanelsTest, TabIndexesAreThoseOfTheTable) {
     seen.insert(tab);
   }
   EXPECT_EQ(seen.size(), 84u);
-  EXPECT_EQ(W().Controls().Entries().size(), 84u);
+  // Controls added since come after one of those, each in a place of its own.
+  std::set<int32_t> places;
+  int original = 0;
+  for (const ControlEntry& entry : W().Controls().Entries()) {
+    EXPECT_TRUE(places.insert(entry.TabPosition()).second) << entry.name;
+    original += entry.tabStep == 0;
+  }
+  EXPECT_EQ(original, 84);
+}
+
+TEST_F(PanelsTest, AddedControlsComeInTheTabOrderAfterTheirNeighbour) {
+  LogIn(1, "pw");
+  P().lstSites->setCurrentRow(0);
+  P().cmdEdit->click();
+  P().txtNewPassword->setFocus();
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(Focus(), P().txtNewPasswordConfirm);
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focus(), P().txtNewPassword);
 }
 
 TEST_F(PanelsTest, PasswordBoxesShowStars) {
   const MainPanels& p = P();
-  for (QLineEdit* box : {p.txtPassword, p.txtPassword1, p.txtPassword2, p.txtOldPassword,
-                         p.txtNewPassword1, p.txtNewPassword2, p.txtEncryptionKey}) {
+  for (QLineEdit* box : PasswordBoxes()) {
     EXPECT_EQ(box->echoMode(), QLineEdit::Password) << box->objectName().toStdString();
     EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*');
   }
-  for (QLineEdit* box : {p.txtUserName, p.txtSiteName, p.txtNewSiteName, p.txtNewPassword,
-                         p.txtFileName, p.txtInitialFilePathName}) {
+  for (QLineEdit* box : {p.txtUserName, p.txtSiteName, p.txtNewSiteName, p.txtFileName,
+                         p.txtInitialFilePathName}) {
     EXPECT_EQ(box->echoMode(), QLineEdit::Normal) << box->objectName().toStdString();
   }
 }
@@ -303,7 +320,10 @@ TEST_F(PanelsTest, CancelOnLoginWelcomeAndNewUserHidesTheWindowAsItIs) {
   EXPECT_TRUE(box_.shown.empty());
 }
 
-TEST_F(PanelsTest, ActivationFocusesThePanelsFirstField) {
+// Activating the window gives the panel's first field the focus only when
+// no control of the panel has it: the focus a handler put in a password box
+// stays there, so what is typed next is masked.
+TEST_F(PanelsTest, ActivationKeepsTheFocusAHandlerGaveAndOtherwiseFocusesTheFirstField) {
   QWidget other;
   auto reactivate = [&] {
     other.show();
@@ -312,7 +332,20 @@ TEST_F(PanelsTest, ActivationFocusesThePanelsFirstField) {
     W().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&W()));
   };
-  P().cmdOK[4]->setFocus();
+  P().cmdNewUser->click();
+  P().txtUserName->setText("bob");
+  P().txtPassword1->setText("one");
+  P().txtPassword2->setText("two");
+  P().cmdOK[6]->click();
+  ASSERT_EQ(Focus(), P().txtPassword1);
+  reactivate();  // as when the message box closes
+  EXPECT_EQ(Focus(), P().txtPassword1);
+  Type(Focus(), "s3cret");
+  EXPECT_EQ(P().txtPassword1->text(), "s3cret");
+  EXPECT_EQ(P().txtUserName->text(), "bob");
+
+  W().ShowPanel(frmMain::kLogin);
+  Focus()->clearFocus();  // nothing of the panel has it
   reactivate();
   EXPECT_EQ(Focus(), P().txtPassword);
 
@@ -321,6 +354,31 @@ TEST_F(PanelsTest, ActivationFocusesThePanelsFirstField) {
   P().cmdNewSite->setFocus();
   reactivate();
   EXPECT_EQ(Focus(), P().cmdNewSite);
+}
+
+// A panel left keeps nothing secret typed into it; one shown again keeps
+// what it holds until it is left.
+TEST_F(PanelsTest, LeavingAPanelEmptiesItsPasswordBoxes) {
+  const std::pair<int, std::vector<QLineEdit*>> panels[] = {
+      {frmMain::kLogin, {P().txtPassword}},
+      {frmMain::kWelcome, {P().txtEncryptionKey}},
+      {frmMain::kNewUser, {P().txtPassword1, P().txtPassword2}},
+      {frmMain::kModifyPassword, {P().txtOldPassword, P().txtNewPassword1, P().txtNewPassword2}},
+      {frmMain::kModifySite, {P().txtNewPassword, P().txtNewPasswordConfirm}},
+  };
+  for (const auto& [n, boxes] : panels) {
+    W().ShowPanel(n);
+    for (QLineEdit* box : boxes) box->setText("secret");
+    W().ShowPanel(frmMain::kOptions);
+    for (QLineEdit* box : boxes) EXPECT_EQ(box->text(), "") << box->objectName().toStdString();
+  }
+  W().ShowPanel(frmMain::kWelcome);
+  P().txtEncryptionKey->setText("kept key");
+  P().txtInitialFilePathName->setText("/a/path");
+  W().ShowPanel(frmMain::kWelcome);
+  EXPECT_EQ(P().txtEncryptionKey->text(), "kept key");
+  W().ShowPanel(frmMain::kOptions);
+  EXPECT_EQ(P().txtInitialFilePathName->text(), "/a/path");  // not a secret
 }
 
 }  // namespace

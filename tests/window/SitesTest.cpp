@@ -85,8 +85,10 @@ TEST_F(SitesTest, ARenameToBlanksChangesNothing) {
 TEST_F(SitesTest, ANewPasswordGoesIntoTheFirstPasswordInputOnly) {
   Modify(1);
   P().txtNewPassword->setText(" fresh ");
+  P().txtNewPasswordConfirm->setText("fresh");
   P().cmdNewPassword->click();
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_EQ(box_.shown, std::vector<std::string>{"The password of \"charlie\" was changed."});
   const std::vector<StoredSite> sites = ReadSites(DefaultFile(), kKey);
   EXPECT_EQ(sites[2].passwords, (std::vector<std::string>{"fresh", "pin"}));
   EXPECT_EQ(sites[0].passwords, std::vector<std::string>{"p1"});
@@ -94,12 +96,45 @@ TEST_F(SitesTest, ANewPasswordGoesIntoTheFirstPasswordInputOnly) {
   EXPECT_EQ(P().lstSites->selectedItems()[0]->text(), "charlie");
 }
 
-TEST_F(SitesTest, ABlankNewPasswordChangesNothing) {
-  Modify(0);
+// Nothing typed changes nothing, quietly; two entries that differ, or a
+// login without a password input, are refused with a message.
+TEST_F(SitesTest, ANewPasswordIsRefusedUnlessTypedTwiceForALoginWithAPassword) {
+  {
+    const std::unique_ptr<StoreContext> other = AnotherProgram();
+    WebRecord record(*other);  // a login of ann's with a user name only
+    record.SetSiteName("delta");
+    record.SetURL("http://127.0.0.1/delta");
+    record.SetForm(FormInfo{});
+    record.AddControl({0, 1, "user", "", "me"});
+    int16_t slot = -1;
+    record.Save(1, slot);
+  }
+  W().RefreshSiteList();
+  ASSERT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie", "delta"}));
+  const struct {
+    int row;
+    const char *first, *second, *message;
+  } rows[] = {
+      {0, "  ", "", nullptr},
+      {0, "fresh", "Fresh", "Your new password entries did not match."},
+      {0, "", "fresh", "Your new password entries did not match."},
+      {2, "fresh", "fresh",
+       "This site's login holds no password, so there is none to change. Re-record the site to "
+       "store a login with a password."},
+  };
   const std::string before = ReadFileBytes(DefaultFile());
-  P().txtNewPassword->setText("  ");
-  P().cmdNewPassword->click();
-  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  for (const auto& row : rows) {
+    box_.shown.clear();
+    W().ShowPanel(frmMain::kSiteList);
+    Modify(row.row);
+    P().txtNewPassword->setText(row.first);
+    P().txtNewPasswordConfirm->setText(row.second);
+    P().cmdNewPassword->click();
+    EXPECT_EQ(box_.shown, row.message ? std::vector<std::string>{row.message}
+                                      : std::vector<std::string>{}) << row.first;
+    EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  }
+  EXPECT_EQ(P().txtNewPassword->text() + P().txtNewPasswordConfirm->text(), "fresh" "fresh");
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
@@ -207,6 +242,7 @@ TEST_F(SitesTest, ASiteMovedByAnotherProgramIsNeitherReplayedNorChanged) {
        }},
       {"New Password", true, [this] {
          P().txtNewPassword->setText("fresh");
+         P().txtNewPasswordConfirm->setText("fresh");
          P().cmdNewPassword->click();
        }},
       {"Delete Site", true, [this] { P().cmdDeleteSite->click(); }},

@@ -31,6 +31,15 @@ std::vector<std::string> Names(const QComboBox* list) {
 }
 
 const char kNotFound[] = "Your Ostrel file cannot be found.";
+const char kInvalid[] = "The file you selected is invalid.";
+
+// Files of other programs: a short text, a block of zeros (which reads as
+// empty slots), binary data. Ostrel refuses each and never writes to it.
+const std::vector<std::string>& ForeignFiles() {
+  static const std::vector<std::string> contents = {
+      "my notes\n", std::string(4096, '\0'), "\x89PNG\r\n" + std::string(5000, '\xff')};
+  return contents;
+}
 const char kShortKey[] = "The encryption key has to be at least 8 character long";
 
 class StartupTest : public WindowTest {};
@@ -177,6 +186,29 @@ TEST_F(StartupTest, ADamagedHeaderIsReportedAndTheWindowStaysUnloaded) {
   EXPECT_FALSE(W().isVisible());
 }
 
+TEST_F(StartupTest, AFileThatIsNotAnOstrelFileIsNamedAndLeftAsItIs) {
+  for (const std::string& content : ForeignFiles()) {
+    WriteFileBytes(DefaultFile(), content);
+    box_.shown.clear();
+    Open();
+    EXPECT_FALSE(W().IsLoaded());
+    ASSERT_EQ(box_.shown.size(), 1u);
+    EXPECT_EQ(box_.shown[0], std::string(kInvalid) + "\nThe file " + DefaultFile() +
+                                 " is not an Ostrel file, so Ostrel left it as it is. Move or "
+                                 "rename it, then open Ostrel again to make a new one.");
+    EXPECT_EQ(ReadFileBytes(DefaultFile()), content);
+  }
+  // Named in the settings, such a file counts as missing: the default is used.
+  fs::rename(DefaultFile(), Path("picture.png"));
+  settings_.values["FileName"] = Path("picture.png");
+  box_.shown.clear();
+  Open();
+  EXPECT_TRUE(box_.shown.empty());
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kWelcome);
+  EXPECT_EQ(W().Context()->PasswordFileName, DefaultFile());
+  EXPECT_EQ(ReadFileBytes(Path("picture.png")), ForeignFiles().back());
+}
+
 class WelcomeTest : public WindowTest {
  protected:
   void SetUp() override {
@@ -203,6 +235,42 @@ TEST_F(WelcomeTest, SevenCharactersInsideBlanksCountAsSeven) {
   Continue("   1234567   ");
   EXPECT_EQ(box_.shown, std::vector<std::string>{kShortKey});
   EXPECT_FALSE(fs::exists(DefaultFile()));
+}
+
+TEST_F(WelcomeTest, TheKeysLengthCountsCharactersNotBytes) {
+  std::string seven, eight;
+  for (int i = 0; i < 7; ++i) seven += "\xc3\xa9";  // e-acute: 2 bytes
+  eight = seven + "\xe2\x82\xac";                  // euro sign: 3 bytes
+  Continue(seven);
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kShortKey});
+  EXPECT_FALSE(fs::exists(DefaultFile()));
+  Continue(eight);
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+  EXPECT_EQ(HeaderKey(DefaultFile()), eight);
+}
+
+// A file of another program typed or chosen here is refused like a missing
+// one: the path box is emptied and the key decides.
+TEST_F(WelcomeTest, AFileThatIsNotAnOstrelFileIsRefusedAndLeftAsItIs) {
+  const std::vector<std::string>& contents = ForeignFiles();
+  for (size_t i = 0; i < contents.size(); ++i) {
+    const std::string path = Path("foreign" + std::to_string(i) + ".xps");
+    WriteFileBytes(path, contents[i]);
+    box_.shown.clear();
+    dialogs_.results = {path};
+    P().cmdOpenFile->click();
+    EXPECT_EQ(box_.shown, std::vector<std::string>{kInvalid});
+    EXPECT_EQ(P().txtInitialFilePathName->text(), "");
+    Continue("short", path);
+    EXPECT_EQ(box_.shown, (std::vector<std::string>{kInvalid, kInvalid, kShortKey}));
+    EXPECT_EQ(P().txtInitialFilePathName->text(), "");
+    EXPECT_EQ(ReadFileBytes(path), contents[i]);
+  }
+  Continue("abcdefgh", Path("foreign0.xps"));
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+  EXPECT_EQ(W().Context()->PasswordFileName, DefaultFile());
+  EXPECT_EQ(settings_.values.count("FileName"), 0u);
+  EXPECT_EQ(ReadFileBytes(Path("foreign0.xps")), contents[0]);
 }
 
 TEST_F(WelcomeTest, AKeyOfEightCreatesAPrivateFileAndLeadsToNewUser) {
@@ -327,6 +395,26 @@ TEST_F(OptionsTest, AnUnreadableNewFileChangesNothing) {
   EXPECT_EQ(SiteNames(), std::vector<std::string>{"alpha"});
 }
 
+TEST_F(OptionsTest, AFileThatIsNotAnOstrelFileIsRefusedAndLeftAsItIs) {
+  const std::vector<std::string>& contents = ForeignFiles();
+  for (size_t i = 0; i < contents.size(); ++i) {
+    const std::string path = Path("foreign" + std::to_string(i) + ".xps");
+    WriteFileBytes(path, contents[i]);
+    box_.shown.clear();
+    dialogs_.results = {path};
+    P().cmdChangeFile->click();
+    EXPECT_EQ(box_.shown, std::vector<std::string>{kInvalid});
+    EXPECT_EQ(P().txtFileName->text().toStdString(), DefaultFile());
+    Accept(path);
+    EXPECT_EQ(box_.shown, (std::vector<std::string>{kInvalid, kInvalid}));
+    EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+    EXPECT_EQ(W().Context()->PasswordFileName, DefaultFile());
+    EXPECT_EQ(settings_.values.count("FileName"), 0u);
+    EXPECT_EQ(ReadFileBytes(path), contents[i]);
+    P().cmdOptions->click();
+  }
+}
+
 TEST_F(OptionsTest, ChangeFileOnlyFillsTheBox) {
   dialogs_.results = {Path("other.xps")};
   P().cmdChangeFile->click();
@@ -362,7 +450,7 @@ TEST_F(OptionsTest, ANameWithoutAnExtensionGetsXps) {
     EXPECT_EQ(ReadFileBytes(Path(made)), ReadFileBytes(DefaultFile())) << typed;
   }
   // Opening: the .xps file of that name, unless only the name as typed exists.
-  std::ofstream(Path("plain")) << "an Ostrel file saved without extension";
+  SeedPasswordFile(Path("plain"), kKey, {{"ann", "pw"}}, {});  // saved without its extension
   dialogs_.results = {Path("other"), Path("plain")};
   P().cmdChangeFile->click();
   EXPECT_EQ(P().txtFileName->text().toStdString(), Path("other.xps"));

@@ -65,6 +65,13 @@ void WindowTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(target, key, modifiers);
 }
 
+std::vector<QLineEdit*> WindowTest::PasswordBoxes() const {
+  const MainPanels& p = P();
+  return {p.txtPassword,     p.txtPassword1,    p.txtPassword2,   p.txtOldPassword,
+          p.txtNewPassword1, p.txtNewPassword2, p.txtNewPassword, p.txtNewPasswordConfirm,
+          p.txtEncryptionKey};
+}
+
 std::unique_ptr<StoreContext> WindowTest::AnotherProgram() const {
   auto context = std::make_unique<StoreContext>();
   context->HeaderCipher.SetSecret(BuildBuiltInKey());

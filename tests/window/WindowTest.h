@@ -42,6 +42,8 @@ class WindowTest : public ::testing::Test {
   std::vector<std::string> SiteNames() const;
   std::vector<int> SiteSlots() const;
   QWidget* Focus() const { return window_->focusWidget(); }
+  // Every box of the window that takes a password or the encryption key.
+  std::vector<QLineEdit*> PasswordBoxes() const;
   // The store of another Ostrel program on the default file, keyed.
   std::unique_ptr<StoreContext> AnotherProgram() const;
 
