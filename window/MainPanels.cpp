@@ -51,9 +51,13 @@ void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) 
   p.cmdNewSite = ui.Button(f, "cmdNewSite", 4, "New Site", 2940, 1200, 1245);
   p.cmdChangePassword = ui.Button(f, "cmdChangePassword", 5, "Change Ostrel Password", 120,
                                   kBottomTop, 2700);
-  p.lstSites = new QListWidget(f);
-  p.lstSites->setSelectionMode(QAbstractItemView::SingleSelection);
-  PanelLayout::Place(p.lstSites, 120, 240, 2700, 2820);
+  // The filter box above the list narrows it to the names holding what is
+  // typed.
+  p.txtFilter = ui.TextBox(f, "txtFilter", {5, 1}, 255, false, 120, 240, 2700);
+  p.txtFilter->setPlaceholderText(QStringLiteral("Find a site"));
+  p.txtFilter->setClearButtonEnabled(true);
+  p.lstSites = new SiteList(f);
+  PanelLayout::Place(p.lstSites, 120, 630, 2700, 2430);
   ui.Register(p.lstSites, ControlKind::ListBox, "lstSites", 6);
   p.cmdLogOff = ui.Button(f, "cmdLogOff", 7, "Log Off", 2940, kBottomTop, 1245);
   p.cmdEdit = ui.Button(f, "cmdEdit", 8, "&Modify", 2940, 720, 1245);

@@ -4,12 +4,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <array>
 #include <vector>
 
 #include "window/CommandButton.h"
 #include "window/ControlList.h"
+#include "window/SiteList.h"
 
 namespace ostrel {
 
@@ -32,7 +32,8 @@ struct MainPanels {
   std::array<QLabel*, 8> lblLabels{};
 
   // 0 SiteList
-  QListWidget* lstSites = nullptr;
+  QLineEdit* txtFilter = nullptr;
+  SiteList* lstSites = nullptr;
   CommandButton* cmdNewSite = nullptr;
   CommandButton* cmdChangePassword = nullptr;
   CommandButton* cmdLogOff = nullptr;
@@ -111,7 +112,7 @@ struct MainPanels {
     return {txtSiteName,     txtPassword,     txtEncryptionKey, txtInitialFilePathName,
             txtUserName,     txtPassword1,    txtPassword2,     txtOldPassword,
             txtNewPassword1, txtNewPassword2, txtNewSiteName,   txtNewPassword,
-            txtNewPasswordConfirm, txtFileName};
+            txtNewPasswordConfirm, txtFileName, txtFilter};
   }
   // The boxes of panel n that hold a secret (a password or the encryption
   // key); emptied whenever the panel is left and at every log-off.

@@ -1,6 +1,8 @@
 #include "window/frmMain.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QDialog>
 #include <QTimer>
 #include <QEvent>
@@ -20,6 +22,22 @@
 #include "window/Text.h"
 
 namespace ostrel {
+
+namespace {
+
+bool IsListMove(const QKeyEvent& key) {
+  switch (key.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 frmMain::frmMain(WindowServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), mServices(std::move(services)) {
@@ -154,10 +172,10 @@ void frmMain::Connect() {
   on(p.cmdReRecord, &frmMain::cmdReRecord_Click);
   on(p.cmdChangeFile, &frmMain::cmdChangeFile_Click);
   on(p.cmdCopyFile, &frmMain::cmdCopyFile_Click);
-  connect(p.lstSites, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const int row = mPanels.lstSites->row(item);
+  connect(p.txtFilter, &QLineEdit::textChanged, this, [this] { ApplySiteFilter(); });
+  p.lstSites->onDoubleClick = [this](int row) {
     if (mLoaded) Guarded([this, row] { lstSites_DblClick(row); });
-  });
+  };
 }
 
 bool frmMain::event(QEvent* event) {
@@ -167,7 +185,15 @@ bool frmMain::event(QEvent* event) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) return HandleKey(static_cast<QKeyEvent*>(event));
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The arrows in the filter box move through the list it narrows.
+    if (watched == mPanels.txtFilter && IsListMove(*key)) {
+      QCoreApplication::sendEvent(mPanels.lstSites, key);
+      return true;
+    }
+    return HandleKey(key);
+  }
   if (event->type() == QEvent::FocusIn) {
     // On ModifySite the default button follows the field being typed in:
     // the OK of the box (rename or new password) holding the focus.

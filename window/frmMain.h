@@ -208,6 +208,12 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void ForgetUser();
 
   // The site list (frmMainSites.cpp).
+  // Shows the entries of lstSites whose names hold the text of the filter
+  // box (in any letter case; all of them when it is empty) and keeps an
+  // entry among them chosen: the one chosen before, else the first.
+  void ApplySiteFilter();
+  // Chooses the first entry shown, if any.
+  void SelectFirstSite();
   int ListIndex() const;
   // The site at `row` of lstSites as the list showed it.
   ListedSite ListedAt(int row) const;

@@ -8,6 +8,12 @@ namespace ostrel {
 bool frmMain::HandleKey(QKeyEvent* event) {
   int16_t keyCode = 0, shift = 0;
   if (!KeyDispatcher::Translate(*event, keyCode, shift)) return false;
+  // On SiteList, Escape empties the filter box before it logs off.
+  if (keyCode == KeyDispatcher::kEscape && shift == 0 && mLoaded && mCurrentPanel == kSiteList &&
+      !mPanels.txtFilter->text().isEmpty()) {
+    mPanels.txtFilter->clear();
+    return true;
+  }
   // Tab never reaches Qt's own focus chain, and Enter and Escape never reach
   // the focused control.
   if (mLoaded) Guarded([&] { mKeys->KeyDown(keyCode, shift, focusWidget()); });

@@ -23,7 +23,7 @@ void frmMain::SetCancelButton(CommandButton* button) {
 QWidget* frmMain::FocusOfPanel(int32_t n) const {
   const MainPanels& p = mPanels;
   switch (n) {
-    case kSiteList: return p.lstSites;
+    case kSiteList: return p.txtFilter;
     case kRecordReady: return p.cmdRecord;
     case kRecording: return p.cmdCancel[kRecording];
     case kNameSite: return p.txtSiteName;

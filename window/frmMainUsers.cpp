@@ -63,6 +63,7 @@ void frmMain::LoginOK() {
     mLoggedInUserID = Users->GetUserID(i);
     RefreshSiteList();
     ShowPanel(kSiteList);
+    SelectFirstSite();
   } else {
     ShowError(err::kInvalidPassword);
     mPanels.txtPassword->clear();
@@ -197,6 +198,7 @@ void frmMain::ForgetUser() {
   mLoggedInUserID = -1;
   for (QLineEdit* box : mPanels.SecretBoxes()) box->clear();
   mPanels.lstSites->clear();
+  mPanels.txtFilter->clear();
   mListedOwner = -1;
   UpdateCaption();
 }

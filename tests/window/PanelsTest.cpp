@@ -235,8 +235,8 @@ TEST_F(PanelsTest, EverySwitchGivesTheFocusToThePanelsOwnControl) {
   const MainPanels& p = P();
   // Each switch leaves a panel whose control held the focus.
   const std::pair<int, QWidget*> rows[] = {
-      {0, p.lstSites},       {1, p.cmdRecord},      {2, p.cmdCancel[2]},
-      {3, p.txtSiteName},    {0, p.lstSites},       {7, p.txtOldPassword},
+      {0, p.txtFilter},      {1, p.cmdRecord},      {2, p.cmdCancel[2]},
+      {3, p.txtSiteName},    {0, p.txtFilter},      {7, p.txtOldPassword},
       {8, p.txtNewPassword}, {4, p.txtPassword},    {9, p.txtFileName},
       {6, p.txtUserName},    {5, p.txtEncryptionKey}, {4, p.txtPassword}};
   for (const auto& [panel, control] : rows) {

@@ -33,7 +33,9 @@ class SitesTest : public WindowTest {
 TEST_F(SitesTest, EachUserSeesOwnSitesWithTheirSlots) {
   EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie"}));
   EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 3}));
-  EXPECT_EQ(P().lstSites->selectedItems().size(), 0);
+  // The first site is chosen, so that Enter goes to it.
+  EXPECT_EQ(W().SelectedSiteName(), "alpha");
+  EXPECT_EQ(Focus(), P().txtFilter);
   P().cmdLogOff->click();
   LogIn(2, "b");
   EXPECT_EQ(SiteNames(), std::vector<std::string>{"bravo"});
@@ -50,6 +52,66 @@ TEST_F(SitesTest, AUserWithoutSitesSeesAnEmptyListAndModifyAndGoToDoNothing) {
   EXPECT_TRUE(hooks_->calls.empty());
 }
 
+class FilterTest : public WindowTest {};
+
+// Typing into the filter narrows the list to the names holding it, in any
+// letter case; the first one shown is chosen, Down moves on, Enter goes.
+TEST_F(FilterTest, TheFilterNarrowsTheListAndEnterGoesToTheChosenSite) {
+  Seed({{"ann", "a"}}, {{1, "Bank of Alpha"}, {1, "alphabet soup"}, {1, "Mail"}, {1, "ALP"}});
+  Open();
+  LogIn(1, "a");
+  const struct {
+    const char* typed;
+    std::vector<std::string> shown;
+  } rows[] = {
+      {"alp", {"Bank of Alpha", "alphabet soup", "ALP"}},
+      {"ALPHA", {"Bank of Alpha", "alphabet soup"}},
+      {"  soup ", {"alphabet soup"}},
+      {"zz", {}},
+      {"", {"Bank of Alpha", "alphabet soup", "Mail", "ALP"}},
+  };
+  for (const auto& row : rows) {
+    P().txtFilter->setText(row.typed);
+    EXPECT_EQ(SiteNames(), row.shown) << row.typed;
+    const std::string first = row.shown.empty() ? "" : row.shown[0];
+    EXPECT_EQ(W().SelectedSiteName(), first) << row.typed;
+  }
+  P().txtFilter->setFocus();
+  Type(P().txtFilter, "AL");
+  Key(Qt::Key_Down);  // from "Bank of Alpha" to the next one shown
+  EXPECT_EQ(W().SelectedSiteName(), "alphabet soup");
+  Key(Qt::Key_Down);  // Mail is hidden
+  EXPECT_EQ(W().SelectedSiteName(), "ALP");
+  EXPECT_EQ(Focus(), P().txtFilter);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(hooks_->calls, std::vector<std::string>{"GoTo 4"});
+}
+
+// Escape empties the filter first and logs off only then; the list rebuilt
+// after a change keeps the filter; logging off forgets it.
+TEST_F(SitesTest, EscapeEmptiesTheFilterBeforeItLogsOff) {
+  P().txtFilter->setFocus();
+  Type(P().txtFilter, "char");
+  Modify(0);  // the first entry shown
+  P().txtNewSiteName->setText("charlie 2");
+  P().cmdRenameSite->click();
+  EXPECT_EQ(SiteNames(), std::vector<std::string>{"charlie 2"});
+  P().txtFilter->setFocus();
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_EQ(P().txtFilter->text(), "");
+  EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie 2"}));
+  Type(P().txtFilter, "alp");
+  P().lstSites->setFocus();
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  LogIn(1, "a");
+  EXPECT_EQ(P().txtFilter->text(), "");
+  EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie 2"}));
+}
+
 TEST_F(SitesTest, ModifyOpensTheSiteWithItsName) {
   Modify(1);
   EXPECT_EQ(W().SiteIndex(), 3);
@@ -64,7 +126,7 @@ TEST_F(SitesTest, RenameStoresTheTrimmedNameInPlace) {
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
   EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "delta"}));
   EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 3}));
-  EXPECT_TRUE(P().lstSites->selectedItems().isEmpty());
+  EXPECT_EQ(P().lstSites->currentRow(), -1);
   const std::vector<StoredSite> sites = ReadSites(DefaultFile(), kKey);
   EXPECT_EQ(sites[2].name, "delta");
   EXPECT_EQ(sites[2].passwords, (std::vector<std::string>{"p3", "pin"}));
@@ -92,8 +154,7 @@ TEST_F(SitesTest, ANewPasswordGoesIntoTheFirstPasswordInputOnly) {
   const std::vector<StoredSite> sites = ReadSites(DefaultFile(), kKey);
   EXPECT_EQ(sites[2].passwords, (std::vector<std::string>{"fresh", "pin"}));
   EXPECT_EQ(sites[0].passwords, std::vector<std::string>{"p1"});
-  ASSERT_EQ(P().lstSites->selectedItems().size(), 1);
-  EXPECT_EQ(P().lstSites->selectedItems()[0]->text(), "charlie");
+  EXPECT_EQ(W().SelectedSiteName(), "charlie");
 }
 
 // Nothing typed changes nothing, quietly; two entries that differ, or a
@@ -178,8 +239,7 @@ TEST_F(SitesTest, AFailedWriteIsReportedAndChangesNothing) {
 TEST_F(SitesTest, GoToAndDoubleClickReplayTheChosenSlot) {
   P().lstSites->setCurrentRow(1);
   P().cmdGoto->click();
-  QListWidgetItem* first = P().lstSites->item(0);
-  const QPoint centre = P().lstSites->visualItemRect(first).center();
+  const QPoint centre = P().lstSites->visualRowRect(0).center();
   QTest::mouseClick(P().lstSites->viewport(), Qt::LeftButton, {}, centre);
   QTest::mouseDClick(P().lstSites->viewport(), Qt::LeftButton, {}, centre);
   EXPECT_EQ(hooks_->calls, (std::vector<std::string>{"GoTo 3", "GoTo 1"}));

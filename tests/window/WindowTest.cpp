@@ -83,7 +83,7 @@ std::unique_ptr<StoreContext> WindowTest::AnotherProgram() const {
 std::vector<std::string> WindowTest::SiteNames() const {
   std::vector<std::string> names;
   for (int row = 0; row < P().lstSites->count(); ++row) {
-    names.push_back(P().lstSites->item(row)->text().toStdString());
+    names.push_back(P().lstSites->text(row).toStdString());
   }
   return names;
 }
@@ -91,7 +91,7 @@ std::vector<std::string> WindowTest::SiteNames() const {
 std::vector<int> WindowTest::SiteSlots() const {
   std::vector<int> result;
   for (int row = 0; row < P().lstSites->count(); ++row) {
-    result.push_back(P().lstSites->item(row)->data(Qt::UserRole).toInt());
+    result.push_back(P().lstSites->model()->index(row, 0).data(Qt::UserRole).toInt());
   }
   return result;
 }

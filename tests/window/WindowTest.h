@@ -38,7 +38,7 @@ class WindowTest : public ::testing::Test {
   static void Type(QWidget* box, const std::string& text);
   // A key pressed where the window's focus is (or on the window).
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-  // The texts of lstSites and their entry data.
+  // The texts of the entries lstSites shows and their entry data.
   std::vector<std::string> SiteNames() const;
   std::vector<int> SiteSlots() const;
   QWidget* Focus() const { return window_->focusWidget(); }
