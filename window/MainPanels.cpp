@@ -59,6 +59,17 @@ void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) 
   p.lstSites = new SiteList(f);
   PanelLayout::Place(p.lstSites, 120, 630, 2700, 2430);
   ui.Register(p.lstSites, ControlKind::ListBox, "lstSites", 6);
+  p.lstSites->setContextMenuPolicy(Qt::ActionsContextMenu);
+  p.actCopyUserName = new QAction(QStringLiteral("Copy &User Name"), p.lstSites);
+  p.actCopyUserName->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  p.actCopyPassword = new QAction(QStringLiteral("Copy &Password"), p.lstSites);
+  p.actCopyPassword->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  for (QAction* action : {p.actCopyUserName, p.actCopyPassword}) {
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    p.lstSites->addAction(action);
+    p.txtFilter->addAction(action);
+  }
   p.cmdLogOff = ui.Button(f, "cmdLogOff", 7, "Log Off", 2940, kBottomTop, 1245);
   p.cmdEdit = ui.Button(f, "cmdEdit", 8, "&Modify", 2940, 720, 1245);
   p.cmdGoto = ui.Button(f, "cmdGoto", 9, "&Go To", 2940, 240, 1245);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <array>
 #include <vector>
 
@@ -34,6 +37,10 @@ struct MainPanels {
   // 0 SiteList
   QLineEdit* txtFilter = nullptr;
   SiteList* lstSites = nullptr;
+  // In the list's context menu, with their shortcuts (also from the
+  // filter box): copy the chosen site's user name or password.
+  QAction* actCopyUserName = nullptr;
+  QAction* actCopyPassword = nullptr;
   CommandButton* cmdNewSite = nullptr;
   CommandButton* cmdChangePassword = nullptr;
   CommandButton* cmdLogOff = nullptr;
@@ -95,6 +102,16 @@ struct MainPanels {
   QLineEdit* txtNewPassword = nullptr;
   QLabel* lblNewPasswordConfirm = nullptr;
   QLineEdit* txtNewPasswordConfirm = nullptr;
+  // The password generator beside the two boxes.
+  CommandButton* cmdGenerate = nullptr;
+  QSpinBox* spnLength = nullptr;
+  QLabel* lblLength = nullptr;
+  QCheckBox* chkUpper = nullptr;
+  QCheckBox* chkLower = nullptr;
+  QCheckBox* chkDigits = nullptr;
+  QCheckBox* chkSymbols = nullptr;
+  QCheckBox* chkShowPassword = nullptr;
+  CommandButton* cmdCopyNewPassword = nullptr;
   CommandButton* cmdNewPassword = nullptr;
   CommandButton* cmdDeleteSite = nullptr;
   CommandButton* cmdReRecord = nullptr;

@@ -67,6 +67,26 @@ CommandButton* PanelLayout::Button(QWidget* parent, const char* name, TabPlace t
   return button;
 }
 
+QCheckBox* PanelLayout::CheckBox(QWidget* parent, const char* name, TabPlace tab,
+                                const QString& caption, int left, int top, int width,
+                                bool checked) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setChecked(checked);
+  Place(box, left, top, width, kTextBoxHeight);
+  Register(box, ControlKind::CheckBox, name, tab);
+  return box;
+}
+
+QSpinBox* PanelLayout::SpinBox(QWidget* parent, const char* name, TabPlace tab, int minimum,
+                               int maximum, int value, int left, int top, int width) {
+  auto* box = new QSpinBox(parent);
+  box->setRange(minimum, maximum);
+  box->setValue(value);
+  Place(box, left, top, width, kTextBoxHeight);
+  Register(box, ControlKind::SpinBox, name, tab);
+  return box;
+}
+
 CommandButton* PanelLayout::PictureButton(QWidget* parent, const char* name, TabPlace tab,
                                           int left, int top) {
   CommandButton* button = Button(parent, name, tab, {}, left, top, 405, 345);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <string>
@@ -40,6 +42,10 @@ class PanelLayout {
   CommandButton* Button(QWidget* parent, const char* name, TabPlace tab, const QString& caption,
                         int left, int top, int width, int height = kButtonHeight,
                         int16_t index = -1);
+  QCheckBox* CheckBox(QWidget* parent, const char* name, TabPlace tab, const QString& caption,
+                      int left, int top, int width, bool checked);
+  QSpinBox* SpinBox(QWidget* parent, const char* name, TabPlace tab, int minimum, int maximum,
+                    int value, int left, int top, int width);
   // A button that shows a folder picture instead of a caption.
   CommandButton* PictureButton(QWidget* parent, const char* name, TabPlace tab, int left,
                                int top);

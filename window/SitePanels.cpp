@@ -1,5 +1,6 @@
 #include "window/MainPanels.h"
 #include "window/PanelLayout.h"
+#include "window/PasswordGenerator.h"
 
 namespace ostrel {
 
@@ -24,6 +25,19 @@ void BuildSitePanels(QWidget* window, MainPanels& p, ControlList& controls) {
                                 2205);
   p.txtNewPasswordConfirm = ui.TextBox(password, "txtNewPasswordConfirm", {61, 1}, kStringBytes,
                                        true, 1740, 600, 2205);
+  p.cmdGenerate = ui.Button(password, "cmdGenerate", {61, 2}, "&Generate", 120, 990, 1200);
+  p.spnLength = ui.SpinBox(password, "spnLength", {61, 3}, PasswordGenerator::kMinLength,
+                           PasswordGenerator::kMaxLength, PasswordGenerator::kDefaultLength, 1440,
+                           1020, 780);
+  p.lblLength = PanelLayout::PlainLabel(password, "characters", 2310, 1050, 1635, 285);
+  p.chkUpper = ui.CheckBox(password, "chkUpper", {61, 4}, "A-Z", 120, 1395, 930, true);
+  p.chkLower = ui.CheckBox(password, "chkLower", {61, 5}, "a-z", 1080, 1395, 930, true);
+  p.chkDigits = ui.CheckBox(password, "chkDigits", {61, 6}, "0-9", 2040, 1395, 930, true);
+  p.chkSymbols = ui.CheckBox(password, "chkSymbols", {61, 7}, "!#$%", 3000, 1395, 990, true);
+  p.chkShowPassword = ui.CheckBox(password, "chkShowPassword", {61, 8}, "Sho&w", 120, 1740, 1200,
+                                  false);
+  p.cmdCopyNewPassword = ui.Button(password, "cmdCopyNewPassword", {61, 9}, "C&opy", 1440, 1710,
+                                   1200);
   p.cmdNewPassword = ui.Button(password, "cmdNewPassword", 62, "OK", 3210, 1710, 735);
   p.cmdReRecord = ui.Button(f, "cmdReRecord", 63, "&Re-record", 1485, kBottomTop, 1305);
   p.cmdDeleteSite = ui.Button(f, "cmdDeleteSite", 64, "&Delete Site", 120, kBottomTop, 1305);

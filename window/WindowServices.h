@@ -16,7 +16,7 @@ namespace ostrel {
 // The platform services of the main window. Every member left empty is
 // filled with the real one when the window is made: Qt message boxes and
 // file dialogs over the window, the user's QSettings store, the Linux
-// system tools, a QTimer for the idle log-off, the XDG documents folder and
+// system tools, QTimers for the idle log-off and the clipboard, the XDG documents folder and
 // the POSIX password files.
 // Services given here are not owned and must outlive the window.
 struct WindowServices {
@@ -26,6 +26,8 @@ struct WindowServices {
   ISystemTools* tools = nullptr;
   // Measures the idle period after which the window logs off.
   IOneShotTimer* idleTimer = nullptr;
+  // Measures how long a secret copied stays on the clipboard.
+  IOneShotTimer* clipboardTimer = nullptr;
   // The folder of the default password file.
   std::function<std::string()> documentsFolder;
   // The file access of each load's StoreContext.

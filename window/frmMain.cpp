@@ -61,6 +61,10 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
     mOwnIdleTimer = std::make_unique<QtOneShotTimer>();
     mServices.idleTimer = mOwnIdleTimer.get();
   }
+  if (!mServices.clipboardTimer) {
+    mOwnClipboardTimer = std::make_unique<QtOneShotTimer>();
+    mServices.clipboardTimer = mOwnClipboardTimer.get();
+  }
   if (!mServices.documentsFolder) mServices.documentsFolder = [] { return GetDocumentsFolder(); };
   if (!mServices.files) mServices.files = [] { return std::make_unique<PosixRecordFiles>(); };
 
@@ -78,6 +82,7 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
       [this](const ControlEntry& button) { CancelButton(button); });
   for (const ControlEntry& entry : mControls.Entries()) entry.widget->installEventFilter(this);
   Connect();
+  mClipboard = std::make_unique<SecretClipboard>(*mServices.clipboardTimer);
   mIdle = std::make_unique<IdleWatch>(
       *this, *mServices.idleTimer, [this] { return Busy(); },
       [this] { Guarded([this] { LogOffIdle(); }); });
@@ -172,6 +177,15 @@ void frmMain::Connect() {
   on(p.cmdReRecord, &frmMain::cmdReRecord_Click);
   on(p.cmdChangeFile, &frmMain::cmdChangeFile_Click);
   on(p.cmdCopyFile, &frmMain::cmdCopyFile_Click);
+  on(p.cmdGenerate, &frmMain::cmdGenerate_Click);
+  on(p.cmdCopyNewPassword, &frmMain::cmdCopyNewPassword_Click);
+  for (auto [action, handler] : {std::pair{p.actCopyUserName, &frmMain::mnuCopyUserName_Click},
+                                 std::pair{p.actCopyPassword, &frmMain::mnuCopyPassword_Click}}) {
+    connect(action, &QAction::triggered, this, [this, handler] {
+      if (mLoaded) Guarded([this, handler] { (this->*handler)(); });
+    });
+  }
+  connect(p.chkShowPassword, &QCheckBox::toggled, this, [this](bool shown) { chkShowPassword_Click(shown); });
   connect(p.txtFilter, &QLineEdit::textChanged, this, [this] { ApplySiteFilter(); });
   p.lstSites->onDoubleClick = [this](int row) {
     if (mLoaded) Guarded([this, row] { lstSites_DblClick(row); });
@@ -193,6 +207,13 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     return HandleKey(key);
+  }
+  // With nothing chosen in it, the filter box leaves Ctrl+C to copying the
+  // site's password.
+  if (event->type() == QEvent::ShortcutOverride && watched == mPanels.txtFilter &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+      !mPanels.txtFilter->hasSelectedText()) {
+    return true;
   }
   if (event->type() == QEvent::FocusIn) {
     // On ModifySite the default button follows the field being typed in:

@@ -20,6 +20,7 @@
 #include "window/KeyDispatcher.h"
 #include "window/MainPanels.h"
 #include "window/RecordingHooks.h"
+#include "window/SecretClipboard.h"
 #include "window/WindowServices.h"
 
 namespace ostrel {
@@ -228,6 +229,17 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void cmdSave_Click();
   void cmdReRecord_Click();
 
+  // Copying and generating passwords (frmMainSecrets.cpp).
+  // Puts the value of the chosen site's first input of type ctlType (1 a
+  // user name, 3 a password) on the clipboard with care; says so when the
+  // login has none.
+  void CopyFromSite(int32_t ctlType);
+  void mnuCopyUserName_Click();
+  void mnuCopyPassword_Click();
+  void cmdGenerate_Click();
+  void cmdCopyNewPassword_Click();
+  void chkShowPassword_Click(bool shown);
+
   // Keyboard (frmMainKeys.cpp).
   bool HandleKey(QKeyEvent* event);
   void PressButton(const ControlEntry& button);
@@ -239,6 +251,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   std::unique_ptr<ISettings> mOwnSettings;
   std::unique_ptr<ISystemTools> mOwnTools;
   std::unique_ptr<IOneShotTimer> mOwnIdleTimer;
+  std::unique_ptr<IOneShotTimer> mOwnClipboardTimer;
   WindowServices mServices;
 
   MainPanels mPanels;
@@ -250,6 +263,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   bool mLoaded = false;
   bool mHasPosition = false;
   std::unique_ptr<IdleWatch> mIdle;
+  std::unique_ptr<SecretClipboard> mClipboard;
   int32_t mCurrentPanel = -1;
   int16_t mSiteIndex = -1;
   // The id of the user who logged in (-1: nobody); the chosen entry of the

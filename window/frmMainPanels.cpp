@@ -45,6 +45,7 @@ void frmMain::ShowPanel(int32_t n) {
   if (mCurrentPanel != -1 && mCurrentPanel != n) {
     p.fra[mCurrentPanel]->setEnabled(false);
     for (QLineEdit* box : p.SecretBoxes(mCurrentPanel)) box->clear();
+    if (mCurrentPanel == kModifySite) p.chkShowPassword->setChecked(false);
   }
   p.fra[n]->setEnabled(true);
   switch (n) {

@@ -146,6 +146,7 @@ void frmMain::Form_Unload() {
     SaveSetting("MainTop", SingleText(PixelsToTwips(frame.y())));
   }
   mIdle->SetMinutes(0);
+  mClipboard->Clear();
   mHasPosition = false;
   mLoaded = false;
   mIE = nullptr;

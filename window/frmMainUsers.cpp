@@ -199,6 +199,7 @@ void frmMain::ForgetUser() {
   for (QLineEdit* box : mPanels.SecretBoxes()) box->clear();
   mPanels.lstSites->clear();
   mPanels.txtFilter->clear();
+  mClipboard->Clear();
   mListedOwner = -1;
   UpdateCaption();
 }

@@ -20,6 +20,7 @@ frmMain& WindowTest::Open() {
   services.settings = &settings_;
   services.tools = &tools_;
   services.idleTimer = &idle_;
+  services.clipboardTimer = &clipboardTimer_;
   const std::string folder = Folder();
   services.documentsFolder = [folder] { return folder; };
   services.files = [this] { return std::make_unique<SwitchableFiles>(&failWrites_); };

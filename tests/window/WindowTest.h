@@ -56,6 +56,7 @@ class WindowTest : public ::testing::Test {
   FakeSettings settings_;
   FakeSystemTools tools_;
   FakeTimer idle_;
+  FakeTimer clipboardTimer_;
   std::unique_ptr<frmMain> window_;
   // The hooks of the current load (made by the window at Load), unless
   // hooksFactory_ makes other ones.
