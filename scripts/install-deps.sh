@@ -8,6 +8,7 @@ packages=(
   dpkg-dev file
   libsodium-dev nlohmann-json3-dev libgtest-dev libgmock-dev
   qt6-base-dev libxcb1-dev
+  dbus-daemon
   chromium
   xvfb xauth
   "$@"

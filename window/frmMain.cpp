@@ -10,6 +10,7 @@
 #include <new>
 
 #include "platform/files/PosixRecordFiles.h"
+#include "platform/qt/DBusLockSignals.h"
 #include "platform/qt/LinuxSystemTools.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtMessageBox.h"
@@ -65,6 +66,10 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
     mOwnClipboardTimer = std::make_unique<QtOneShotTimer>();
     mServices.clipboardTimer = mOwnClipboardTimer.get();
   }
+  if (!mServices.lockSignals) {
+    mOwnLockSignals = std::make_unique<DBusLockSignals>();
+    mServices.lockSignals = mOwnLockSignals.get();
+  }
   if (!mServices.documentsFolder) mServices.documentsFolder = [] { return GetDocumentsFolder(); };
   if (!mServices.files) mServices.files = [] { return std::make_unique<PosixRecordFiles>(); };
 
@@ -86,9 +91,11 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
   mIdle = std::make_unique<IdleWatch>(
       *this, *mServices.idleTimer, [this] { return Busy(); },
       [this] { Guarded([this] { LogOffIdle(); }); });
+  mServices.lockSignals->SetHandler([this] { PersonLeft(); });
 }
 
 frmMain::~frmMain() {
+  mServices.lockSignals->SetHandler({});
   if (mLoaded) Form_Unload();
   mRetired.clear();
 }
@@ -96,7 +103,25 @@ frmMain::~frmMain() {
 void frmMain::LeaveUse() {
   if (--mInUse > 0) return;
   mRetired.clear();
-  if (mDisposed) deleteLater();
+  if (mDisposed) {
+    deleteLater();
+  } else if (mLeftWhileBusy) {
+    mLeftWhileBusy = false;
+    Defer([this] { LogOffIdle(); });
+  }
+}
+
+// The screen locked or the machine is going to sleep: the same log-off as
+// after the idle period, at once, or as soon as the handler running now
+// (a Go To, a question) has returned; a question open is answered No.
+void frmMain::PersonLeft() {
+  if (!mLoaded || mDisposed) return;
+  if (mInUse == 0) {
+    Guarded([this] { LogOffIdle(); });
+    return;
+  }
+  mLeftWhileBusy = true;
+  for (QDialog* dialog : findChildren<QDialog*>()) dialog->reject();
 }
 
 void frmMain::Dispose() {

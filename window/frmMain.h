@@ -140,6 +140,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
     frmMain& window_;
   };
   void LeaveUse();
+  void PersonLeft();
   // A handler is running, or a recording or a Go To is under way.
   bool Busy() const;
   void Connect();
@@ -252,6 +253,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   std::unique_ptr<ISystemTools> mOwnTools;
   std::unique_ptr<IOneShotTimer> mOwnIdleTimer;
   std::unique_ptr<IOneShotTimer> mOwnClipboardTimer;
+  std::unique_ptr<ILockSignals> mOwnLockSignals;
   WindowServices mServices;
 
   MainPanels mPanels;
@@ -296,6 +298,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   std::vector<Retired> mRetired;
   int mInUse = 0;
   bool mDisposed = false;
+  bool mLeftWhileBusy = false;  // the person left while a handler ran
 };
 
 }  // namespace ostrel

@@ -10,6 +10,7 @@
 #include "platform/files/PosixRecordFiles.h"
 #include "tests/common/ForwardingFiles.h"
 #include "platform/qt/IFileDialogs.h"
+#include "platform/qt/ILockSignals.h"
 #include "platform/qt/IOneShotTimer.h"
 #include "platform/qt/ISettings.h"
 #include "platform/qt/ISystemTools.h"
@@ -167,6 +168,16 @@ class NoSite : public IBrowserWindowSite {
   int64_t WindowHandle() override { return 1; }
   int32_t TabCount() override { return 0; }
   IBrowser* BrowserOfTab(const std::string&) override { return nullptr; }
+};
+
+// The desktop's lock signals, sent when the test says so (Leave).
+class FakeLockSignals : public ILockSignals {
+ public:
+  void SetHandler(std::function<void()> locked) override { handler = std::move(locked); }
+  void Leave() {
+    if (handler) handler();
+  }
+  std::function<void()> handler;
 };
 
 // A timer that runs out only when the test says so (Fire).

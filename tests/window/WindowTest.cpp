@@ -21,6 +21,7 @@ frmMain& WindowTest::Open() {
   services.tools = &tools_;
   services.idleTimer = &idle_;
   services.clipboardTimer = &clipboardTimer_;
+  services.lockSignals = lockSignals_;
   const std::string folder = Folder();
   services.documentsFolder = [folder] { return folder; };
   services.files = [this] { return std::make_unique<SwitchableFiles>(&failWrites_); };

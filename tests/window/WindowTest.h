@@ -57,6 +57,9 @@ class WindowTest : public ::testing::Test {
   FakeSystemTools tools_;
   FakeTimer idle_;
   FakeTimer clipboardTimer_;
+  FakeLockSignals lock_;
+  // The lock signals given to the window; &lock_ unless a test sets others.
+  ILockSignals* lockSignals_ = &lock_;
   std::unique_ptr<frmMain> window_;
   // The hooks of the current load (made by the window at Load), unless
   // hooksFactory_ makes other ones.
