@@ -36,6 +36,9 @@ struct WindowServices {
   std::function<std::string()> documentsFolder;
   // The file access of each load's StoreContext.
   std::function<std::unique_ptr<IRecordFiles>()> files;
+  // The browser's name and version for the about box ("Chromium
+  // 120.0.6099.224"); empty when not known.
+  std::string browserVersion;
 };
 
 }  // namespace ostrel

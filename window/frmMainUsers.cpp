@@ -179,7 +179,8 @@ void frmMain::cmdLogOff_Click() {
 }
 
 void frmMain::cmdAbout_Click() {
-  frmAbout about(*mServices.messages, *mServices.tools, this);
+  frmAbout about(*mServices.messages, *mServices.tools, this,
+                 {mContext->PasswordFileName, mServices.browserVersion});
   WidgetGeometry aboutGeometry(about);
   WidgetGeometry mainGeometry(*this);
   CentreForm(aboutGeometry, mainGeometry.Top(), mainGeometry.Left(), mainGeometry.Height(),

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,13 +94,19 @@ class FakeSystemTools : public ISystemTools {
     return true;
   }
   bool FileExists(const std::string& path) override { return files.count(path) != 0; }
-  bool StartProgram(const std::string& program) override {
-    started.push_back(program);
+  std::string FindProgram(const std::string& name) override {
+    return programs.count(name) ? "/usr/bin/" + name : "";
+  }
+  bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override {
+    std::string call = program;
+    for (const std::string& argument : arguments) call += " " + argument;
+    started.push_back(call);
     return startWorks;
   }
   std::map<std::string, std::string> registry;  // "key|value name" -> text
   std::map<std::string, bool> files;
-  std::vector<std::string> started;
+  std::set<std::string> programs;     // on the search path
+  std::vector<std::string> started;  // program and arguments
   bool startWorks = true;
 };
 
