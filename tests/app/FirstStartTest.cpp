@@ -20,43 +20,30 @@ namespace {
 
 const std::filesystem::path kSource = OSTREL_SOURCE_DIR;
 
-// The toolbar button shows Ostrel's own icon, the desktop entry's, at each
-// size the manifest names.
+// The toolbar button shows the desktop entry's icon at each size it names.
 TEST(ToolbarIconTest, TheButtonShowsTheDesktopEntrysIcon) {
-  std::ifstream in(kSource / "app/extension/manifest.json");
-  const nlohmann::json manifest = nlohmann::json::parse(in);
+  const nlohmann::json manifest = nlohmann::json::parse(std::ifstream(kSource / "app/extension/manifest.json"));
   const nlohmann::json& icons = manifest["action"]["default_icon"];
-  ASSERT_EQ(icons.size(), 4u);
   EXPECT_EQ(manifest["icons"], icons);
   QSvgRenderer desktopIcon(QString::fromStdString((kSource / "packaging/ostrel.svg").string()));
-  ASSERT_TRUE(desktopIcon.isValid());
   for (const auto& [size, file] : icons.items()) {
-    const QImage shown(QString::fromStdString((kSource / "app/extension" / file.get<std::string>()).string()));
-    const int pixels = std::stoi(size);
-    ASSERT_EQ(shown.size(), QSize(pixels, pixels)) << file;
-    QImage drawn(pixels, pixels, QImage::Format_ARGB32);
+    QImage drawn(std::stoi(size), std::stoi(size), QImage::Format_ARGB32);
     drawn.fill(Qt::transparent);
     QPainter painter(&drawn);
     desktopIcon.render(&painter);
     painter.end();
-    int worst = 0;
-    const QImage a = shown.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < pixels; ++y) {
-      for (int x = 0; x < pixels; ++x) {
-        const QColor p = a.pixelColor(x, y), q = drawn.pixelColor(x, y);
-        worst = std::max({worst, std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
-                          std::abs(p.blue() - q.blue()), std::abs(p.alpha() - q.alpha())});
-      }
-    }
-    EXPECT_LE(worst, 8) << file;
+    const QString shown = QString::fromStdString((kSource / "app/extension" / file.get<std::string>()).string());
+    EXPECT_EQ(QImage(shown).convertToFormat(QImage::Format_ARGB32), drawn) << file;
   }
 }
 
-// The pages of the browser, by address.
-std::vector<std::string> Pages(OstrelSession& session) {
+// The pages of the browser, by address, and the last one's target id.
+std::vector<std::string> Pages(OstrelSession& session, std::string* last = nullptr) {
   std::vector<std::string> urls;
   for (const TargetInfo& target : session.Chromium().Targets()) {
-    if (target.type == "page") urls.push_back(target.url);
+    if (target.type != "page") continue;
+    urls.push_back(target.url);
+    if (last) *last = target.id;
   }
   return urls;
 }
@@ -76,14 +63,10 @@ TEST(FirstStartTest, TheFirstStartShowsTheWelcomePageAndLaterStartsDoNot) {
   {
     OstrelSession session(options, services, box, [] {});
     const std::string welcome = "chrome-extension://" + session.ExtensionId() + "/welcome.html";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Pages(session) == std::vector<std::string>{welcome}; }, 10000));
-    EXPECT_EQ(Pages(session), std::vector<std::string>{welcome});
+    std::string tab;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Pages(session, &tab) == std::vector<std::string>{welcome}; }, 10000));
     EXPECT_EQ(session.BrowserVersion().rfind("Chromium ", 0), 0u) << session.BrowserVersion();
     // The page is whole: its pictures (the button's icon) load.
-    std::string tab;
-    for (const TargetInfo& target : session.Chromium().Targets()) {
-      if (target.type == "page") tab = target.id;
-    }
     auto page = session.Chromium().Attach(tab);
     const std::string script =
         "document.readyState === 'complete' && document.title + '|' + "
@@ -100,7 +83,6 @@ TEST(FirstStartTest, TheFirstStartShowsTheWelcomePageAndLaterStartsDoNot) {
         10000));
     EXPECT_EQ(seen, "Welcome to Ostrel|true|true");
   }
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(options.profile) / OstrelSession::kWelcomedMarker));
   OstrelSession again(options, services, box, [] {});
   EXPECT_EQ(Pages(again), std::vector<std::string>{"about:blank"});
   EXPECT_TRUE(box.shown.empty());

