@@ -37,6 +37,17 @@ bool TurnOff(nlohmann::json& prefs, std::initializer_list<const char*> path, boo
   return true;
 }
 
+// Replaces Default/Sessions (a folder of session files) by an empty file.
+bool KeepNoSessions(const std::filesystem::path& folder) {
+  const std::filesystem::path sessions = folder / "Sessions";
+  std::error_code error;
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(sessions, error))) return true;
+  std::filesystem::remove_all(sessions, error);
+  if (error) return false;
+  std::ofstream(sessions, std::ios::trunc);
+  return std::filesystem::is_regular_file(std::filesystem::symlink_status(sessions, error));
+}
+
 }  // namespace
 
 bool PrepareProfile(const std::filesystem::path& profile, const std::string& extensionId) {
@@ -44,6 +55,7 @@ bool PrepareProfile(const std::filesystem::path& profile, const std::string& ext
   const std::filesystem::path file = folder / "Preferences";
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
+  if (!KeepNoSessions(folder)) return false;
   nlohmann::json prefs = nlohmann::json::object();
   if (std::filesystem::exists(file, ignored)) {
     std::ifstream in(file);

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "browser/ScriptLink.h"
 #include "browser/UrlOrigin.h"
 #include "page/FramePath.h"
 #include "store/WebRecord.h"
@@ -11,8 +12,6 @@
 namespace ostrel {
 
 namespace {
-
-constexpr char kScriptScheme[] = "javascript:";
 
 OstrelError AsError(const std::exception& e) {
   if (auto* error = dynamic_cast<const OstrelError*>(&e)) return *error;
@@ -114,6 +113,10 @@ void LoginRecorder::mIE_BeforeNavigate2(const NavigationInfo& navigation) {
     return;
   }
   if (!mRecording || !Accepts(navigation)) return;
+  // A link whose script does nothing (a "show password" eye) sends nothing.
+  if (navigation.kind == NavigationInfo::Kind::kScriptLink && script_link::DoesNothing(ScriptOf(navigation.url))) {
+    return;
+  }
   mRecording = false;
   // Stops listening once the page has been read: that lets the page go.
   struct StopListening {
@@ -136,6 +139,8 @@ void LoginRecorder::mIE_BeforeNavigate2(const NavigationInfo& navigation) {
       });
       return;
     }
+    // What cannot be stored is said now, not after the person named it.
+    probe.Pack(0);
     const std::string name = mWindow.SiteIndex() == -1 ? mWebPage2->Title() : mWindow.SelectedSiteName();
     mWindow.ShowPanel(ILoginWindow::kNameSite);
     mWindow.ProposeSiteName(name);
@@ -170,10 +175,6 @@ void LoginRecorder::cmdSave_Click() {
 
 void LoginRecorder::cmdReRecord_Click() { mWindow.ShowPanel(ILoginWindow::kRecordReady); }
 
-std::string LoginRecorder::ScriptOf(const std::string& url) {
-  const std::string::size_type p = url.find(kScriptScheme);
-  if (p == std::string::npos) return {};
-  return url.substr(p + sizeof(kScriptScheme) - 1);
-}
+std::string LoginRecorder::ScriptOf(const std::string& url) { return script_link::ScriptOf(url); }
 
 }  // namespace ostrel

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "browser/ScriptLink.h"
 #include "browser/UrlOrigin.h"
 #include "page/FramePath.h"
 #include "support/TextCase.h"
@@ -47,6 +48,13 @@ OstrelError WrongSite(const std::string& expected, const std::string& found) {
                          ", but the page now comes from " + found + ".");
 }
 
+// The recorded login's script, when it does something: a script that does
+// nothing (recorded from a "void(0)" link by earlier versions) would send
+// nothing, so the form's button is pressed instead.
+std::string ScriptOfLogin(const FormInfo& info) {
+  return script_link::DoesNothing(info.Javascript) ? std::string() : info.Javascript;
+}
+
 FormFill FillOf(const WebRecord& record, const std::string& address) {
   const FormInfo& info = record.Form();
   FormFill fill;
@@ -57,7 +65,7 @@ FormFill FillOf(const WebRecord& record, const std::string& address) {
     const ControlInfo& control = record.Control(i);
     fill.fields.push_back({control.Name, control.Index, control.Value});
   }
-  fill.submit = info.Javascript.empty();
+  fill.submit = ScriptOfLogin(info).empty();
   return fill;
 }
 
@@ -210,11 +218,11 @@ void LoginReplay::FillAndSubmit(Run& run, IDocument& doc, const WebRecord& recor
     }
     switch (outcome->status) {
       case FillOutcome::Status::kDone:
-        if (!info.Javascript.empty()) {
+        if (!fill.submit) {
           Check(run);
           std::unique_ptr<IWindow> window = doc.parentWindow();
           if (!window) throw OstrelError(err::kObjectRequired, "the form has no window");
-          window->execScript(info.Javascript, outcome->origin);
+          window->execScript(ScriptOfLogin(info), outcome->origin);
         }
         return;
       case FillOutcome::Status::kWrongOrigin:
@@ -280,12 +288,13 @@ void LoginReplay::Fill(IElement& form, const WebRecord& record) {
 }
 
 void LoginReplay::Submit(IElement& form, const FormInfo& info, const std::string& origin) {
-  if (!info.Javascript.empty()) {
+  const std::string script = ScriptOfLogin(info);
+  if (!script.empty()) {
     std::unique_ptr<IDocument> doc = form.document();
     if (!doc) throw OstrelError(err::kObjectRequired, "the form has no document");
     std::unique_ptr<IWindow> window = doc->parentWindow();
     if (!window) throw OstrelError(err::kObjectRequired, "the form has no window");
-    window->execScript(info.Javascript, origin);
+    window->execScript(script, origin);
     return;
   }
   std::unique_ptr<IElement> button = FindSubmitButton(form);

@@ -1,17 +1,26 @@
 #include "page/FramePath.h"
 
 #include <charconv>
+#include <cstdint>
 
 namespace ostrel {
 
+namespace {
+// A first-level frame stored the way records always held it.
+bool Plain(const std::vector<int16_t>& positions) {
+  return positions.size() == 1 && positions[0] >= 0 && positions[0] < FramePath::kNestedFrame;
+}
+}  // namespace
+
 int16_t FramePath::FrameIndex() const {
   if (positions.empty()) return kTopLevelFrame;
-  if (positions.size() == 1) return positions[0];
+  if (Plain(positions)) return positions[0];
   return kNestedFrame;
 }
 
 std::string FramePath::FrameURL() const {
-  if (positions.size() <= 1) return positions.empty() ? std::string() : url;
+  if (positions.empty()) return {};
+  if (Plain(positions)) return url;
   std::string text;
   for (size_t i = 0; i < positions.size(); ++i) {
     if (i > 0) text += '/';
@@ -35,7 +44,7 @@ FramePath FramePath::FromStored(int16_t frameIndex, const std::string& frameURL)
     const size_t slash = std::min(steps.find('/', at), steps.size());
     int value = -1;
     const auto [end, error] = std::from_chars(steps.data() + at, steps.data() + slash, value);
-    if (error != std::errc() || end != steps.data() + slash || value < 0 || value >= kNestedFrame) {
+    if (error != std::errc() || end != steps.data() + slash || value < 0 || value > INT16_MAX) {
       path.positions.clear();
       path.url = frameURL;
       return path;
@@ -43,7 +52,7 @@ FramePath FramePath::FromStored(int16_t frameIndex, const std::string& frameURL)
     path.positions.push_back(static_cast<int16_t>(value));
     at = slash + 1;
   }
-  if (path.positions.size() < 2 || path.positions.size() > kMaxDepth) {
+  if (path.positions.empty() || Plain(path.positions) || path.positions.size() > kMaxDepth) {
     path.positions.clear();
     path.url = frameURL;
   }

@@ -10,12 +10,15 @@ namespace ostrel {
 //
 // A form of the top document is FrameIndex 255 with an empty FrameURL, and a
 // form of a frame of the top document is FrameIndex = the frame's 0-based
-// position with FrameURL = its address, as records always held them. A form
-// in a frame of a frame (nested deeper) is stored as
+// position with FrameURL = its address, as records always held them, for
+// positions 0 to 253. Any other frame (nested deeper, or a first-level
+// frame at position 254 or later, which would read as the marker below or
+// as the top document) is stored as
 //   FrameIndex  254 (kNestedFrame), a value no earlier record holds;
 //   FrameURL    the positions of the frames from the top document down,
 //               0-based, joined by '/', then one blank, then the address of
-//               the frame's document: "0/2/1 https://a.example/login".
+//               the frame's document: "0/2/1 https://a.example/login",
+//               "300 https://a.example/login".
 // An address holds no blank, so the first blank ends the path. Code that
 // knew only first-level frames fails cleanly on such a record (it finds no
 // frame 254) rather than filling the wrong document.
@@ -28,7 +31,7 @@ struct FramePath {
   std::vector<int16_t> positions;  // empty: the top document
   std::string url;                 // the frame document's address
 
-  // The stored pair; positions must be below 254 each.
+  // The stored pair.
   int16_t FrameIndex() const;
   std::string FrameURL() const;
   // The path a stored pair stands for; a nested pair that cannot be read

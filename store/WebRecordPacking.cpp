@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "store/Codec.h"
+#include "store/RecordWriter.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -17,23 +18,29 @@ std::string WebRecord::Pack(int16_t intUserID) const {
     throw OstrelError(err::kInvalidArgument, "the site record has no form or no control",
                       "The recording holds no login form or no input to fill. Nothing was saved.");
   }
-  std::string text = PackInteger(intUserID) + PackInteger(0) + PackString(mSiteName) +
-                     PackString(mURL);
-  text += PackByte(ToByte(mForm->FrameIndex));
-  text += PackString(mForm->FrameURL);
-  text += PackByte(ToByte(mForm->Index));
-  text += PackString(mForm->ID);
-  text += PackString(mForm->Name);
-  text += PackString(mForm->Javascript);
-  text += PackByte(ToByte(static_cast<int32_t>(mControls.size())));
-  for (const ControlInfo& control : mControls) {
-    text += PackByte(ToByte(control.Index));
-    text += PackString(control.ID);
-    text += PackString(control.Name);
-    text += PackByte(ToByte(control.CtlType));
-    text += PackString(control.Value);
+  if (intUserID < 0) throw OstrelError(err::kInvalidArgument, "negative owner " + std::to_string(intUserID));
+  RecordWriter w;
+  w.Integer(intUserID);
+  w.Integer(0);
+  w.String(mSiteName, "the site's name");
+  w.String(mURL, "the login page's address");
+  w.Byte(mForm->FrameIndex, "the position of the login form's frame");
+  w.String(mForm->FrameURL, "the address of the login form's frame");
+  w.Byte(mForm->Index, "the position of the login form among the page's forms");
+  w.String(mForm->ID, "the login form's identifier");
+  w.String(mForm->Name, "the login form's name");
+  w.String(mForm->Javascript, "the script that sent the login");
+  w.Byte(static_cast<int32_t>(mControls.size()), "the number of inputs to fill");
+  for (size_t i = 0; i < mControls.size(); ++i) {
+    const ControlInfo& control = mControls[i];
+    const std::string input = "input " + std::to_string(i + 1);
+    w.Byte(control.Index, "the position of " + input + " in its form");
+    w.String(control.ID, "the identifier of " + input);
+    w.String(control.Name, "the name of " + input);
+    w.Byte(control.CtlType, "the kind of " + input);
+    w.String(control.Value, "the text typed into " + input);
   }
-  return text;
+  return w.Text(kMaxSiteRecordBytes);
 }
 
 int32_t WebRecord::PackedLength() const {

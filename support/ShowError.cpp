@@ -34,9 +34,12 @@ std::string PlainExplanation(int32_t number) {
 std::string ErrorMessage(const OstrelError& error) {
   const std::string text = ErrorText(error.Number());
   const bool own = error.Number() >= err::kCorruptedFile && error.Number() <= err::kInvalidFile;
-  std::string second = error.Explanation();
-  if (second.empty() && !own) second = PlainExplanation(error.Number());
-  return second.empty() ? text : text + "\n" + second;
+  if (own) return error.Explanation().empty() ? text : text + "\n" + error.Explanation();
+  // A failure that can be said in words is said in words alone; the number
+  // goes to the log.
+  std::string plain = error.Explanation();
+  if (plain.empty()) plain = PlainExplanation(error.Number());
+  return plain.empty() ? text : plain;
 }
 
 void LogError(const OstrelError& error) { Log(error.what()); }

@@ -74,14 +74,9 @@ std::string WriteCustomControls(const std::string& fill, const std::string& whic
 std::string FillForm();
 
 // Installed in Ostrel's world of every new document of a tab: stops in the
-// debugger (in the function named kStopFunction, whose parameter `info` is
-// {kind, url}) before the document is left: kind "navigate" from the
-// Navigation API's navigate event (url the destination), "script" from a
-// click of the person (a trusted event) on a "javascript:" link (url its
-// whole href), "unload" from beforeunload (no url). A stop within a second
-// after the previous one of the same document is skipped, so one
-// navigation stops once. Frames of another origin than the top document's
-// never stop. The script's source address is kHookAddress.
+// debugger, in the function named kStopFunction, before the document is
+// left (see scripts/beforeNavigate.js). The script's source address is
+// kHookAddress.
 inline constexpr const char* kStopFunction = "ostrelBeforeNavigate";
 inline constexpr const char* kHookAddress = "ostrel://before-navigate.js";
 std::string BeforeNavigateScript();

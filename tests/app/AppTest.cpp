@@ -57,6 +57,16 @@ TEST_F(ProfileTest, OtherPreferencesAndPinsAreKeptAndThePinIsNotRepeated) {
   EXPECT_EQ(prefs["extensions"]["pinned_extensions"], nlohmann::json::array({"other", "abc"}));
 }
 
+// Session files of an earlier run (which may hold posted logins) go, and
+// none can be written again.
+TEST_F(ProfileTest, TheBrowserCanKeepNoSessionFiles) {
+  Write(dir / "Default" / "Sessions" / "Session_1", "user=me&pw=secret");
+  EXPECT_TRUE(PrepareProfile(dir, "abc"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "Default" / "Sessions"));
+  EXPECT_EQ(Read(dir / "Default" / "Sessions"), "");
+  EXPECT_TRUE(PrepareProfile(dir, "abc"));
+}
+
 TEST_F(ProfileTest, AnUnreadablePreferencesFileIsLeftAlone) {
   Write(dir / "Default" / "Preferences", "{not json");
   EXPECT_FALSE(PrepareProfile(dir, "abc"));

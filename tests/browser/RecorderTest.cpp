@@ -5,6 +5,7 @@
 #include "FakeDom.h"
 #include "FakeLoginWindow.h"
 #include "browser/LoginRecorder.h"
+#include "browser/ScriptLink.h"
 #include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
 
@@ -113,6 +114,24 @@ TEST_F(RecorderTest, ARecordingGivenUpIgnoresTheLoginTypedAfterIt) {
 TEST_F(RecorderTest, AScriptAddressKeepsTheTextAfterItsFirstOccurrence) {
   RecordLogin("javascript:doLogin('javascript:x')");
   EXPECT_EQ(recorder.WebPage2()->Javascript(), "doLogin('javascript:x')");
+}
+
+TEST(ScriptOfTest, ScriptsThatDoNothingAreKnown) {
+  for (const char* nothing : {"", ";", "void(0)", "void(0);", " void 0 ", "void(null)", "undefined", "false",
+                              "//", "/* menu */", "void%200", "%3B"}) {
+    EXPECT_TRUE(script_link::DoesNothing(nothing)) << nothing;
+  }
+  for (const char* something : {"login()", "void(login())", "document.forms[0].submit()", "0;login()"}) {
+    EXPECT_FALSE(script_link::DoesNothing(something)) << something;
+  }
+}
+
+TEST_F(RecorderTest, ALinkThatDoesNothingDoesNotEndTheRecording) {
+  recorder.cmdRecord_Click();
+  user->value = "alice";
+  browser.Fire("javascript:void(0)");
+  EXPECT_TRUE(recorder.Recording());
+  EXPECT_EQ(window.Panel(), ILoginWindow::kRecording);
 }
 
 TEST(ScriptOfTest, FindsTheSchemeCaseSensitivelyAnywhereInTheAddress) {

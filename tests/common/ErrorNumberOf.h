@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "support/OstrelError.h"
 
@@ -15,6 +16,18 @@ int32_t ErrorNumberOf(Call&& call) {
     return e.Number();
   }
   return 0;
+}
+
+// What the OstrelError `call` raises says to the person; empty when it
+// raises none.
+template <typename Call>
+std::string ExplanationOf(Call&& call) {
+  try {
+    call();
+  } catch (const OstrelError& e) {
+    return e.Explanation();
+  }
+  return {};
 }
 
 }  // namespace ostrel::test

@@ -137,6 +137,10 @@ TEST(FramePathTest, StoredFormsRoundTripAndUnreadableOnesFallBack) {
       {{3}, 3, "http://a.test/f.html"},
       {{0, 2}, 254, "0/2 http://a.test/f.html"},
       {{1, 0, 7}, 254, "1/0/7 http://a.test/f.html?q=1/2"},
+      // First-level frames whose position would read as a marker.
+      {{254}, 254, "254 http://a.test/f.html"},
+      {{255}, 254, "255 http://a.test/f.html"},
+      {{0, 300}, 254, "0/300 http://a.test/f.html"},
   };
   for (const Case& c : cases) {
     FramePath path{c.positions, c.positions.empty() ? "" : "http://a.test/f.html" + std::string(c.positions.size() == 3 ? "?q=1/2" : "")};
@@ -147,7 +151,7 @@ TEST(FramePathTest, StoredFormsRoundTripAndUnreadableOnesFallBack) {
     EXPECT_EQ(back.url, path.url);
   }
   for (const char* unreadable : {"http://a.test/", "x/1 http://a.test/", "1 http://a.test/", "1/-2 u",
-                                 "1/254 u", "0/0/0/0/0/0/0/0/0 u"}) {
+                                 "1/40000 u", "0/0/0/0/0/0/0/0/0 u"}) {
     const FramePath back = FramePath::FromStored(254, unreadable);
     EXPECT_TRUE(back.positions.empty()) << unreadable;
     EXPECT_EQ(back.url, unreadable);

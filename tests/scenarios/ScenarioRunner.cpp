@@ -156,14 +156,13 @@ class Runner {
     try {
       const ScenarioCase c = LoadCase(folder);
       // A login sent in a query lands in the browser's history with its
-      // address, the body of one posted inside a frame in the session (to
-      // post it again), and a page may keep what it likes in its own
-      // storage: only what Ostrel records and replays into a form of the
-      // top document posted in a body must leave no trace. Short texts could
-      // be anything.
+      // address, and a page may keep what it likes in its own storage:
+      // what Ostrel records and replays and the page posts in a body, in
+      // the top document or in a frame, must leave no trace. Short texts
+      // could be anything.
       if (c.expectMethod == "POST" && !c.recordingRefused) {
         for (const scenario::Step& step : c.steps) {
-          if (step.kind == scenario::Step::Kind::kType && step.frame.empty() && step.text.size() >= 8 &&
+          if (step.kind == scenario::Step::Kind::kType && step.text.size() >= 8 &&
               !InAnAddress(c, step.text) &&
               std::find(c.browserKeeps.begin(), c.browserKeeps.end(), step.text) == c.browserKeeps.end()) {
             typed_.push_back(step.text);
@@ -224,7 +223,7 @@ class Runner {
 
   // Loads the case's page at path, which may redirect.
   void LoadCasePage(const ScenarioCase& c, const test::TestServer& server, const std::string& path) {
-    const std::string landing = Landing(c, path);
+    const std::string landing = Landing(c, path.substr(0, path.find('?')));
     Tab().Navigate(server.Url(path));
     std::string seen;
     try {
@@ -551,6 +550,10 @@ class Runner {
       if (messages_.shown.empty()) throw Failure("Save stored the recording without a message");
     }
     if (w.CurrentPanel() == frmMain::kSiteList) throw Failure("the window went on to the site list");
+    // The person is told what happened in words, not by a number.
+    for (const std::string& text : messages_.shown) {
+      if (text.find("(#") != std::string::npos) throw Failure("a bare error number: \"" + text + "\"");
+    }
     const int16_t stored = StoredSites(w);
     if (stored != 0) throw Failure("the password file holds " + std::to_string(stored) + " sites");
   }

@@ -12,6 +12,7 @@ namespace ostrel {
 namespace {
 
 using test::ErrorNumberOf;
+using test::ExplanationOf;
 
 class WebRecordTest : public test::StoreTest {
  protected:
@@ -267,6 +268,10 @@ TEST_F(WebRecordTest, LargestRecordFitsAndOneByteMoreIsRefused) {
   record.Control(6).Value += "w";
   index = -1;
   EXPECT_EQ(ErrorNumberOf([&] { record.Save(1, index); }), err::kBadRecordLength);
+  const std::string said = ExplanationOf([&] { record.Save(1, index); });
+  EXPECT_NE(said.find("1,497 bytes"), std::string::npos) << said;
+  EXPECT_NE(said.find("1,496"), std::string::npos) << said;
+  EXPECT_NE(said.find("the text typed into input 1 (255 bytes)"), std::string::npos) << said;
   EXPECT_EQ(index, -1);
   EXPECT_EQ(FileBytes(), before);
 }
@@ -284,6 +289,16 @@ TEST_F(WebRecordTest, RecordThatCannotBePackedIsRefusedBeforeTheFileIsOpened) {
   EXPECT_EQ(ErrorNumberOf([&] { badIndex.Save(1, index); }), err::kOverflow);
   WebRecord longName = test::MakeSite(context, std::string(256, 'n'));
   EXPECT_EQ(ErrorNumberOf([&] { longName.Save(1, index); }), err::kInvalidArgument);
+  // Each refusal names what is too long or too large, and the limit.
+  const std::string name = ExplanationOf([&] { longName.Save(1, index); });
+  EXPECT_NE(name.find("the site's name is 256 bytes long"), std::string::npos) << name;
+  EXPECT_NE(name.find("at most 255"), std::string::npos) << name;
+  EXPECT_NE(ExplanationOf([&] { badIndex.Save(1, index); }).find("the position of the login form among the page's forms is 256"),
+            std::string::npos);
+  WebRecord longValue = test::MakeSite(context, "x", 2);
+  longValue.Control(2).Value.assign(300, 'v');
+  EXPECT_NE(ExplanationOf([&] { longValue.Save(1, index); }).find("the text typed into input 2 is 300 bytes"),
+            std::string::npos);
   EXPECT_EQ(ErrorNumberOf([&] { test::MakeSite(context, "x").Save(-5, index); }),
             err::kInvalidArgument);
   EXPECT_FALSE(test::FileExists(context.PasswordFileName));

@@ -18,19 +18,18 @@ struct MessageCase {
   std::string shown;
 };
 
-// The description is for the log only: what the person reads is the
-// numbered text and a plain sentence.
-TEST(ReportErrorTest, ShowsTheNumberedTextAndAPlainSentenceNeverTheDescription) {
+// The description is for the log only: what the person reads is a plain
+// sentence, with the numbered text of the system's own errors, and the
+// numbered text alone only when nothing plainer is known.
+TEST(ReportErrorTest, ShowsAPlainSentenceNeverTheDescription) {
   const std::vector<MessageCase> cases = {
       {OstrelError(err::kInvalidPassword), "Invalid password."},
       {OstrelError(err::kWebsiteProblem, "Page.navigate: timed out"), ErrorText(err::kWebsiteProblem)},
       {OstrelError(err::kBrowserGone, "Runtime.evaluate: Target closed"),
-       "An unexpected error (#462) has occured.\nThe browser tab was closed, or the browser stopped."},
-      {OstrelError(err::kDiskFull, "write /home/a/ostrel.xps: No space left on device"),
-       "An unexpected error (#61) has occured.\nThe disk is full."},
+       "The browser tab was closed, or the browser stopped."},
+      {OstrelError(err::kDiskFull, "write /home/a/ostrel.xps: No space left on device"), "The disk is full."},
       {OstrelError(5, "PackString of 300 characters"), "An unexpected error (#5) has occured."},
-      {OstrelError(59, "record of 1600 bytes", "Too long. Nothing was written."),
-       "An unexpected error (#59) has occured.\nToo long. Nothing was written."},
+      {OstrelError(59, "record of 1600 bytes", "Too long. Nothing was written."), "Too long. Nothing was written."},
       {OstrelError(err::kWebsiteProblem, "", "The login page now sits on b.example."),
        ErrorText(err::kWebsiteProblem) + "\nThe login page now sits on b.example."},
   };

@@ -194,7 +194,7 @@ TEST_F(SitesTest, AFailedWriteIsReportedAndChangesNothing) {
   failWrites_ = 1;
   P().txtNewSiteName->setText("delta");
   P().cmdRenameSite->click();
-  EXPECT_EQ(box_.shown, std::vector<std::string>{"An unexpected error (#61) has occured.\nThe disk is full."});
+  EXPECT_EQ(box_.shown, std::vector<std::string>{"The disk is full."});
   EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   P().cmdCancel[8]->click();

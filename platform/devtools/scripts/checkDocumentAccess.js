@@ -1,0 +1,5 @@
+// this: a window; throws when its document may not be read from here.
+function checkDocumentAccess() {
+  void this.document.URL;
+  return true;
+}

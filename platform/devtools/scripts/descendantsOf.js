@@ -1,0 +1,4 @@
+// this: an element; every element below it, in document order.
+function descendantsOf() {
+  return ostrelPack(Element.prototype.querySelectorAll.call(this, '*'));
+}

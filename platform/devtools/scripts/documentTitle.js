@@ -1,0 +1,3 @@
+function documentTitle() {
+  return ostrelGet(Document.prototype, 'title', this.document);
+}

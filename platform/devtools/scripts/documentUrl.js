@@ -1,0 +1,3 @@
+function documentUrl() {
+  return ostrelGet(Document.prototype, 'URL', this.document);
+}

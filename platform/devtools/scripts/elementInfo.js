@@ -1,0 +1,4 @@
+// this: an element; its snapshot row.
+function elementInfo() {
+  return ostrelInfo(this);
+}

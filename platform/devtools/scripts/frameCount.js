@@ -1,0 +1,3 @@
+function frameCount() {
+  return this.length;
+}

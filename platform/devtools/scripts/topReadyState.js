@@ -1,0 +1,3 @@
+function topReadyState() {
+  return document.readyState;
+}
