@@ -147,6 +147,7 @@ void frmMain::Form_Unload() {
   }
   mIdle->SetMinutes(0);
   mClipboard->Clear();
+  for (QLineEdit* box : mPanels.SecretBoxes()) box->clear();
   mHasPosition = false;
   mLoaded = false;
   mIE = nullptr;

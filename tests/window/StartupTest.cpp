@@ -163,8 +163,10 @@ TEST_F(StartupTest, ClosingUnloadsAndTheNextLoadAsksForTheLoginAgain) {
   Open();
   LogIn(1, "pw");
   ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  P().txtOldPassword->setText("typed");
   W().close();
   EXPECT_FALSE(W().IsLoaded());
+  EXPECT_EQ(P().txtOldPassword->text(), "");
   EXPECT_EQ(W().Context(), nullptr);
   W().Load();
   EXPECT_TRUE(W().IsLoaded());
