@@ -2,12 +2,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
 #include "app/BrowserHooks.h"
 #include "app/ProfilePreferences.h"
 #include "app/PlacedMainWindow.h"
 #include "platform/devtools/JsonFields.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
+#include "support/ShowError.h"
 
 namespace ostrel {
 
@@ -36,8 +42,17 @@ OstrelSession::OstrelSession(SessionOptions options, std::function<WindowService
   extension_id_ = devtools::Str(loaded, "id");
   if (extension_id_.empty()) throw OstrelError(err::kBrowserProtocol, "the toolbar button was not loaded");
 
+  // "HeadlessChrome/120.0.6099.224" or "Chrome/...": the version of the
+  // Chromium running.
+  const std::string product = devtools::Str(chromium_->Connection().Browser().Call("Browser.getVersion"), "product");
+  const size_t slash = product.find('/');
+  if (slash != std::string::npos) browser_version_ = "Chromium " + product.substr(slash + 1);
+  if (options.welcome && !options.profile.empty()) WelcomeOnFirstStart(options.profile);
+
   auto make_window = [this, services]() -> std::unique_ptr<IMainWindow> {
-    auto window = std::make_unique<frmMain>(services());
+    WindowServices window_services = services();
+    window_services.browserVersion = browser_version_;
+    auto window = std::make_unique<frmMain>(window_services);
     window->SetRecordingHooks(BrowserHooks::Factory(*pump_, clock_));
     return std::make_unique<PlacedMainWindow>(std::move(window));
   };
@@ -55,6 +70,31 @@ OstrelSession::~OstrelSession() {
   windows_.reset();
   pump_.reset();
   chromium_.reset();
+}
+
+void OstrelSession::WelcomeOnFirstStart(const std::filesystem::path& profile) {
+  std::error_code ignored;
+  const std::filesystem::path marker = profile / kWelcomedMarker;
+  if (std::filesystem::exists(marker, ignored)) return;
+  try {
+    // The browser's first tab may come a moment after the browser answers.
+    std::vector<TargetInfo> before;
+    for (int wait = 0; wait < 100; ++wait) {
+      before = chromium_->Targets();
+      if (std::any_of(before.begin(), before.end(), [](const TargetInfo& t) { return t.type == "page"; })) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    chromium_->OpenTab("chrome-extension://" + extension_id_ + "/" + kWelcomePage);
+    // The welcome page takes the place of the empty first tab.
+    for (const TargetInfo& target : before) {
+      if (target.type == "page" && target.url == "about:blank") {
+        chromium_->Connection().Browser().Call("Target.closeTarget", {{"targetId", target.id}});
+      }
+    }
+    std::ofstream(marker) << "The welcome page of Ostrel was shown in this profile.\n";
+  } catch (const OstrelError& e) {
+    LogError(e);  // Ostrel works on without it; the next start tries again
+  }
 }
 
 std::filesystem::path OstrelSession::DefaultExtensionFolder() {

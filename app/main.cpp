@@ -154,6 +154,8 @@ int main(int argc, char** argv) {
     }
   }
   if (options.profile.empty()) options.profile = DefaultProfile();
+  // Somebody who sees the browser is shown the way on the first start.
+  options.welcome = !options.headless;
   if (options.headless && !HasDisplay() && !std::getenv("QT_QPA_PLATFORM")) {
     // Without a display the window is drawn offscreen, as the browser is.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -50,4 +50,6 @@ Up to 12 people share one password file.")
 # the browser, Qt's platform plugins and the font the window is laid out in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "chromium, qt6-qpa-plugins, fonts-liberation2 | fonts-liberation")
+# A system information tool for the about box's System Info button.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "hardinfo | kinfocenter | gnome-control-center")
 include(CPack)

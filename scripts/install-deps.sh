@@ -7,7 +7,8 @@ packages=(
   cmake g++ make pkg-config
   dpkg-dev file
   libsodium-dev nlohmann-json3-dev libgtest-dev libgmock-dev
-  qt6-base-dev libxcb1-dev
+  qt6-base-dev qt6-svg-dev libxcb1-dev
+  dbus-daemon
   chromium
   xvfb xauth
   "$@"

@@ -2,9 +2,9 @@
 
 namespace ostrel {
 
-void ControlList::Add(QWidget* widget, ControlKind kind, std::string name, int16_t tabIndex,
+void ControlList::Add(QWidget* widget, ControlKind kind, std::string name, TabPlace tab,
                       int16_t index) {
-  mEntries.push_back({widget, kind, std::move(name), index, tabIndex});
+  mEntries.push_back({widget, kind, std::move(name), index, tab.index, tab.step});
 }
 
 const ControlEntry* ControlList::Find(const QWidget* widget) const {

@@ -8,7 +8,8 @@ namespace {
 
 bool TakesTab(ControlKind kind) {
   return kind == ControlKind::TextBox || kind == ControlKind::ComboBox ||
-         kind == ControlKind::ListBox || kind == ControlKind::CommandButton;
+         kind == ControlKind::ListBox || kind == ControlKind::CommandButton ||
+         kind == ControlKind::CheckBox || kind == ControlKind::SpinBox;
 }
 
 const CommandButton* AsButton(const ControlEntry& entry) {
@@ -52,12 +53,12 @@ void KeyDispatcher::KeyDown(int16_t keyCode, int16_t shift, QWidget* focused) {
 void KeyDispatcher::MoveFocus(bool forward, QWidget* focused) {
   const ControlEntry* current = focused ? mControls.Find(focused) : nullptr;
   if (current == nullptr || !TakesTab(current->kind)) return;
-  const int cur = current->tabIndex;
-  int best = forward ? 9999 : 0;
+  const int32_t cur = current->TabPosition();
+  int32_t best = forward ? 9999 * ControlEntry::kStepsPerIndex : 0;
   const ControlEntry* target = nullptr;
   for (const ControlEntry& entry : mControls.Entries()) {
     if (!entry.Enabled()) continue;
-    const int tab = entry.tabIndex;
+    const int32_t tab = entry.TabPosition();
     if (forward ? (cur < tab && tab < best) : (best < tab && tab < cur)) {
       best = tab;
       target = &entry;

@@ -13,9 +13,10 @@ namespace ostrel {
 // those of KeyDown: KeyCode 9 Tab, 13 Enter, 27 Escape; Shift 0 no modifier,
 // 1 Shift, anything else another combination.
 //
-// Tab / Shift+Tab: from a focused text box, combo box, list box or command
-// button, to the control whose own Enabled flag is set and whose tab index
-// is the next higher (lower) one over the whole window; no wrap-around.
+// Tab / Shift+Tab: from a focused text box, combo box, list box, command
+// button, check box or spin box, to the control whose own Enabled flag is
+// set and whose place in the tab order (TabPlace) is the next higher
+// (lower) one over the whole window; no wrap-around.
 // Labels, frames and controls inside a disabled frame take part in the
 // search but cannot take the focus, so the focus then stays where it is.
 // Enter: the focused command button, or else the last enabled default

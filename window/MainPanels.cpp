@@ -23,6 +23,25 @@ void BuildMainPanels(QWidget* window, MainPanels& panels, ControlList& controls)
   for (QGroupBox* frame : panels.fra) frame->setAutoFillBackground(true);
 }
 
+std::vector<QLineEdit*> MainPanels::SecretBoxes(int n) const {
+  switch (n) {
+    case 4: return {txtPassword};
+    case 5: return {txtEncryptionKey};
+    case 6: return {txtPassword1, txtPassword2};
+    case 7: return {txtOldPassword, txtNewPassword1, txtNewPassword2};
+    case 8: return {txtNewPassword, txtNewPasswordConfirm};
+    default: return {};
+  }
+}
+
+std::vector<QLineEdit*> MainPanels::SecretBoxes() const {
+  std::vector<QLineEdit*> all;
+  for (int n = 0; n < kPanelCount; ++n) {
+    for (QLineEdit* box : SecretBoxes(n)) all.push_back(box);
+  }
+  return all;
+}
+
 void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) {
   PanelLayout ui(controls);
   using namespace panel_geometry;
@@ -32,10 +51,25 @@ void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) 
   p.cmdNewSite = ui.Button(f, "cmdNewSite", 4, "New Site", 2940, 1200, 1245);
   p.cmdChangePassword = ui.Button(f, "cmdChangePassword", 5, "Change Ostrel Password", 120,
                                   kBottomTop, 2700);
-  p.lstSites = new QListWidget(f);
-  p.lstSites->setSelectionMode(QAbstractItemView::SingleSelection);
-  PanelLayout::Place(p.lstSites, 120, 240, 2700, 2820);
+  // The filter box above the list narrows it to the names holding what is
+  // typed.
+  p.txtFilter = ui.TextBox(f, "txtFilter", {5, 1}, 255, false, 120, 240, 2700);
+  p.txtFilter->setPlaceholderText(QStringLiteral("Find a site"));
+  p.txtFilter->setClearButtonEnabled(true);
+  p.lstSites = new SiteList(f);
+  PanelLayout::Place(p.lstSites, 120, 630, 2700, 2430);
   ui.Register(p.lstSites, ControlKind::ListBox, "lstSites", 6);
+  p.lstSites->setContextMenuPolicy(Qt::ActionsContextMenu);
+  p.actCopyUserName = new QAction(QStringLiteral("Copy &User Name"), p.lstSites);
+  p.actCopyUserName->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  p.actCopyPassword = new QAction(QStringLiteral("Copy &Password"), p.lstSites);
+  p.actCopyPassword->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+  for (QAction* action : {p.actCopyUserName, p.actCopyPassword}) {
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    p.lstSites->addAction(action);
+    p.txtFilter->addAction(action);
+  }
   p.cmdLogOff = ui.Button(f, "cmdLogOff", 7, "Log Off", 2940, kBottomTop, 1245);
   p.cmdEdit = ui.Button(f, "cmdEdit", 8, "&Modify", 2940, 720, 1245);
   p.cmdGoto = ui.Button(f, "cmdGoto", 9, "&Go To", 2940, 240, 1245);

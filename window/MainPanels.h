@@ -1,14 +1,18 @@
 #pragma once
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QSpinBox>
 #include <array>
+#include <vector>
 
 #include "window/CommandButton.h"
 #include "window/ControlList.h"
+#include "window/SiteList.h"
 
 namespace ostrel {
 
@@ -31,7 +35,12 @@ struct MainPanels {
   std::array<QLabel*, 8> lblLabels{};
 
   // 0 SiteList
-  QListWidget* lstSites = nullptr;
+  QLineEdit* txtFilter = nullptr;
+  SiteList* lstSites = nullptr;
+  // In the list's context menu, with their shortcuts (also from the
+  // filter box): copy the chosen site's user name or password.
+  QAction* actCopyUserName = nullptr;
+  QAction* actCopyPassword = nullptr;
   CommandButton* cmdNewSite = nullptr;
   CommandButton* cmdChangePassword = nullptr;
   CommandButton* cmdLogOff = nullptr;
@@ -91,6 +100,18 @@ struct MainPanels {
   QGroupBox* Frame2 = nullptr;
   QLabel* lblNewPassword = nullptr;
   QLineEdit* txtNewPassword = nullptr;
+  QLabel* lblNewPasswordConfirm = nullptr;
+  QLineEdit* txtNewPasswordConfirm = nullptr;
+  // The password generator beside the two boxes.
+  CommandButton* cmdGenerate = nullptr;
+  QSpinBox* spnLength = nullptr;
+  QLabel* lblLength = nullptr;
+  QCheckBox* chkUpper = nullptr;
+  QCheckBox* chkLower = nullptr;
+  QCheckBox* chkDigits = nullptr;
+  QCheckBox* chkSymbols = nullptr;
+  QCheckBox* chkShowPassword = nullptr;
+  CommandButton* cmdCopyNewPassword = nullptr;
   CommandButton* cmdNewPassword = nullptr;
   CommandButton* cmdDeleteSite = nullptr;
   CommandButton* cmdReRecord = nullptr;
@@ -104,12 +125,17 @@ struct MainPanels {
   CommandButton* cmdCopyFile = nullptr;
 
   // Every text box, for emptying them all when the window loads.
-  std::array<QLineEdit*, 13> TextBoxes() const {
-    return {txtSiteName,    txtPassword,     txtEncryptionKey, txtInitialFilePathName,
-            txtUserName,    txtPassword1,    txtPassword2,     txtOldPassword,
-            txtNewPassword1, txtNewPassword2, txtNewSiteName,  txtNewPassword,
-            txtFileName};
+  std::vector<QLineEdit*> TextBoxes() const {
+    return {txtSiteName,     txtPassword,     txtEncryptionKey, txtInitialFilePathName,
+            txtUserName,     txtPassword1,    txtPassword2,     txtOldPassword,
+            txtNewPassword1, txtNewPassword2, txtNewSiteName,   txtNewPassword,
+            txtNewPasswordConfirm, txtFileName, txtFilter};
   }
+  // The boxes of panel n that hold a secret (a password or the encryption
+  // key); emptied whenever the panel is left and at every log-off.
+  std::vector<QLineEdit*> SecretBoxes(int n) const;
+  // The secret boxes of every panel.
+  std::vector<QLineEdit*> SecretBoxes() const;
 };
 
 // Makes the ten panels with all their controls inside window (whose client

@@ -13,17 +13,17 @@ void PanelLayout::Place(QWidget* widget, int left, int top, int width, int heigh
                       TwipsToPixels(height));
 }
 
-void PanelLayout::Register(QWidget* widget, ControlKind kind, const char* name, int16_t tabIndex,
+void PanelLayout::Register(QWidget* widget, ControlKind kind, const char* name, TabPlace tab,
                            int16_t index) {
   widget->setObjectName(index < 0 ? QString(name) : QString("%1(%2)").arg(name).arg(index));
-  mControls.Add(widget, kind, name, tabIndex, index);
+  mControls.Add(widget, kind, name, tab, index);
 }
 
-QGroupBox* PanelLayout::Frame(QWidget* parent, const char* name, int16_t tabIndex, int16_t index,
+QGroupBox* PanelLayout::Frame(QWidget* parent, const char* name, TabPlace tab, int16_t index,
                               int left, int top, int width, int height, const QString& caption) {
   auto* frame = new QGroupBox(caption, parent);
   Place(frame, left, top, width, height);
-  Register(frame, ControlKind::Frame, name, tabIndex, index);
+  Register(frame, ControlKind::Frame, name, tab, index);
   return frame;
 }
 
@@ -37,14 +37,14 @@ QLabel* PanelLayout::PlainLabel(QWidget* parent, const QString& text, int left, 
   return label;
 }
 
-QLabel* PanelLayout::Label(QWidget* parent, const char* name, int16_t tabIndex, const QString& text,
+QLabel* PanelLayout::Label(QWidget* parent, const char* name, TabPlace tab, const QString& text,
                            int left, int top, int width, int height, int16_t index) {
   QLabel* label = PlainLabel(parent, text, left, top, width, height);
-  Register(label, ControlKind::Label, name, tabIndex, index);
+  Register(label, ControlKind::Label, name, tab, index);
   return label;
 }
 
-QLineEdit* PanelLayout::TextBox(QWidget* parent, const char* name, int16_t tabIndex, int maxBytes,
+QLineEdit* PanelLayout::TextBox(QWidget* parent, const char* name, TabPlace tab, int maxBytes,
                                 bool masked, int left, int top, int width) {
   auto* box = new QLineEdit(parent);
   box->setValidator(new Utf8LimitValidator(maxBytes, box));
@@ -54,22 +54,42 @@ QLineEdit* PanelLayout::TextBox(QWidget* parent, const char* name, int16_t tabIn
     box->setStyleSheet("lineedit-password-character: 42");
   }
   Place(box, left, top, width, kTextBoxHeight);
-  Register(box, ControlKind::TextBox, name, tabIndex);
+  Register(box, ControlKind::TextBox, name, tab);
   return box;
 }
 
-CommandButton* PanelLayout::Button(QWidget* parent, const char* name, int16_t tabIndex,
+CommandButton* PanelLayout::Button(QWidget* parent, const char* name, TabPlace tab,
                                    const QString& caption, int left, int top, int width,
                                    int height, int16_t index) {
   auto* button = new CommandButton(caption, parent);
   Place(button, left, top, width, height);
-  Register(button, ControlKind::CommandButton, name, tabIndex, index);
+  Register(button, ControlKind::CommandButton, name, tab, index);
   return button;
 }
 
-CommandButton* PanelLayout::PictureButton(QWidget* parent, const char* name, int16_t tabIndex,
+QCheckBox* PanelLayout::CheckBox(QWidget* parent, const char* name, TabPlace tab,
+                                const QString& caption, int left, int top, int width,
+                                bool checked) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setChecked(checked);
+  Place(box, left, top, width, kTextBoxHeight);
+  Register(box, ControlKind::CheckBox, name, tab);
+  return box;
+}
+
+QSpinBox* PanelLayout::SpinBox(QWidget* parent, const char* name, TabPlace tab, int minimum,
+                               int maximum, int value, int left, int top, int width) {
+  auto* box = new QSpinBox(parent);
+  box->setRange(minimum, maximum);
+  box->setValue(value);
+  Place(box, left, top, width, kTextBoxHeight);
+  Register(box, ControlKind::SpinBox, name, tab);
+  return box;
+}
+
+CommandButton* PanelLayout::PictureButton(QWidget* parent, const char* name, TabPlace tab,
                                           int left, int top) {
-  CommandButton* button = Button(parent, name, tabIndex, {}, left, top, 405, 345);
+  CommandButton* button = Button(parent, name, tab, {}, left, top, 405, 345);
   button->setIcon(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
   button->setToolTip(QStringLiteral("Browse"));
   return button;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <string>
@@ -31,19 +33,23 @@ class PanelLayout {
   static QLabel* PlainLabel(QWidget* parent, const QString& text, int left, int top, int width,
                             int height);
 
-  QGroupBox* Frame(QWidget* parent, const char* name, int16_t tabIndex, int16_t index, int left,
+  QGroupBox* Frame(QWidget* parent, const char* name, TabPlace tab, int16_t index, int left,
                    int top, int width, int height, const QString& caption = {});
-  QLabel* Label(QWidget* parent, const char* name, int16_t tabIndex, const QString& text,
+  QLabel* Label(QWidget* parent, const char* name, TabPlace tab, const QString& text,
                 int left, int top, int width, int height, int16_t index = -1);
-  QLineEdit* TextBox(QWidget* parent, const char* name, int16_t tabIndex, int maxBytes, bool masked,
+  QLineEdit* TextBox(QWidget* parent, const char* name, TabPlace tab, int maxBytes, bool masked,
                      int left, int top, int width);
-  CommandButton* Button(QWidget* parent, const char* name, int16_t tabIndex, const QString& caption,
+  CommandButton* Button(QWidget* parent, const char* name, TabPlace tab, const QString& caption,
                         int left, int top, int width, int height = kButtonHeight,
                         int16_t index = -1);
+  QCheckBox* CheckBox(QWidget* parent, const char* name, TabPlace tab, const QString& caption,
+                      int left, int top, int width, bool checked);
+  QSpinBox* SpinBox(QWidget* parent, const char* name, TabPlace tab, int minimum, int maximum,
+                    int value, int left, int top, int width);
   // A button that shows a folder picture instead of a caption.
-  CommandButton* PictureButton(QWidget* parent, const char* name, int16_t tabIndex, int left,
+  CommandButton* PictureButton(QWidget* parent, const char* name, TabPlace tab, int left,
                                int top);
-  void Register(QWidget* widget, ControlKind kind, const char* name, int16_t tabIndex,
+  void Register(QWidget* widget, ControlKind kind, const char* name, TabPlace tab,
                 int16_t index = -1);
 
   static constexpr int kButtonHeight = 375;

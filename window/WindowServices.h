@@ -6,6 +6,7 @@
 
 #include "platform/files/RecordFiles.h"
 #include "platform/qt/IFileDialogs.h"
+#include "platform/qt/ILockSignals.h"
 #include "platform/qt/IOneShotTimer.h"
 #include "platform/qt/ISettings.h"
 #include "platform/qt/ISystemTools.h"
@@ -16,7 +17,8 @@ namespace ostrel {
 // The platform services of the main window. Every member left empty is
 // filled with the real one when the window is made: Qt message boxes and
 // file dialogs over the window, the user's QSettings store, the Linux
-// system tools, a QTimer for the idle log-off, the XDG documents folder and
+// system tools, QTimers for the idle log-off and the clipboard, the
+// desktop's lock signals over D-Bus, the XDG documents folder and
 // the POSIX password files.
 // Services given here are not owned and must outlive the window.
 struct WindowServices {
@@ -26,10 +28,17 @@ struct WindowServices {
   ISystemTools* tools = nullptr;
   // Measures the idle period after which the window logs off.
   IOneShotTimer* idleTimer = nullptr;
+  // Measures how long a secret copied stays on the clipboard.
+  IOneShotTimer* clipboardTimer = nullptr;
+  // The screen locking or the machine suspending: the window logs off.
+  ILockSignals* lockSignals = nullptr;
   // The folder of the default password file.
   std::function<std::string()> documentsFolder;
   // The file access of each load's StoreContext.
   std::function<std::unique_ptr<IRecordFiles>()> files;
+  // The browser's name and version for the about box ("Chromium
+  // 120.0.6099.224"); empty when not known.
+  std::string browserVersion;
 };
 
 }  // namespace ostrel

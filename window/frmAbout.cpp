@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <sodium.h>
 
 #include "window/PanelLayout.h"
 
@@ -35,12 +36,23 @@ QPixmap Logo() {
 
 }  // namespace
 
-frmAbout::frmAbout(IMessageBox& messages, ISystemTools& tools, QWidget* owner)
+const std::vector<std::vector<std::string>>& frmAbout::DesktopTools() {
+  static const std::vector<std::vector<std::string>> tools = {
+      {"kinfocenter"},
+      {"gnome-control-center", "info-overview"},
+      {"cinnamon-settings", "info"},
+      {"xfce4-about"},
+      {"hardinfo"},
+  };
+  return tools;
+}
+
+frmAbout::frmAbout(IMessageBox& messages, ISystemTools& tools, QWidget* owner, const Facts& facts)
     : QDialog(owner), mMessages(messages), mTools(tools) {
   setWindowTitle(QStringLiteral("About ") + kTitle);
   setModal(true);
   if (owner) setFont(owner->font());
-  setFixedSize(5730 / 15, 3750 / 15);
+  setFixedSize(5730 / 15, 4830 / 15);
 
   picLogo = new QLabel(this);
   picLogo->setPixmap(Logo());
@@ -63,16 +75,34 @@ frmAbout::frmAbout(IMessageBox& messages, ISystemTools& tools, QWidget* owner)
   Label1 = PanelLayout::PlainLabel(
       this, "Everything Ostrel keeps is encrypted in your Ostrel file, on this computer.", 1050,
       1740, 4200, 570);
+  // A long path keeps its beginning and its file name; the whole of it is
+  // in the tool tip.
+  const QString file = QString::fromStdString(facts.fileName);
+  lblFileInUse = PanelLayout::PlainLabel(this, {}, 1050, 2355, 4455, 285);
+  lblFileInUse->setText(QStringLiteral("File: ") +
+                        (file.isEmpty() ? QStringLiteral("none yet")
+                                        : lblFileInUse->fontMetrics().elidedText(
+                                              file, Qt::ElideMiddle, 4455 / 15 - 30)));
+  lblFileInUse->setToolTip(file);
+  lblFileInUse->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  const QString browser = facts.browserVersion.empty()
+                              ? QStringLiteral("Chromium (version not known)")
+                              : QString::fromStdString(facts.browserVersion);
+  lblComponents = PanelLayout::PlainLabel(
+      this,
+      QStringLiteral("Built on %1, Qt %2 and libsodium %3.")
+          .arg(browser, QString::fromLatin1(qVersion()), QString::fromLatin1(sodium_version_string())),
+      1050, 2700, 4455, 570);
   lblDisclaimer = PanelLayout::PlainLabel(this,
                                           "Warning: this program is protected by copyright law. "
                                           "Copying or distributing it, or any part of it, "
                                           "without permission is prohibited.",
-                                          255, 2625, 3870, 825);
+                                          255, 3705, 3870, 825);
   cmdOK = new QPushButton(QStringLiteral("OK"), this);
-  PanelLayout::Place(cmdOK, 4245, 2625, 1260, 375);
+  PanelLayout::Place(cmdOK, 4245, 3705, 1260, 375);
   cmdOK->setDefault(true);
   cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
-  PanelLayout::Place(cmdSysInfo, 4260, 3075, 1245, 375);
+  PanelLayout::Place(cmdSysInfo, 4260, 4155, 1245, 375);
   connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(cmdSysInfo, &QPushButton::clicked, this, [this] { StartSysInfo(); });
 }
@@ -91,7 +121,13 @@ void frmAbout::StartSysInfo() {
                mTools.FileExists(value + "\\MSINFO32.EXE")) {
       program = value + "\\MSINFO32.EXE";
     }
-    if (!program.empty() && mTools.StartProgram(program)) return;
+    if (!program.empty() && mTools.StartProgram(program, {})) return;
+    if (program.empty()) {
+      for (const std::vector<std::string>& tool : DesktopTools()) {
+        const std::string found = mTools.FindProgram(tool.front());
+        if (!found.empty() && mTools.StartProgram(found, {tool.begin() + 1, tool.end()})) return;
+      }
+    }
   } catch (...) {
     // Any failure on the way means the tool is unavailable.
   }

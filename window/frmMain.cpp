@@ -1,6 +1,8 @@
 #include "window/frmMain.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QDialog>
 #include <QTimer>
 #include <QEvent>
@@ -8,6 +10,7 @@
 #include <new>
 
 #include "platform/files/PosixRecordFiles.h"
+#include "platform/qt/DBusLockSignals.h"
 #include "platform/qt/LinuxSystemTools.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtMessageBox.h"
@@ -20,6 +23,22 @@
 #include "window/Text.h"
 
 namespace ostrel {
+
+namespace {
+
+bool IsListMove(const QKeyEvent& key) {
+  switch (key.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 frmMain::frmMain(WindowServices services, QWidget* parent)
     : QWidget(parent, Qt::Window), mServices(std::move(services)) {
@@ -43,6 +62,14 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
     mOwnIdleTimer = std::make_unique<QtOneShotTimer>();
     mServices.idleTimer = mOwnIdleTimer.get();
   }
+  if (!mServices.clipboardTimer) {
+    mOwnClipboardTimer = std::make_unique<QtOneShotTimer>();
+    mServices.clipboardTimer = mOwnClipboardTimer.get();
+  }
+  if (!mServices.lockSignals) {
+    mOwnLockSignals = std::make_unique<DBusLockSignals>();
+    mServices.lockSignals = mOwnLockSignals.get();
+  }
   if (!mServices.documentsFolder) mServices.documentsFolder = [] { return GetDocumentsFolder(); };
   if (!mServices.files) mServices.files = [] { return std::make_unique<PosixRecordFiles>(); };
 
@@ -60,12 +87,15 @@ frmMain::frmMain(WindowServices services, QWidget* parent)
       [this](const ControlEntry& button) { CancelButton(button); });
   for (const ControlEntry& entry : mControls.Entries()) entry.widget->installEventFilter(this);
   Connect();
+  mClipboard = std::make_unique<SecretClipboard>(*mServices.clipboardTimer);
   mIdle = std::make_unique<IdleWatch>(
       *this, *mServices.idleTimer, [this] { return Busy(); },
       [this] { Guarded([this] { LogOffIdle(); }); });
+  mServices.lockSignals->SetHandler([this] { PersonLeft(); });
 }
 
 frmMain::~frmMain() {
+  mServices.lockSignals->SetHandler({});
   if (mLoaded) Form_Unload();
   mRetired.clear();
 }
@@ -73,7 +103,25 @@ frmMain::~frmMain() {
 void frmMain::LeaveUse() {
   if (--mInUse > 0) return;
   mRetired.clear();
-  if (mDisposed) deleteLater();
+  if (mDisposed) {
+    deleteLater();
+  } else if (mLeftWhileBusy) {
+    mLeftWhileBusy = false;
+    Defer([this] { LogOffIdle(); });
+  }
+}
+
+// The screen locked or the machine is going to sleep: the same log-off as
+// after the idle period, at once, or as soon as the handler running now
+// (a Go To, a question) has returned; a question open is answered No.
+void frmMain::PersonLeft() {
+  if (!mLoaded || mDisposed) return;
+  if (mInUse == 0) {
+    Guarded([this] { LogOffIdle(); });
+    return;
+  }
+  mLeftWhileBusy = true;
+  for (QDialog* dialog : findChildren<QDialog*>()) dialog->reject();
 }
 
 void frmMain::Dispose() {
@@ -154,10 +202,19 @@ void frmMain::Connect() {
   on(p.cmdReRecord, &frmMain::cmdReRecord_Click);
   on(p.cmdChangeFile, &frmMain::cmdChangeFile_Click);
   on(p.cmdCopyFile, &frmMain::cmdCopyFile_Click);
-  connect(p.lstSites, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const int row = mPanels.lstSites->row(item);
+  on(p.cmdGenerate, &frmMain::cmdGenerate_Click);
+  on(p.cmdCopyNewPassword, &frmMain::cmdCopyNewPassword_Click);
+  for (auto [action, handler] : {std::pair{p.actCopyUserName, &frmMain::mnuCopyUserName_Click},
+                                 std::pair{p.actCopyPassword, &frmMain::mnuCopyPassword_Click}}) {
+    connect(action, &QAction::triggered, this, [this, handler] {
+      if (mLoaded) Guarded([this, handler] { (this->*handler)(); });
+    });
+  }
+  connect(p.chkShowPassword, &QCheckBox::toggled, this, [this](bool shown) { chkShowPassword_Click(shown); });
+  connect(p.txtFilter, &QLineEdit::textChanged, this, [this] { ApplySiteFilter(); });
+  p.lstSites->onDoubleClick = [this](int row) {
     if (mLoaded) Guarded([this, row] { lstSites_DblClick(row); });
-  });
+  };
 }
 
 bool frmMain::event(QEvent* event) {
@@ -167,11 +224,28 @@ bool frmMain::event(QEvent* event) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) return HandleKey(static_cast<QKeyEvent*>(event));
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The arrows in the filter box move through the list it narrows.
+    if (watched == mPanels.txtFilter && IsListMove(*key)) {
+      QCoreApplication::sendEvent(mPanels.lstSites, key);
+      return true;
+    }
+    return HandleKey(key);
+  }
+  // With nothing chosen in it, the filter box leaves Ctrl+C to copying the
+  // site's password.
+  if (event->type() == QEvent::ShortcutOverride && watched == mPanels.txtFilter &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+      !mPanels.txtFilter->hasSelectedText()) {
+    return true;
+  }
   if (event->type() == QEvent::FocusIn) {
-    // On ModifySite the default button follows the field being typed in.
-    if (watched == mPanels.txtNewPassword) SetDefaultButton(mPanels.cmdNewPassword);
-    if (watched == mPanels.txtNewSiteName) SetDefaultButton(mPanels.cmdRenameSite);
+    // On ModifySite the default button follows the field being typed in:
+    // the OK of the box (rename or new password) holding the focus.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && mPanels.Frame2->isAncestorOf(widget)) SetDefaultButton(mPanels.cmdNewPassword);
+    if (widget == mPanels.txtNewSiteName) SetDefaultButton(mPanels.cmdRenameSite);
   }
   return QWidget::eventFilter(watched, event);
 }

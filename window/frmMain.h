@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "window/KeyDispatcher.h"
 #include "window/MainPanels.h"
 #include "window/RecordingHooks.h"
+#include "window/SecretClipboard.h"
 #include "window/WindowServices.h"
 
 namespace ostrel {
@@ -138,6 +140,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
     frmMain& window_;
   };
   void LeaveUse();
+  void PersonLeft();
   // A handler is running, or a recording or a Go To is under way.
   bool Busy() const;
   void Connect();
@@ -153,6 +156,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // The control that takes the focus when panel n is shown.
   QWidget* FocusOfPanel(int32_t n) const;
   void Form_Activate();
+  void UpdateCaption();
   void cmdCancel_Click(int16_t Index);
 
   // Start-up, settings and the password file (frmMainStartup.cpp).
@@ -164,6 +168,15 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void ResetControls();
   std::string FolderOf(const std::string& path) const;
   bool FileExists(const std::string& path);
+  // Whether the (existing) file at path is an Ostrel file, by the form of
+  // its header (a damaged one is still one). Reads only. File errors pass
+  // through.
+  bool IsOstrelFile(const std::string& path);
+  // FileExists and IsOstrelFile, any error giving false.
+  bool UsableFile(const std::string& path);
+  // A blank path: false, silently. A missing or empty file: "Your Ostrel
+  // file cannot be found."; a file that is not an Ostrel file: "The file
+  // you selected is invalid."; both give false.
   bool CheckFile(const std::string& path);
   void OpenPasswordFile();
   void SwitchPasswordFile(const std::string& path);
@@ -176,6 +189,10 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void OptionsOK();
 
   // Users and login (frmMainUsers.cpp).
+  // The new password typed in first and again in second, without
+  // surrounding blanks, when both agree and it is not blank. Otherwise says
+  // why, empties both boxes, puts the focus in the first and gives nothing.
+  std::optional<std::string> NewPasswordTypedTwice(QLineEdit* first, QLineEdit* second);
   void cmdOK_Click(int16_t Index);
   void LoginOK();
   void NewUserOK();
@@ -188,8 +205,17 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // The idle period has passed: back to Login (when the file has users),
   // every password box emptied, the window hidden. Nothing else changes.
   void LogOffIdle();
+  // What every log-off leaves: nobody logged in, no secret in any box, no
+  // list of the user's sites.
+  void ForgetUser();
 
   // The site list (frmMainSites.cpp).
+  // Shows the entries of lstSites whose names hold the text of the filter
+  // box (in any letter case; all of them when it is empty) and keeps an
+  // entry among them chosen: the one chosen before, else the first.
+  void ApplySiteFilter();
+  // Chooses the first entry shown, if any.
+  void SelectFirstSite();
   int ListIndex() const;
   // The site at `row` of lstSites as the list showed it.
   ListedSite ListedAt(int row) const;
@@ -204,6 +230,17 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void cmdSave_Click();
   void cmdReRecord_Click();
 
+  // Copying and generating passwords (frmMainSecrets.cpp).
+  // Puts the value of the chosen site's first input of type ctlType (1 a
+  // user name, 3 a password) on the clipboard with care; says so when the
+  // login has none.
+  void CopyFromSite(int32_t ctlType);
+  void mnuCopyUserName_Click();
+  void mnuCopyPassword_Click();
+  void cmdGenerate_Click();
+  void cmdCopyNewPassword_Click();
+  void chkShowPassword_Click(bool shown);
+
   // Keyboard (frmMainKeys.cpp).
   bool HandleKey(QKeyEvent* event);
   void PressButton(const ControlEntry& button);
@@ -215,6 +252,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   std::unique_ptr<ISettings> mOwnSettings;
   std::unique_ptr<ISystemTools> mOwnTools;
   std::unique_ptr<IOneShotTimer> mOwnIdleTimer;
+  std::unique_ptr<IOneShotTimer> mOwnClipboardTimer;
+  std::unique_ptr<ILockSignals> mOwnLockSignals;
   WindowServices mServices;
 
   MainPanels mPanels;
@@ -226,6 +265,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   bool mLoaded = false;
   bool mHasPosition = false;
   std::unique_ptr<IdleWatch> mIdle;
+  std::unique_ptr<SecretClipboard> mClipboard;
   int32_t mCurrentPanel = -1;
   int16_t mSiteIndex = -1;
   // The id of the user who logged in (-1: nobody); the chosen entry of the
@@ -258,6 +298,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   std::vector<Retired> mRetired;
   int mInUse = 0;
   bool mDisposed = false;
+  bool mLeftWhileBusy = false;  // the person left while a handler ran
 };
 
 }  // namespace ostrel

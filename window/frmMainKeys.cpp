@@ -8,6 +8,12 @@ namespace ostrel {
 bool frmMain::HandleKey(QKeyEvent* event) {
   int16_t keyCode = 0, shift = 0;
   if (!KeyDispatcher::Translate(*event, keyCode, shift)) return false;
+  // On SiteList, Escape empties the filter box before it logs off.
+  if (keyCode == KeyDispatcher::kEscape && shift == 0 && mLoaded && mCurrentPanel == kSiteList &&
+      !mPanels.txtFilter->text().isEmpty()) {
+    mPanels.txtFilter->clear();
+    return true;
+  }
   // Tab never reaches Qt's own focus chain, and Enter and Escape never reach
   // the focused control.
   if (mLoaded) Guarded([&] { mKeys->KeyDown(keyCode, shift, focusWidget()); });
@@ -33,6 +39,8 @@ void frmMain::PressButton(const ControlEntry& button) {
   else if (name == "cmdRenameSite") cmdRenameSite_Click();
   else if (name == "cmdReRecord") cmdReRecord_Click();
   else if (name == "cmdSave") cmdSave_Click();
+  else if (name == "cmdGenerate") cmdGenerate_Click();
+  else if (name == "cmdCopyNewPassword") cmdCopyNewPassword_Click();
   // The about, options and file buttons work only with their own click.
 }
 

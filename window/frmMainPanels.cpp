@@ -23,7 +23,7 @@ void frmMain::SetCancelButton(CommandButton* button) {
 QWidget* frmMain::FocusOfPanel(int32_t n) const {
   const MainPanels& p = mPanels;
   switch (n) {
-    case kSiteList: return p.lstSites;
+    case kSiteList: return p.txtFilter;
     case kRecordReady: return p.cmdRecord;
     case kRecording: return p.cmdCancel[kRecording];
     case kNameSite: return p.txtSiteName;
@@ -41,7 +41,12 @@ void frmMain::ShowPanel(int32_t n) {
   MainPanels& p = mPanels;
   const int32_t previous = mCurrentPanel;
   // Disabling the frame that is shown again would take the focus out of it.
-  if (mCurrentPanel != -1 && mCurrentPanel != n) p.fra[mCurrentPanel]->setEnabled(false);
+  // A panel left keeps no secret typed into it.
+  if (mCurrentPanel != -1 && mCurrentPanel != n) {
+    p.fra[mCurrentPanel]->setEnabled(false);
+    for (QLineEdit* box : p.SecretBoxes(mCurrentPanel)) box->clear();
+    if (mCurrentPanel == kModifySite) p.chkShowPassword->setChecked(false);
+  }
   p.fra[n]->setEnabled(true);
   switch (n) {
     case kSiteList:
@@ -86,6 +91,7 @@ void frmMain::ShowPanel(int32_t n) {
       break;
     case kModifySite:
       p.txtNewPassword->clear();
+      p.txtNewPasswordConfirm->clear();
       // The focus goes to this box below; the default button follows it
       // even while the window is not active.
       SetDefaultButton(p.cmdNewPassword);
@@ -98,6 +104,7 @@ void frmMain::ShowPanel(int32_t n) {
       break;
   }
   mCurrentPanel = n;
+  UpdateCaption();
   p.fra[n]->raise();
   // Disabling the old frame took the focus away. The panel's own control
   // takes it, except when the panel was switched to again with the focus
@@ -118,7 +125,20 @@ void frmMain::ShowPanel(int32_t n) {
   }
 }
 
+// The caption names the user while one is logged in.
+void frmMain::UpdateCaption() {
+  QString caption = QStringLiteral("Ostrel");
+  if (mLoggedInUserID != -1) caption += QStringLiteral(" - ") + mPanels.cmbUserNames->currentText();
+  if (windowTitle() != caption) setWindowTitle(caption);
+}
+
+// The focus a handler (or the person) put on a control of the panel shown
+// stays there: moving it to the panel's first field would send the next
+// keys typed for a password box into the plain user-name box.
 void frmMain::Form_Activate() {
+  if (mCurrentPanel < 0) return;
+  QWidget* focus = focusWidget();
+  if (focus && focus->isEnabled() && mPanels.fra[mCurrentPanel]->isAncestorOf(focus)) return;
   switch (mCurrentPanel) {
     case kLogin: mPanels.txtPassword->setFocus(); break;
     case kWelcome: mPanels.txtEncryptionKey->setFocus(); break;

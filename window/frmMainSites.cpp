@@ -18,69 +18,62 @@ bool Fits(const WebRecord& record, const std::string& changed) {
   return changed.size() <= kMaxStringBytes && record.PackedLength() <= kMaxSiteRecordBytes;
 }
 
-// The site name as stored (its bytes), beside the text shown.
-constexpr int kStoredNameRole = Qt::UserRole + 1;
+constexpr int16_t kPasswordInput = 3;  // a control's type code
+
+const char kNoPasswordInput[] =
+    "This site's login holds no password, so there is none to change. Re-record the site to "
+    "store a login with a password.";
 
 const char kTooLong[] =
     "This text is too long to be stored with this site. Please enter a shorter one.";
 
 }  // namespace
 
-// The list is read in one pass and filled with its updates off; entries
-// have one height, so the view lays out thousands of them at once.
+// The list is read in one pass and handed to the list's model at once.
 void frmMain::RefreshSiteList() {
-  QListWidget* list = mPanels.lstSites;
+  SiteList* list = mPanels.lstSites;
   list->clear();
   mListedOwner = -1;
   const int16_t index = SelectedUserIndex();
   if (index == -1 || !Users) return;
   const int16_t owner = CurrentUserID();
-  const std::vector<ListedSite> sites = WebRecord(*mContext).ListSites(owner);
+  list->SetSites(WebRecord(*mContext).ListSites(owner));
   mListedOwner = owner;
-  list->setUniformItemSizes(true);
-  list->setUpdatesEnabled(false);
-  for (const ListedSite& site : sites) {
-    auto* item = new QListWidgetItem(FromUtf8(site.Name));
-    item->setData(Qt::UserRole, site.Slot);
-    item->setData(kStoredNameRole, QByteArray::fromStdString(site.Name));
-    list->addItem(item);
-  }
-  list->setUpdatesEnabled(true);
+}
+
+void frmMain::ApplySiteFilter() { mPanels.lstSites->SetFilter(mPanels.txtFilter->text().trimmed()); }
+
+void frmMain::SelectFirstSite() {
+  if (mPanels.lstSites->count() > 0) mPanels.lstSites->setCurrentRow(0);
 }
 
 ListedSite frmMain::ListedAt(int row) const {
-  const QListWidgetItem* item = mPanels.lstSites->item(row);
-  return {static_cast<int16_t>(item->data(Qt::UserRole).toInt()), mListedOwner,
-          item->data(kStoredNameRole).toByteArray().toStdString()};
+  ListedSite site = mPanels.lstSites->Site(row);
+  site.Owner = mListedOwner;
+  return site;
 }
 
 void frmMain::SelectSite(int16_t slot) {
   if (slot < 0) return;
-  QListWidget* list = mPanels.lstSites;
-  for (int row = 0; row < list->count(); ++row) {
-    if (list->item(row)->data(Qt::UserRole).toInt() == slot) {
-      list->setCurrentRow(row);
-      return;
-    }
-  }
+  const int row = mPanels.lstSites->RowOfSlot(slot);
+  if (row >= 0) mPanels.lstSites->setCurrentRow(row);
 }
 
-int frmMain::ListIndex() const {
-  const QList<QListWidgetItem*> selected = mPanels.lstSites->selectedItems();
-  return selected.isEmpty() ? -1 : mPanels.lstSites->row(selected.front());
-}
+int frmMain::ListIndex() const { return mPanels.lstSites->currentRow(); }
 
 std::string frmMain::SiteNameText() { return Text(mPanels.txtSiteName); }
 
+// A page title longer than the name box takes is cut to fit it, between
+// two characters, so that the box can still be edited.
 void frmMain::ProposeSiteName(const std::string& text) {
-  mPanels.txtSiteName->setText(FromUtf8(text));
+  mPanels.txtSiteName->setText(LeftUtf8Bytes(FromUtf8(text), kMaxStringBytes));
   mPanels.txtSiteName->setFocus();
   mPanels.txtSiteName->selectAll();
 }
 
 std::string frmMain::SelectedSiteName() {
   const int row = ListIndex();
-  return row < 0 ? "" : ToUtf8(mPanels.lstSites->item(row)->text());
+  return row < 0 ? "" : ToUtf8(mPanels.lstSites->text(row));
 }
 
 void frmMain::cmdNewSite_Click() {
@@ -100,7 +93,7 @@ void frmMain::cmdEdit_Click() {
   mSiteListed = listed;
   mSiteIndex = listed.Slot;
   ShowPanel(kModifySite);
-  mPanels.txtNewSiteName->setText(mPanels.lstSites->item(row)->text());
+  mPanels.txtNewSiteName->setText(mPanels.lstSites->text(row));
 }
 
 void frmMain::cmdRenameSite_Click() {
@@ -118,18 +111,29 @@ void frmMain::cmdRenameSite_Click() {
   ShowPanel(kSiteList);
 }
 
+// The password is typed twice, masked; nothing typed in either box changes
+// nothing. The first password input of the record takes it; a record
+// without one is refused.
 void frmMain::cmdNewPassword_Click() {
-  const std::string password = TrimBlanks(Text(mPanels.txtNewPassword));
-  if (password.empty()) return;
+  MainPanels& p = mPanels;
+  if (TrimBlanks(Text(p.txtNewPassword)).empty() && TrimBlanks(Text(p.txtNewPasswordConfirm)).empty()) {
+    return;
+  }
+  const std::optional<std::string> password =
+      NewPasswordTypedTwice(p.txtNewPassword, p.txtNewPasswordConfirm);
+  if (!password) return;
   WebRecord record(*mContext);
   record.Retrieve(mSiteListed);
-  for (int16_t i = 1; i <= record.ControlsCount(); ++i) {
-    if (record.Control(i).CtlType == 3) {
-      record.Control(i).Value = password;
-      break;
-    }
+  int16_t input = 0;
+  for (int16_t i = 1; i <= record.ControlsCount() && input == 0; ++i) {
+    if (record.Control(i).CtlType == kPasswordInput) input = i;
   }
-  if (!Fits(record, password)) {
+  if (input == 0) {
+    Message(kNoPasswordInput);
+    return;
+  }
+  record.Control(input).Value = *password;
+  if (!Fits(record, *password)) {
     Message(kTooLong);
     return;
   }
@@ -137,6 +141,7 @@ void frmMain::cmdNewPassword_Click() {
   RefreshSiteList();
   ShowPanel(kSiteList);
   SelectSite(mSiteIndex);
+  Message("The password of \"" + mSiteListed.Name + "\" was changed.");
 }
 
 void frmMain::cmdDeleteSite_Click() {
@@ -154,7 +159,7 @@ void frmMain::cmdGoto_Click() {
 // Replay loads the record itself; the expectation makes that load check the
 // slot again under the file's lock.
 void frmMain::lstSites_DblClick(int row) {
-  if (mPanels.lstSites->item(row) == nullptr || !mHooks) return;
+  if (row < 0 || row >= mPanels.lstSites->count() || !mHooks) return;
   const ListedSite listed = ListedAt(row);
   WebRecord(*mContext).CheckSite(listed);
   StoreContext::ExpectSite expect(*mContext, listed);

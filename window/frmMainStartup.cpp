@@ -1,11 +1,13 @@
 // Start-up and unload, the settings, the choice of password file and the
 // user list.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <optional>
 
 #include "store/BuiltInKey.h"
+#include "platform/cipher/EncryptedData.h"
 #include "store/PasswordFile.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
@@ -101,8 +103,15 @@ bool frmMain::Form_Load() {
     mCurrentPanel = -1;
     mContext->HeaderCipher.SetSecret(BuildBuiltInKey());
     mContext->PasswordFileName = Setting("FileName", "");
-    if (mContext->PasswordFileName.empty() || !FileExists(mContext->PasswordFileName)) {
+    if (mContext->PasswordFileName.empty() || !UsableFile(mContext->PasswordFileName)) {
       mContext->PasswordFileName = mDefaultFolder + "/" + kDefaultFileName;
+    }
+    const std::string& path = mContext->PasswordFileName;
+    if (FileExists(path) && !IsOstrelFile(path)) {
+      // Opening it would write a header into somebody's own file.
+      throw OstrelError(err::kInvalidFile, path + " is not an Ostrel file",
+                        "The file " + path + " is not an Ostrel file, so Ostrel left it as it "
+                        "is. Move or rename it, then open Ostrel again to make a new one.");
     }
     Users = std::make_unique<WebUsers>(*mContext);
     FileHeader = std::make_unique<FileInfo>(*mContext);
@@ -137,6 +146,8 @@ void frmMain::Form_Unload() {
     SaveSetting("MainTop", SingleText(PixelsToTwips(frame.y())));
   }
   mIdle->SetMinutes(0);
+  mClipboard->Clear();
+  for (QLineEdit* box : mPanels.SecretBoxes()) box->clear();
   mHasPosition = false;
   mLoaded = false;
   mIE = nullptr;
@@ -162,11 +173,48 @@ bool frmMain::FileExists(const std::string& path) {
   }
 }
 
+// Every Ostrel file holds its header in slot 16 as an encrypted record's
+// text: Base64 (at least one sealed empty record long, whole groups of four)
+// followed by NUL padding. A damaged header still looks so (and reads as a
+// corrupted file); other files do not, and are never given to FileInfo,
+// which would write a header into them.
+bool frmMain::IsOstrelFile(const std::string& path) {
+  constexpr int64_t kHeaderSlot = 15 * kUserSlotSize;  // slot 16
+  StoreContext probe(mServices.files());
+  probe.PasswordFileName = path;
+  PasswordFile file(probe, PasswordFile::Access::kRead);
+  if (file.Length() < kHeaderSlot + kUserSlotSize) return false;
+  std::string slot(kUserSlotSize, '\0');
+  file.Read(kHeaderSlot, kUserSlotSize, slot.data());
+  const size_t text = std::min(slot.find('\0'), slot.size());
+  if (text < static_cast<size_t>(EncryptedData::TextLength(0)) || text % 4 != 0) return false;
+  const auto base64 = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+           c == '/' || c == '=';
+  };
+  return std::all_of(slot.begin(), slot.begin() + text, base64) &&
+         slot.find_first_not_of('\0', text) == std::string::npos;
+}
+
+bool frmMain::UsableFile(const std::string& path) {
+  try {
+    return FileExists(path) && IsOstrelFile(path);
+  } catch (const OstrelError&) {
+    return false;
+  }
+}
+
 bool frmMain::CheckFile(const std::string& path) {
   if (TrimBlanks(path).empty()) return false;
-  if (FileExists(path)) return true;
-  ShowError(err::kFileNotFound);
-  return false;
+  if (!FileExists(path)) {
+    ShowError(err::kFileNotFound);
+    return false;
+  }
+  if (!IsOstrelFile(path)) {
+    ShowError(err::kInvalidFile);
+    return false;
+  }
+  return true;
 }
 
 void frmMain::OpenPasswordFile() {
@@ -229,7 +277,7 @@ void frmMain::cmdContinue_Click() {
   }
   mPanels.txtInitialFilePathName->clear();
   const std::string key = TrimBlanks(Text(mPanels.txtEncryptionKey));
-  if (key.size() < static_cast<size_t>(kMinEncryptionKeyLength)) {
+  if (CharacterCount(key) < static_cast<size_t>(kMinEncryptionKeyLength)) {
     Message("The encryption key has to be at least 8 character long");
     return;
   }

@@ -22,31 +22,24 @@ const char kNoMatch[] = "Your new password entries did not match.";
 const char kBlankPassword[] =
     "Please enter a password: it may not be empty or made of blanks only.";
 
-// The password typed twice in the boxes `first` and `second` (their texts
-// given as read), trimmed, when both agree and it is not blank. Otherwise
-// calls `show` with the reason, empties both boxes, puts the focus in the
-// first and gives nothing.
-template <typename Show>
-std::optional<std::string> NewPassword(QLineEdit* first, const std::string& firstText,
-                                       QLineEdit* second, const std::string& secondText,
-                                       Show show) {
-  const std::string password = TrimBlanks(firstText);
-  const bool match = password == TrimBlanks(secondText);
-  if (match && !IsBlank(password)) return password;
-  // A blank password would let anyone log in with a bare Enter.
-  show(match ? kBlankPassword : kNoMatch);
-  first->clear();
-  second->clear();
-  first->setFocus();
-  return std::nullopt;
-}
-
 std::string TooLongText() {
   return "The user name and the password are too long: together they may have at most " +
          std::to_string(kMaxUserNamePasswordBytes) + " bytes.";
 }
 
 }  // namespace
+
+std::optional<std::string> frmMain::NewPasswordTypedTwice(QLineEdit* first, QLineEdit* second) {
+  const std::string password = TrimBlanks(Text(first));
+  const bool match = password == TrimBlanks(Text(second));
+  if (match && !IsBlank(password)) return password;
+  // A blank password would let anyone log in with a bare Enter.
+  Message(match ? kBlankPassword : kNoMatch);
+  first->clear();
+  second->clear();
+  first->setFocus();
+  return std::nullopt;
+}
 
 void frmMain::cmdOK_Click(int16_t Index) {
   switch (Index) {
@@ -70,6 +63,7 @@ void frmMain::LoginOK() {
     mLoggedInUserID = Users->GetUserID(i);
     RefreshSiteList();
     ShowPanel(kSiteList);
+    SelectFirstSite();
   } else {
     ShowError(err::kInvalidPassword);
     mPanels.txtPassword->clear();
@@ -95,9 +89,7 @@ void frmMain::NewUserOK() {
       return;
     }
   }
-  const std::optional<std::string> password =
-      NewPassword(p.txtPassword1, Text(p.txtPassword1), p.txtPassword2, Text(p.txtPassword2),
-                  [this](const char* text) { Message(text); });
+  const std::optional<std::string> password = NewPasswordTypedTwice(p.txtPassword1, p.txtPassword2);
   if (!password) return;
   const std::string& first = *password;
   if (Users->Count() >= kMaxUsers) {
@@ -131,8 +123,7 @@ void frmMain::ModifyPasswordOK() {
     return;
   }
   const std::optional<std::string> password =
-      NewPassword(p.txtNewPassword1, Text(p.txtNewPassword1), p.txtNewPassword2,
-                  Text(p.txtNewPassword2), [this](const char* text) { Message(text); });
+      NewPasswordTypedTwice(p.txtNewPassword1, p.txtNewPassword2);
   if (!password) return;
   const std::string& first = *password;
   if (Users->UserName(i).size() + first.size() > static_cast<size_t>(kMaxUserNamePasswordBytes)) {
@@ -148,15 +139,28 @@ void frmMain::cmdNewUser_Click() {
   mPanels.txtUserName->setFocus();
 }
 
+// Only the user themself may delete their user and sites: the password
+// typed in the Password box must be theirs.
 void frmMain::cmdDeleteUser_Click() {
-  if (!Ask("Are you sure you want to delete this user?")) return;
   const int16_t i = SelectedUserIndex();
   if (i == -1) {
     Message("Select a user from the list before you click on the Delete button.");
     return;
   }
+  const std::string name = Users->UserName(i);
+  const std::string typed = Text(mPanels.txtPassword);
+  if (!Users->CheckPassword(i, typed)) {
+    Message(typed.empty() ? "To delete the user " + name +
+                                ", type their password in the Password box, then click on the "
+                                "Delete button."
+                          : "Invalid password. The user " + name + " was not deleted.");
+    mPanels.txtPassword->clear();
+    mPanels.txtPassword->setFocus();
+    return;
+  }
+  if (!Ask("Delete the user " + name + " and all of their sites?")) return;
   // One change: the user and all of their sites, or nothing.
-  Users->DeleteUserWithSites(i, Users->UserName(i));
+  Users->DeleteUserWithSites(i, name);
   SaveSetting("User", "-1");
   FillUserList();
   ShowPanel(kLogin);
@@ -169,13 +173,14 @@ void frmMain::cmdChangePassword_Click() {
 
 void frmMain::cmdLogOff_Click() {
   if (mHooks) mHooks->EndRecording();
-  mLoggedInUserID = -1;
+  ForgetUser();
   ShowPanel(kLogin);
   mPanels.txtPassword->setFocus();
 }
 
 void frmMain::cmdAbout_Click() {
-  frmAbout about(*mServices.messages, *mServices.tools, this);
+  frmAbout about(*mServices.messages, *mServices.tools, this,
+                 {mContext->PasswordFileName, mServices.browserVersion});
   WidgetGeometry aboutGeometry(about);
   WidgetGeometry mainGeometry(*this);
   CentreForm(aboutGeometry, mainGeometry.Top(), mainGeometry.Left(), mainGeometry.Height(),
@@ -186,14 +191,18 @@ void frmMain::cmdAbout_Click() {
 void frmMain::LogOffIdle() {
   if (mHooks) mHooks->EndRecording();
   if (mCurrentPanel != kWelcome && mPanels.cmbUserNames->count() > 0) ShowPanel(kLogin);
-  mLoggedInUserID = -1;
-  const MainPanels& p = mPanels;
-  for (QLineEdit* box : {p.txtPassword, p.txtPassword1, p.txtPassword2, p.txtOldPassword,
-                         p.txtNewPassword1, p.txtNewPassword2, p.txtEncryptionKey,
-                         p.txtNewPassword}) {
-    box->clear();
-  }
+  ForgetUser();
   hide();
+}
+
+void frmMain::ForgetUser() {
+  mLoggedInUserID = -1;
+  for (QLineEdit* box : mPanels.SecretBoxes()) box->clear();
+  mPanels.lstSites->clear();
+  mPanels.txtFilter->clear();
+  mClipboard->Clear();
+  mListedOwner = -1;
+  UpdateCaption();
 }
 
 int16_t frmMain::CurrentUserID() {

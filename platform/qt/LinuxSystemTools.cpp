@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace ostrel {
 
@@ -15,8 +16,15 @@ bool LinuxSystemTools::FileExists(const std::string& path) {
   return QFileInfo(QString::fromStdString(path)).isFile();
 }
 
-bool LinuxSystemTools::StartProgram(const std::string& program) {
-  return QProcess::startDetached(QString::fromStdString(program), {});
+std::string LinuxSystemTools::FindProgram(const std::string& name) {
+  return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
+}
+
+bool LinuxSystemTools::StartProgram(const std::string& program,
+                                    const std::vector<std::string>& arguments) {
+  QStringList list;
+  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
+  return QProcess::startDetached(QString::fromStdString(program), list);
 }
 
 }  // namespace ostrel

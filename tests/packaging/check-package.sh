@@ -23,6 +23,7 @@ deb="$out/ostrel_${version}_$(dpkg --print-architecture).deb"
 contents=$(dpkg-deb -c "$deb")
 grep -q '^-rwxr-xr-x root/root .* ./usr/bin/ostrel$' <<<"$contents" || fail "no /usr/bin/ostrel"
 for path in share/ostrel/extension/manifest.json share/ostrel/extension/service_worker.js \
+    share/ostrel/extension/welcome.html share/ostrel/extension/icon128.png \
     share/applications/ostrel.desktop share/icons/hicolor/scalable/apps/ostrel.svg \
     share/man/man1/ostrel.1.gz share/doc/ostrel/copyright; do
   grep -q " ./usr/$path\$" <<<"$contents" || fail "the package lacks /usr/$path"
@@ -35,6 +36,8 @@ for dep in chromium qt6-qpa-plugins libqt6widgets6 libqt6gui6 libqt6core6 libsod
     libstdc++6 fonts-liberation2; do
   grep -Fqx "$dep" <<<"$names" || fail "the package does not depend on $dep"
 done
+
+grep -q 'hardinfo' <<<"$(dpkg-deb -f "$deb" Suggests)" || fail "the package suggests no system information tool"
 
 dpkg-deb -x "$deb" "$out/root"
 share="$out/root/usr/share"

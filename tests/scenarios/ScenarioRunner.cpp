@@ -463,7 +463,7 @@ class Runner {
     p.cmdSave->click();
     Expect(w, frmMain::kSiteList, "Save");
     Check(p.lstSites->count() == 1, "the site list holds " + std::to_string(p.lstSites->count()) + " entries");
-    const std::string listed = p.lstSites->item(0)->text().toStdString();
+    const std::string listed = p.lstSites->text(0).toStdString();
     Check(listed == c.siteName.value_or(proposed), "the list shows \"" + listed + "\"");
     // Let the recorded login reach the server and its answer load before
     // the page is replaced.

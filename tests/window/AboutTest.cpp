@@ -1,5 +1,9 @@
 // The about box: its texts, its place over the main window, System Info.
 #include <QDialog>
+#include <QTemporaryDir>
+#include <fstream>
+#include <sodium.h>
+#include <sys/stat.h>
 
 #include "platform/qt/LinuxSystemTools.h"
 #include "tests/platform/qt/ModalAnswer.h"
@@ -27,7 +31,7 @@ class AboutFromLoginTest : public WindowTest {
 TEST_F(AboutFromLoginTest, OpensModallyCentredOverTheMainWindow) {
   bool seen = false;
   QPoint aboutCentre;
-  QString caption, title, version, description, ok, sysInfo;
+  QString caption, title, version, description, ok, sysInfo, file, fileTip, components;
   bool modal = false;
   new ModalAnswerer<QDialog>([&](QDialog* dialog) {
     auto* about = dynamic_cast<frmAbout*>(dialog);
@@ -41,6 +45,9 @@ TEST_F(AboutFromLoginTest, OpensModallyCentredOverTheMainWindow) {
     description = about->lblDescription->text();
     ok = about->cmdOK->text();
     sysInfo = about->cmdSysInfo->text();
+    file = about->lblFileInUse->text();
+    fileTip = about->lblFileInUse->toolTip();
+    components = about->lblComponents->text();
     about->cmdOK->click();
   });
   P().cmdAbout->click();
@@ -59,8 +66,13 @@ TEST_F(AboutFromLoginTest, OpensModallyCentredOverTheMainWindow) {
             "Your most secure storage for all your usernames and passwords on the Internet.");
   EXPECT_EQ(ok, "OK");
   EXPECT_EQ(sysInfo, "&System Info...");
+  EXPECT_EQ(fileTip.toStdString(), DefaultFile());
+  EXPECT_TRUE(file.startsWith("File: /") && file.endsWith("ostrel.xps")) << file.toStdString();
+  EXPECT_EQ(components, QString("Built on Chromium (version not known), Qt %1 and libsodium %2.")
+                            .arg(qVersion(), sodium_version_string()));
   EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
 }
+
 
 class SysInfoTest : public ::testing::Test {
  protected:
@@ -89,6 +101,18 @@ TEST_F(SysInfoTest, TheSecondKeyNeedsTheProgramInItsFolder) {
   EXPECT_EQ(tools_.started, std::vector<std::string>{"C:\\Shared\\MSINFO32.EXE"});
 }
 
+// Without the registry: the first of the desktops' tools that is on the
+// search path and starts, with its arguments.
+TEST_F(SysInfoTest, TheFirstDesktopToolFoundThatStartsIsStarted) {
+  tools_.programs = {"xfce4-about", "gnome-control-center"};
+  about_.cmdSysInfo->click();
+  EXPECT_EQ(tools_.started, std::vector<std::string>{"/usr/bin/gnome-control-center info-overview"});
+  tools_.startWorks = false;
+  about_.cmdSysInfo->click();
+  EXPECT_EQ(tools_.started.back(), "/usr/bin/xfce4-about");
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kUnavailable});
+}
+
 TEST_F(SysInfoTest, AProgramThatWillNotStartIsUnavailable) {
   tools_.registry[kInfoKey] = "/no/such/tool";
   tools_.startWorks = false;
@@ -96,7 +120,12 @@ TEST_F(SysInfoTest, AProgramThatWillNotStartIsUnavailable) {
   EXPECT_EQ(box_.shown, std::vector<std::string>{kUnavailable});
 }
 
-TEST(SysInfoOnLinuxTest, WithoutARegistryTheToolIsUnavailable) {
+// On Linux, with the search path holding a tool (a script standing in for
+// it) or none.
+TEST(SysInfoOnLinuxTest, TheToolOnTheSearchPathIsStartedElseItIsUnavailable) {
+  QTemporaryDir bin;
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", bin.path().toLocal8Bit());
   FakeMessageBox box;
   LinuxSystemTools tools;
   frmAbout about(box, tools);
@@ -104,6 +133,15 @@ TEST(SysInfoOnLinuxTest, WithoutARegistryTheToolIsUnavailable) {
   about.cmdSysInfo->click();
   EXPECT_EQ(box.shown, std::vector<std::string>{kUnavailable});
   EXPECT_TRUE(about.isVisible());
+
+  const std::string tool = bin.filePath("hardinfo").toStdString();
+  const QString mark = bin.filePath("started");
+  std::ofstream(tool) << "#!/bin/sh\n: > '" << mark.toStdString() << "'\n";
+  chmod(tool.c_str(), 0700);
+  about.cmdSysInfo->click();
+  qputenv("PATH", path);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(mark); }, 5000));
+  EXPECT_EQ(box.shown.size(), 1u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "platform/files/PosixRecordFiles.h"
 #include "tests/common/ForwardingFiles.h"
 #include "platform/qt/IFileDialogs.h"
+#include "platform/qt/ILockSignals.h"
 #include "platform/qt/IOneShotTimer.h"
 #include "platform/qt/ISettings.h"
 #include "platform/qt/ISystemTools.h"
@@ -92,13 +94,19 @@ class FakeSystemTools : public ISystemTools {
     return true;
   }
   bool FileExists(const std::string& path) override { return files.count(path) != 0; }
-  bool StartProgram(const std::string& program) override {
-    started.push_back(program);
+  std::string FindProgram(const std::string& name) override {
+    return programs.count(name) ? "/usr/bin/" + name : "";
+  }
+  bool StartProgram(const std::string& program, const std::vector<std::string>& arguments) override {
+    std::string call = program;
+    for (const std::string& argument : arguments) call += " " + argument;
+    started.push_back(call);
     return startWorks;
   }
   std::map<std::string, std::string> registry;  // "key|value name" -> text
   std::map<std::string, bool> files;
-  std::vector<std::string> started;
+  std::set<std::string> programs;     // on the search path
+  std::vector<std::string> started;  // program and arguments
   bool startWorks = true;
 };
 
@@ -167,6 +175,16 @@ class NoSite : public IBrowserWindowSite {
   int64_t WindowHandle() override { return 1; }
   int32_t TabCount() override { return 0; }
   IBrowser* BrowserOfTab(const std::string&) override { return nullptr; }
+};
+
+// The desktop's lock signals, sent when the test says so (Leave).
+class FakeLockSignals : public ILockSignals {
+ public:
+  void SetHandler(std::function<void()> locked) override { handler = std::move(locked); }
+  void Leave() {
+    if (handler) handler();
+  }
+  std::function<void()> handler;
 };
 
 // A timer that runs out only when the test says so (Fire).

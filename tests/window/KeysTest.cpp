@@ -143,6 +143,7 @@ TEST_F(KeysTest, EnterInTheSiteListGoesToTheSelectedSite) {
 TEST_F(KeysTest, EnterInTheSiteListWithNothingSelectedDoesNothing) {
   ToSiteList();
   P().lstSites->setFocus();
+  P().lstSites->clearSelection();
   Key(Qt::Key_Return);
   EXPECT_TRUE(hooks_->calls.empty());
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
@@ -183,7 +184,9 @@ TEST_F(KeysTest, AfterEachSwitchTheKeysWorkWithoutAClick) {
   Type(Focus(), "pw");
   Key(Qt::Key_Return);
   ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
-  Key(Qt::Key_Tab);  // lstSites (6) to cmdLogOff (7)
+  EXPECT_EQ(Focus(), P().txtFilter);
+  Key(Qt::Key_Tab);  // the filter (after 5) to lstSites (6) to cmdLogOff (7)
+  Key(Qt::Key_Tab);
   EXPECT_EQ(Focus(), P().cmdLogOff);
   Key(Qt::Key_Return);
   ASSERT_EQ(W().CurrentPanel(), frmMain::kLogin);

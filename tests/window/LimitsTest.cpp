@@ -58,7 +58,8 @@ TEST_F(LimitsTest, EveryTextBoxRefusesMoreBytesThanItsRecordHolds) {
       {p.txtOldPassword, kMaxUserNamePasswordBytes}, {p.txtNewPassword1, kMaxUserNamePasswordBytes},
       {p.txtNewPassword2, kMaxUserNamePasswordBytes}, {p.txtEncryptionKey, kMaxEncryptionKeyBytes},
       {p.txtSiteName, 255},                           {p.txtNewSiteName, 255},
-      {p.txtNewPassword, 255},                        {p.txtFileName, 4096},
+      {p.txtNewPassword, 255},                        {p.txtNewPasswordConfirm, 255},
+      {p.txtFileName, 4096},
       {p.txtInitialFilePathName, 4096}};
   for (const auto& [box, bytes] : limits) {
     EXPECT_TRUE(Accepts(box, QString(bytes, 'x'))) << box->objectName().toStdString();
@@ -79,6 +80,27 @@ TEST_F(LimitsTest, TypingStopsAtTheLimitCountingBytes) {
   EXPECT_EQ(P().txtNewSiteName->text().toUtf8().size(), 255);
 }
 
+// A page title longer than the name box takes is cut to fit, between two
+// characters, so that the name can still be edited.
+TEST_F(LimitsTest, AProposedNameIsCutToFitTheBoxBetweenCharacters) {
+  const std::string key = "\xf0\x9f\x94\x91";  // 4 bytes, two UTF-16 units
+  const std::pair<std::string, std::string> rows[] = {
+      {std::string(300, 'a'), std::string(255, 'a')},
+      {std::string(254, 'a') + "\xc3\xa9", std::string(254, 'a')},
+      {std::string(253, 'a') + key + "b", std::string(253, 'a')},
+      {std::string(251, 'a') + key + "b", std::string(251, 'a') + key},
+      {"Sign in", "Sign in"},
+  };
+  W().ShowPanel(frmMain::kNameSite);
+  for (const auto& [title, proposed] : rows) {
+    W().ProposeSiteName(title);
+    EXPECT_EQ(P().txtSiteName->text().toStdString(), proposed) << title.size();
+    Key(Qt::Key_End);
+    Key(Qt::Key_Backspace);
+    EXPECT_LT(P().txtSiteName->text().toUtf8().size(), static_cast<qsizetype>(proposed.size()));
+  }
+}
+
 TEST_F(LimitsTest, ARenameThatWouldOverflowTheSlotIsRefused) {
   P().lstSites->setCurrentRow(1);
   P().cmdEdit->click();
@@ -97,6 +119,7 @@ TEST_F(LimitsTest, ANewPasswordThatWouldOverflowTheSlotIsRefused) {
   P().cmdEdit->click();
   const std::string before = ReadFileBytes(DefaultFile());
   P().txtNewPassword->setText(QString(253, 'p'));  // 3 bytes more than the old value
+  P().txtNewPasswordConfirm->setText(QString(253, 'p'));
   P().cmdNewPassword->click();
   ASSERT_EQ(box_.shown.size(), 1u);
   EXPECT_NE(box_.shown[0].find("too long"), std::string::npos);
@@ -104,8 +127,9 @@ TEST_F(LimitsTest, ANewPasswordThatWouldOverflowTheSlotIsRefused) {
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 
   P().txtNewPassword->setText(QString(252, 'p'));  // exactly fills the slot
+  P().txtNewPasswordConfirm->setText(QString(252, 'p'));
   P().cmdNewPassword->click();
-  EXPECT_EQ(box_.shown.size(), 1u);
+  EXPECT_EQ(box_.shown.size(), 2u);  // and the change is told
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
   EXPECT_EQ(ReadSites(DefaultFile(), kKey)[1].passwords[0], std::string(252, 'p'));
 }

@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
   window.ShowPanel(frmMain::kSiteList);
   p.lstSites->setCurrentRow(0);
   p.cmdEdit->click();
+  p.cmdGenerate->click();
   Grab(window, folder);
   window.ShowPanel(frmMain::kOptions);
   Grab(window, folder);

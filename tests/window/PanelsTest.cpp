@@ -134,18 +134,25 @@ TEST_F(PanelsTest, TabIndexesAreThoseOfTheTable) {
     seen.insert(tab);
   }
   EXPECT_EQ(seen.size(), 84u);
-  EXPECT_EQ(W().Controls().Entries().size(), 84u);
+  // Controls added since come after one of those, each in a place of its own.
+  std::set<int32_t> places;
+  for (const ControlEntry& entry : W().Controls().Entries()) {
+    EXPECT_TRUE(places.insert(entry.TabPosition()).second) << entry.name;
+  }
+  LogIn(1, "pw");
+  P().cmdEdit->click();
+  Key(Qt::Key_Tab);  // from txtNewPassword (61)
+  EXPECT_EQ(Focus(), P().txtNewPasswordConfirm);
 }
 
 TEST_F(PanelsTest, PasswordBoxesShowStars) {
   const MainPanels& p = P();
-  for (QLineEdit* box : {p.txtPassword, p.txtPassword1, p.txtPassword2, p.txtOldPassword,
-                         p.txtNewPassword1, p.txtNewPassword2, p.txtEncryptionKey}) {
+  for (QLineEdit* box : PasswordBoxes()) {
     EXPECT_EQ(box->echoMode(), QLineEdit::Password) << box->objectName().toStdString();
     EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*');
   }
-  for (QLineEdit* box : {p.txtUserName, p.txtSiteName, p.txtNewSiteName, p.txtNewPassword,
-                         p.txtFileName, p.txtInitialFilePathName}) {
+  for (QLineEdit* box : {p.txtUserName, p.txtSiteName, p.txtNewSiteName, p.txtFileName,
+                         p.txtInitialFilePathName}) {
     EXPECT_EQ(box->echoMode(), QLineEdit::Normal) << box->objectName().toStdString();
   }
 }
@@ -218,8 +225,8 @@ TEST_F(PanelsTest, EverySwitchGivesTheFocusToThePanelsOwnControl) {
   const MainPanels& p = P();
   // Each switch leaves a panel whose control held the focus.
   const std::pair<int, QWidget*> rows[] = {
-      {0, p.lstSites},       {1, p.cmdRecord},      {2, p.cmdCancel[2]},
-      {3, p.txtSiteName},    {0, p.lstSites},       {7, p.txtOldPassword},
+      {0, p.txtFilter},      {1, p.cmdRecord},      {2, p.cmdCancel[2]},
+      {3, p.txtSiteName},    {0, p.txtFilter},      {7, p.txtOldPassword},
       {8, p.txtNewPassword}, {4, p.txtPassword},    {9, p.txtFileName},
       {6, p.txtUserName},    {5, p.txtEncryptionKey}, {4, p.txtPassword}};
   for (const auto& [panel, control] : rows) {
@@ -303,7 +310,10 @@ TEST_F(PanelsTest, CancelOnLoginWelcomeAndNewUserHidesTheWindowAsItIs) {
   EXPECT_TRUE(box_.shown.empty());
 }
 
-TEST_F(PanelsTest, ActivationFocusesThePanelsFirstField) {
+// Activating the window gives the panel's first field the focus only when
+// no control of the panel has it: the focus a handler put in a password box
+// stays there, so what is typed next is masked.
+TEST_F(PanelsTest, ActivationKeepsTheFocusAHandlerGaveAndOtherwiseFocusesTheFirstField) {
   QWidget other;
   auto reactivate = [&] {
     other.show();
@@ -312,15 +322,44 @@ TEST_F(PanelsTest, ActivationFocusesThePanelsFirstField) {
     W().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&W()));
   };
-  P().cmdOK[4]->setFocus();
+  P().cmdNewUser->click();
+  P().txtUserName->setText("bob");
+  P().txtPassword1->setText("one");
+  P().txtPassword2->setText("two");
+  P().cmdOK[6]->click();
+  ASSERT_EQ(Focus(), P().txtPassword1);
+  reactivate();  // as when the message box closes
+  EXPECT_EQ(Focus(), P().txtPassword1);
+  Type(Focus(), "s3cret");
+  EXPECT_EQ(P().txtPassword1->text(), "s3cret");
+  EXPECT_EQ(P().txtUserName->text(), "bob");
+
+  W().ShowPanel(frmMain::kLogin);
+  Focus()->clearFocus();  // nothing of the panel has it
   reactivate();
   EXPECT_EQ(Focus(), P().txtPassword);
+}
 
-  LogIn(1, "pw");
-  ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
-  P().cmdNewSite->setFocus();
-  reactivate();
-  EXPECT_EQ(Focus(), P().cmdNewSite);
+// A panel left keeps nothing secret typed into it; one shown again keeps
+// it until it is left.
+TEST_F(PanelsTest, LeavingAPanelEmptiesItsPasswordBoxes) {
+  const std::pair<int, std::vector<QLineEdit*>> panels[] = {
+      {frmMain::kLogin, {P().txtPassword}},
+      {frmMain::kWelcome, {P().txtEncryptionKey}},
+      {frmMain::kNewUser, {P().txtPassword1, P().txtPassword2}},
+      {frmMain::kModifyPassword, {P().txtOldPassword, P().txtNewPassword1, P().txtNewPassword2}},
+      {frmMain::kModifySite, {P().txtNewPassword, P().txtNewPasswordConfirm}},
+  };
+  for (const auto& [n, boxes] : panels) {
+    W().ShowPanel(n);
+    for (QLineEdit* box : boxes) box->setText("secret");
+    W().ShowPanel(frmMain::kOptions);
+    for (QLineEdit* box : boxes) EXPECT_EQ(box->text(), "") << box->objectName().toStdString();
+  }
+  W().ShowPanel(frmMain::kWelcome);
+  P().txtEncryptionKey->setText("kept key");
+  W().ShowPanel(frmMain::kWelcome);
+  EXPECT_EQ(P().txtEncryptionKey->text(), "kept key");
 }
 
 }  // namespace

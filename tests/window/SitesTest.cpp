@@ -1,6 +1,7 @@
 // The site list of the logged-in user and the commands of ModifySite.
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "store/SiteSlots.h"
 #include "store/WebRecord.h"
@@ -33,7 +34,9 @@ class SitesTest : public WindowTest {
 TEST_F(SitesTest, EachUserSeesOwnSitesWithTheirSlots) {
   EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "charlie"}));
   EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 3}));
-  EXPECT_EQ(P().lstSites->selectedItems().size(), 0);
+  // The first site is chosen, so that Enter goes to it.
+  EXPECT_EQ(W().SelectedSiteName(), "alpha");
+  EXPECT_EQ(Focus(), P().txtFilter);
   P().cmdLogOff->click();
   LogIn(2, "b");
   EXPECT_EQ(SiteNames(), std::vector<std::string>{"bravo"});
@@ -50,6 +53,42 @@ TEST_F(SitesTest, AUserWithoutSitesSeesAnEmptyListAndModifyAndGoToDoNothing) {
   EXPECT_TRUE(hooks_->calls.empty());
 }
 
+class FilterTest : public WindowTest {};
+
+// Typing into the filter narrows the list to the names holding it, in any
+// letter case, and chooses the first one shown; Down moves on, Enter goes,
+// Escape empties the filter before it logs off; logging off forgets it.
+TEST_F(FilterTest, TheFilterNarrowsTheListFromWhichDownEnterAndEscapeWork) {
+  Seed({{"ann", "a"}}, {{1, "Bank of Alpha"}, {1, "alphabet soup"}, {1, "Mail"}, {1, "ALP"}});
+  Open();
+  LogIn(1, "a");
+  const std::pair<const char*, std::vector<std::string>> rows[] = {
+      {"ALPHA", {"Bank of Alpha", "alphabet soup"}}, {"  soup ", {"alphabet soup"}}, {"zz", {}}};
+  for (const auto& [typed, shown] : rows) {
+    P().txtFilter->setText(typed);
+    EXPECT_EQ(SiteNames(), shown) << typed;
+    EXPECT_EQ(W().SelectedSiteName(), shown.empty() ? "" : shown[0]) << typed;
+  }
+  P().txtFilter->clear();
+  P().txtFilter->setFocus();
+  Type(P().txtFilter, "al");
+  Key(Qt::Key_Down);
+  Key(Qt::Key_Down);  // past the hidden Mail
+  EXPECT_EQ(W().SelectedSiteName(), "ALP");
+  Key(Qt::Key_Return);
+  EXPECT_EQ(hooks_->calls, std::vector<std::string>{"GoTo 4"});
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(SiteNames().size(), 4u);
+  Type(P().txtFilter, "soup");
+  P().lstSites->setFocus();
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  Type(P().txtFilter, "soup");
+  P().cmdLogOff->click();
+  LogIn(1, "a");
+  EXPECT_EQ(SiteNames().size(), 4u);
+}
+
 TEST_F(SitesTest, ModifyOpensTheSiteWithItsName) {
   Modify(1);
   EXPECT_EQ(W().SiteIndex(), 3);
@@ -64,7 +103,7 @@ TEST_F(SitesTest, RenameStoresTheTrimmedNameInPlace) {
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
   EXPECT_EQ(SiteNames(), (std::vector<std::string>{"alpha", "delta"}));
   EXPECT_EQ(SiteSlots(), (std::vector<int>{1, 3}));
-  EXPECT_TRUE(P().lstSites->selectedItems().isEmpty());
+  EXPECT_EQ(P().lstSites->currentRow(), -1);
   const std::vector<StoredSite> sites = ReadSites(DefaultFile(), kKey);
   EXPECT_EQ(sites[2].name, "delta");
   EXPECT_EQ(sites[2].passwords, (std::vector<std::string>{"p3", "pin"}));
@@ -85,21 +124,43 @@ TEST_F(SitesTest, ARenameToBlanksChangesNothing) {
 TEST_F(SitesTest, ANewPasswordGoesIntoTheFirstPasswordInputOnly) {
   Modify(1);
   P().txtNewPassword->setText(" fresh ");
+  P().txtNewPasswordConfirm->setText("fresh");
   P().cmdNewPassword->click();
   EXPECT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  EXPECT_EQ(box_.shown, std::vector<std::string>{"The password of \"charlie\" was changed."});
   const std::vector<StoredSite> sites = ReadSites(DefaultFile(), kKey);
   EXPECT_EQ(sites[2].passwords, (std::vector<std::string>{"fresh", "pin"}));
   EXPECT_EQ(sites[0].passwords, std::vector<std::string>{"p1"});
-  ASSERT_EQ(P().lstSites->selectedItems().size(), 1);
-  EXPECT_EQ(P().lstSites->selectedItems()[0]->text(), "charlie");
+  EXPECT_EQ(W().SelectedSiteName(), "charlie");
 }
 
-TEST_F(SitesTest, ABlankNewPasswordChangesNothing) {
-  Modify(0);
+// Nothing typed changes nothing, quietly; two entries that differ, or a
+// login without a password input, are refused with a message.
+TEST_F(SitesTest, ANewPasswordIsRefusedUnlessTypedTwiceForALoginWithAPassword) {
+  const std::unique_ptr<StoreContext> other = AnotherProgram();
+  WebRecord record(*other);  // a login of ann's with a user name only
+  record.SetSiteName("delta");
+  record.SetForm(FormInfo{});
+  record.AddControl({0, 1, "user", "", "me"});
+  int16_t slot = -1;
+  record.Save(1, slot);
+  W().RefreshSiteList();
   const std::string before = ReadFileBytes(DefaultFile());
-  P().txtNewPassword->setText("  ");
-  P().cmdNewPassword->click();
-  EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  const std::tuple<int, const char*, const char*, const char*> rows[] = {
+      {0, "  ", "", nullptr},
+      {0, "fresh", "Fresh", "Your new password entries did not match."},
+      {2, "fresh", "fresh", "This site's login holds no password, so there is none to change. "
+                            "Re-record the site to store a login with a password."}};
+  for (const auto& [row, first, second, message] : rows) {
+    box_.shown.clear();
+    W().ShowPanel(frmMain::kSiteList);
+    Modify(row);
+    P().txtNewPassword->setText(first);
+    P().txtNewPasswordConfirm->setText(second);
+    P().cmdNewPassword->click();
+    EXPECT_EQ(box_.shown, message ? std::vector<std::string>{message} : std::vector<std::string>{});
+    EXPECT_EQ(W().CurrentPanel(), frmMain::kModifySite);
+  }
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
 }
 
@@ -143,8 +204,7 @@ TEST_F(SitesTest, AFailedWriteIsReportedAndChangesNothing) {
 TEST_F(SitesTest, GoToAndDoubleClickReplayTheChosenSlot) {
   P().lstSites->setCurrentRow(1);
   P().cmdGoto->click();
-  QListWidgetItem* first = P().lstSites->item(0);
-  const QPoint centre = P().lstSites->visualItemRect(first).center();
+  const QPoint centre = P().lstSites->visualRowRect(0).center();
   QTest::mouseClick(P().lstSites->viewport(), Qt::LeftButton, {}, centre);
   QTest::mouseDClick(P().lstSites->viewport(), Qt::LeftButton, {}, centre);
   EXPECT_EQ(hooks_->calls, (std::vector<std::string>{"GoTo 3", "GoTo 1"}));
@@ -207,6 +267,7 @@ TEST_F(SitesTest, ASiteMovedByAnotherProgramIsNeitherReplayedNorChanged) {
        }},
       {"New Password", true, [this] {
          P().txtNewPassword->setText("fresh");
+         P().txtNewPasswordConfirm->setText("fresh");
          P().cmdNewPassword->click();
        }},
       {"Delete Site", true, [this] { P().cmdDeleteSite->click(); }},

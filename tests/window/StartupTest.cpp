@@ -31,6 +31,15 @@ std::vector<std::string> Names(const QComboBox* list) {
 }
 
 const char kNotFound[] = "Your Ostrel file cannot be found.";
+const char kInvalid[] = "The file you selected is invalid.";
+
+// Files of other programs: a short text, a block of zeros (which reads as
+// empty slots), binary data. Ostrel refuses each and never writes to it.
+const std::vector<std::string>& ForeignFiles() {
+  static const std::vector<std::string> contents = {
+      "my notes\n", std::string(4096, '\0'), "\x89PNG\r\n" + std::string(5000, '\xff')};
+  return contents;
+}
 const char kShortKey[] = "The encryption key has to be at least 8 character long";
 
 class StartupTest : public WindowTest {};
@@ -154,8 +163,10 @@ TEST_F(StartupTest, ClosingUnloadsAndTheNextLoadAsksForTheLoginAgain) {
   Open();
   LogIn(1, "pw");
   ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
+  P().txtOldPassword->setText("typed");
   W().close();
   EXPECT_FALSE(W().IsLoaded());
+  EXPECT_EQ(P().txtOldPassword->text(), "");
   EXPECT_EQ(W().Context(), nullptr);
   W().Load();
   EXPECT_TRUE(W().IsLoaded());
@@ -175,6 +186,22 @@ TEST_F(StartupTest, ADamagedHeaderIsReportedAndTheWindowStaysUnloaded) {
   NoSite site;
   W().ShowOver(site);
   EXPECT_FALSE(W().isVisible());
+}
+
+TEST_F(StartupTest, AFileThatIsNotAnOstrelFileIsNamedAndLeftAsItIs) {
+  WriteFileBytes(DefaultFile(), ForeignFiles()[1]);
+  Open();
+  EXPECT_FALSE(W().IsLoaded());
+  EXPECT_EQ(box_.shown, std::vector<std::string>{std::string(kInvalid) + "\nThe file " + DefaultFile() +
+                                                 " is not an Ostrel file, so Ostrel left it as it is. Move or "
+                                                 "rename it, then open Ostrel again to make a new one."});
+  // Named in the settings, such a file counts as missing: the default is used.
+  fs::rename(DefaultFile(), Path("zeros.xps"));
+  settings_.values["FileName"] = Path("zeros.xps");
+  Open();
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kWelcome);
+  EXPECT_EQ(W().Context()->PasswordFileName, DefaultFile());
+  EXPECT_EQ(ReadFileBytes(Path("zeros.xps")), ForeignFiles()[1]);
 }
 
 class WelcomeTest : public WindowTest {
@@ -203,6 +230,30 @@ TEST_F(WelcomeTest, SevenCharactersInsideBlanksCountAsSeven) {
   Continue("   1234567   ");
   EXPECT_EQ(box_.shown, std::vector<std::string>{kShortKey});
   EXPECT_FALSE(fs::exists(DefaultFile()));
+}
+
+TEST_F(WelcomeTest, TheKeysLengthCountsCharactersNotBytes) {
+  const std::string seven = "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9";  // 14 bytes
+  const std::string eight = seven + "\xe2\x82\xac";
+  Continue(seven);
+  EXPECT_EQ(box_.shown, std::vector<std::string>{kShortKey});
+  Continue(eight);
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+  EXPECT_EQ(HeaderKey(DefaultFile()), eight);
+}
+
+// A file of another program typed or chosen here is refused like a missing
+// one: the path box is emptied and the key decides.
+// A file of another program typed here is refused like a missing one: the
+// path box is emptied and the key decides.
+TEST_F(WelcomeTest, AFileThatIsNotAnOstrelFileIsRefusedAndLeftAsItIs) {
+  WriteFileBytes(Path("notes.xps"), ForeignFiles()[0]);
+  Continue("short", Path("notes.xps"));
+  EXPECT_EQ(box_.shown, (std::vector<std::string>{kInvalid, kShortKey}));
+  Continue("abcdefgh", Path("notes.xps"));
+  EXPECT_EQ(W().CurrentPanel(), frmMain::kNewUser);
+  EXPECT_EQ(W().Context()->PasswordFileName, DefaultFile());
+  EXPECT_EQ(ReadFileBytes(Path("notes.xps")), ForeignFiles()[0]);
 }
 
 TEST_F(WelcomeTest, AKeyOfEightCreatesAPrivateFileAndLeadsToNewUser) {
@@ -327,6 +378,23 @@ TEST_F(OptionsTest, AnUnreadableNewFileChangesNothing) {
   EXPECT_EQ(SiteNames(), std::vector<std::string>{"alpha"});
 }
 
+// Chosen with the browse button or typed: refused, left as it is.
+TEST_F(OptionsTest, AFileThatIsNotAnOstrelFileIsRefusedAndLeftAsItIs) {
+  for (const std::string& content : ForeignFiles()) {
+    WriteFileBytes(Path("foreign.xps"), content);
+    box_.shown.clear();
+    dialogs_.results = {Path("foreign.xps")};
+    P().cmdChangeFile->click();
+    EXPECT_EQ(P().txtFileName->text().toStdString(), DefaultFile());
+    Accept(Path("foreign.xps"));
+    EXPECT_EQ(box_.shown, (std::vector<std::string>{kInvalid, kInvalid}));
+    EXPECT_EQ(W().Context()->PasswordFileName, DefaultFile());
+    EXPECT_EQ(ReadFileBytes(Path("foreign.xps")), content);
+    P().cmdOptions->click();
+  }
+  EXPECT_EQ(settings_.values.count("FileName"), 0u);
+}
+
 TEST_F(OptionsTest, ChangeFileOnlyFillsTheBox) {
   dialogs_.results = {Path("other.xps")};
   P().cmdChangeFile->click();
@@ -362,7 +430,7 @@ TEST_F(OptionsTest, ANameWithoutAnExtensionGetsXps) {
     EXPECT_EQ(ReadFileBytes(Path(made)), ReadFileBytes(DefaultFile())) << typed;
   }
   // Opening: the .xps file of that name, unless only the name as typed exists.
-  std::ofstream(Path("plain")) << "an Ostrel file saved without extension";
+  SeedPasswordFile(Path("plain"), kKey, {{"ann", "pw"}}, {});  // saved without its extension
   dialogs_.results = {Path("other"), Path("plain")};
   P().cmdChangeFile->click();
   EXPECT_EQ(P().txtFileName->text().toStdString(), Path("other.xps"));

@@ -48,8 +48,8 @@ void SeedPasswordFile(const std::string& path, const std::string& key,
     FormInfo form;
     form.Name = "login";
     record.SetForm(form);
-    record.AddControl({0, 1, "user", "", "me"});
-    record.AddControl({1, 3, "pass", "", site.password});
+    if (!site.userName.empty()) record.AddControl({0, 1, "user", "", site.userName});
+    if (site.hasPassword) record.AddControl({1, 3, "pass", "", site.password});
     if (!site.secondPassword.empty()) record.AddControl({2, 3, "pin", "", site.secondPassword});
     std::string slot = record.Pack(ids.at(site.owner - 1));
     EncryptBlock(context, slot, kSiteSlotSize, false);

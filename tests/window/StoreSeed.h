@@ -25,6 +25,8 @@ struct SeedSite {
   std::string name;
   std::string password;
   std::string secondPassword;  // empty: no second password input
+  std::string userName = "me";  // the user-name input's value; empty: no such input
+  bool hasPassword = true;      // false: no password input at all
 };
 
 // Creates the password file at path (which must not exist or be empty)

@@ -80,12 +80,18 @@ TEST_F(LoginTest, OkWithNobodySelectedLogsNobodyIn) {
   EXPECT_EQ(P().lstSites->count(), 0);
 }
 
+// Nothing of the user who logged off stays in the window, not even in the
+// boxes of panels hidden behind Login.
 TEST_F(LoginTest, LogOffKeepsTheUserAndAsksForThePasswordAgain) {
   LogIn(2, "secret");
+  EXPECT_EQ(W().windowTitle(), "Ostrel - bob");
+  for (QLineEdit* box : PasswordBoxes()) box->setText("secret");
   P().cmdLogOff->click();
   EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_EQ(W().windowTitle(), "Ostrel");
   EXPECT_EQ(W().SelectedUserIndex(), 2);
-  EXPECT_EQ(P().txtPassword->text(), "");
+  for (QLineEdit* box : PasswordBoxes()) EXPECT_EQ(box->text(), "") << box->objectName().toStdString();
+  EXPECT_EQ(P().lstSites->count(), 0);
   EXPECT_EQ(Focus(), P().txtPassword);
 }
 
@@ -216,13 +222,19 @@ class DeleteUserTest : public WindowTest {
     settings_.values["User"] = "1";
     Open();
   }
+  // Types password into the Password box and presses Delete User.
+  void Delete(const std::string& password) {
+    P().txtPassword->setText(QString::fromStdString(password));
+    P().cmdDeleteUser->click();
+  }
 };
 
 TEST_F(DeleteUserTest, RemovesTheUserAndOnlyTheirSites) {
-  P().cmdDeleteUser->click();
+  Delete("a");
   EXPECT_EQ(box_.questions,
-            std::vector<std::string>{"Are you sure you want to delete this user?"});
+            std::vector<std::string>{"Delete the user ann and all of their sites?"});
   EXPECT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_EQ(P().txtPassword->text(), "");
   EXPECT_EQ(settings_.values["User"], "-1");
   EXPECT_EQ(W().SelectedUserIndex(), -1);
   EXPECT_EQ(ReadUserNames(DefaultFile(), kKey), std::vector<std::string>{"bob"});
@@ -236,20 +248,41 @@ TEST_F(DeleteUserTest, RemovesTheUserAndOnlyTheirSites) {
   EXPECT_EQ(SiteSlots(), std::vector<int>{1});
 }
 
+// Only the user themself may delete their user: anyone else at the Login
+// panel is told so, and nothing is asked or deleted.
+TEST_F(DeleteUserTest, WithoutTheUsersPasswordNothingIsDeleted) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"", "To delete the user ann, type their password in the Password box, then click on "
+           "the Delete button."},
+      {"b", "Invalid password. The user ann was not deleted."},  // bob's
+  };
+  const std::string before = ReadFileBytes(DefaultFile());
+  for (const auto& [typed, message] : rows) {
+    box_.shown.clear();
+    P().cmdOK[4]->setFocus();
+    Delete(typed);
+    EXPECT_EQ(box_.shown, std::vector<std::string>{message}) << typed;
+    EXPECT_EQ(Focus(), P().txtPassword);
+  }
+  EXPECT_TRUE(box_.questions.empty());
+  EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
+  EXPECT_EQ(W().SelectedUserIndex(), 1);
+}
+
 TEST_F(DeleteUserTest, DeletingAgainAtOnceAsksForAUser) {
-  P().cmdDeleteUser->click();
+  Delete("a");
   box_.shown.clear();
-  P().cmdDeleteUser->click();
+  Delete("b");
   EXPECT_EQ(box_.shown, std::vector<std::string>{kSelectToDelete});
   EXPECT_EQ(ReadUserNames(DefaultFile(), kKey), std::vector<std::string>{"bob"});
 }
 
 // Another program deleted ann after this window listed the users: bob is
-// in her slot now, and must not go in her place.
+// in her slot now, and must not go in her place, even with his password.
 TEST_F(DeleteUserTest, AUserMovedByAnotherProgramIsNotDeleted) {
   WebUsers(*AnotherProgram()).DeleteUserWithSites(1, "ann");
   const std::string changed = ReadFileBytes(DefaultFile());
-  P().cmdDeleteUser->click();
+  Delete("b");
   EXPECT_EQ(ReadFileBytes(DefaultFile()), changed);
   ASSERT_EQ(box_.shown.size(), 1u);
   EXPECT_NE(box_.shown[0].find("list of users was changed"), std::string::npos);
@@ -261,7 +294,7 @@ TEST_F(DeleteUserTest, AUserMovedByAnotherProgramIsNotDeleted) {
 TEST_F(DeleteUserTest, NoChangesNothingNotEvenTheSelection) {
   const std::string before = ReadFileBytes(DefaultFile());
   box_.answers = {false};
-  P().cmdDeleteUser->click();
+  Delete("a");
   EXPECT_EQ(ReadFileBytes(DefaultFile()), before);
   EXPECT_EQ(W().SelectedUserIndex(), 1);
   EXPECT_EQ(settings_.values["User"], "1");

@@ -20,6 +20,8 @@ frmMain& WindowTest::Open() {
   services.settings = &settings_;
   services.tools = &tools_;
   services.idleTimer = &idle_;
+  services.clipboardTimer = &clipboardTimer_;
+  services.lockSignals = lockSignals_;
   const std::string folder = Folder();
   services.documentsFolder = [folder] { return folder; };
   services.files = [this] { return std::make_unique<SwitchableFiles>(&failWrites_); };
@@ -65,6 +67,13 @@ void WindowTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(target, key, modifiers);
 }
 
+std::vector<QLineEdit*> WindowTest::PasswordBoxes() const {
+  const MainPanels& p = P();
+  return {p.txtPassword,     p.txtPassword1,    p.txtPassword2,   p.txtOldPassword,
+          p.txtNewPassword1, p.txtNewPassword2, p.txtNewPassword, p.txtNewPasswordConfirm,
+          p.txtEncryptionKey};
+}
+
 std::unique_ptr<StoreContext> WindowTest::AnotherProgram() const {
   auto context = std::make_unique<StoreContext>();
   context->HeaderCipher.SetSecret(BuildBuiltInKey());
@@ -76,7 +85,7 @@ std::unique_ptr<StoreContext> WindowTest::AnotherProgram() const {
 std::vector<std::string> WindowTest::SiteNames() const {
   std::vector<std::string> names;
   for (int row = 0; row < P().lstSites->count(); ++row) {
-    names.push_back(P().lstSites->item(row)->text().toStdString());
+    names.push_back(P().lstSites->text(row).toStdString());
   }
   return names;
 }
@@ -84,7 +93,7 @@ std::vector<std::string> WindowTest::SiteNames() const {
 std::vector<int> WindowTest::SiteSlots() const {
   std::vector<int> result;
   for (int row = 0; row < P().lstSites->count(); ++row) {
-    result.push_back(P().lstSites->item(row)->data(Qt::UserRole).toInt());
+    result.push_back(P().lstSites->model()->index(row, 0).data(Qt::UserRole).toInt());
   }
   return result;
 }

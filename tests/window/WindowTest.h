@@ -38,10 +38,12 @@ class WindowTest : public ::testing::Test {
   static void Type(QWidget* box, const std::string& text);
   // A key pressed where the window's focus is (or on the window).
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-  // The texts of lstSites and their entry data.
+  // The texts of the entries lstSites shows and their entry data.
   std::vector<std::string> SiteNames() const;
   std::vector<int> SiteSlots() const;
   QWidget* Focus() const { return window_->focusWidget(); }
+  // Every box of the window that takes a password or the encryption key.
+  std::vector<QLineEdit*> PasswordBoxes() const;
   // The store of another Ostrel program on the default file, keyed.
   std::unique_ptr<StoreContext> AnotherProgram() const;
 
@@ -54,6 +56,10 @@ class WindowTest : public ::testing::Test {
   FakeSettings settings_;
   FakeSystemTools tools_;
   FakeTimer idle_;
+  FakeTimer clipboardTimer_;
+  FakeLockSignals lock_;
+  // The lock signals given to the window; &lock_ unless a test sets others.
+  ILockSignals* lockSignals_ = &lock_;
   std::unique_ptr<frmMain> window_;
   // The hooks of the current load (made by the window at Load), unless
   // hooksFactory_ makes other ones.

@@ -30,19 +30,24 @@ TEST(LinuxSystemToolsTest, FileExistsOnlyForFiles) {
   EXPECT_FALSE(tools.FileExists(file + ".missing"));
 }
 
-TEST(LinuxSystemToolsTest, StartsAProgramWithoutWaitingForIt) {
+TEST(LinuxSystemToolsTest, StartsAProgramWithItsArgumentsWithoutWaitingForIt) {
   QTemporaryDir dir;
   const QString script = dir.filePath("tool.sh");
   const QString mark = dir.filePath("started");
-  std::ofstream(script.toStdString()) << "#!/bin/sh\ntouch '" << mark.toStdString() << "'\n";
+  std::ofstream(script.toStdString()) << "#!/bin/sh\necho \"$1\" > '" << mark.toStdString() << "'\n";
   chmod(script.toLocal8Bit().constData(), 0700);
   LinuxSystemTools tools;
-  ASSERT_TRUE(tools.StartProgram(script.toStdString()));
+  ASSERT_TRUE(tools.StartProgram(script.toStdString(), {"info overview"}));
+  std::string written;
   QElapsedTimer clock;
   clock.start();
-  while (!QFile::exists(mark) && clock.elapsed() < 5000) QThread::msleep(10);
-  EXPECT_TRUE(QFile::exists(mark));
-  EXPECT_FALSE(tools.StartProgram(dir.filePath("no-such-tool").toStdString()));
+  while (written.empty() && clock.elapsed() < 5000) {
+    std::ifstream in(mark.toStdString());
+    std::getline(in, written);
+    if (written.empty()) QThread::msleep(10);
+  }
+  EXPECT_EQ(written, "info overview");
+  EXPECT_FALSE(tools.StartProgram(dir.filePath("no-such-tool").toStdString(), {}));
 }
 
 }  // namespace
