@@ -59,7 +59,7 @@ OstrelSession::OstrelSession(SessionOptions options, std::function<WindowService
   // Page dialogs are the person's to answer; a headless browser has no one
   // to answer them.
   TabOptions tabs;
-  tabs.accept_dialogs = options.headless;
+  tabs.dismiss_dialogs = options.headless;
   windows_ = std::make_unique<BrowserWindows>(*chromium_, make_window, box, extension_id_, tabs);
   windows_->Start();
   watcher_ = std::make_unique<PipeWatcher>(*chromium_, std::move(closed));

@@ -1,5 +1,6 @@
 #include "browser/LoginReplay.h"
 
+#include <chrono>
 #include <exception>
 
 #include "browser/ScriptLink.h"
@@ -33,9 +34,13 @@ namespace {
 // Thrown at the step where a stopped replay notices it.
 struct ReplayStopped {};
 
-std::unique_ptr<IElement> Required(std::unique_ptr<IElement> element, const std::string& what) {
-  if (!element) throw OstrelError(err::kObjectRequired, what + " is not on the page");
-  return element;
+// An input of the record is no longer on the page, or is no longer one.
+OstrelError FormChanged(int32_t field, bool missing) {
+  return OstrelError(err::kObjectRequired,
+                     "recorded input " + std::to_string(field) + (missing ? " is not on the page" : " is not an input"),
+                     "The login form of this site has changed since it was recorded: input " + std::to_string(field) +
+                         " of the recording is " + (missing ? "no longer there" : "no longer a text box") +
+                         ". Please record the login again (Modify, then Re-record).");
 }
 
 OstrelError TimedOut(const std::string& what, const std::string& explanation) {
@@ -183,6 +188,29 @@ void LoginReplay::WaitUntil(Run& run, const std::function<bool()>& ready) {
 
 void LoginReplay::Replay(Run& run, const WebRecord& record) {
   const FormInfo& info = record.Form();
+  // While the page keeps a call waiting, the window goes on answering, and
+  // a page that does not answer at all is given up.
+  // The handler outlives this replay where the tab can no longer be told
+  // (it was closed meanwhile): it then does nothing.
+  struct Responsive {
+    LoginReplay& replay;
+    Run& run;
+    std::shared_ptr<bool> live = std::make_shared<bool>(true);
+    Responsive(LoginReplay& r, Run& own) : replay(r), run(own) {
+      replay.Use(run).SetWaitHandler([this, live = live](std::chrono::milliseconds waited) {
+        if (!*live) return;
+        replay.Pump(run);
+        if (waited > kStuck) {
+          throw OstrelError(err::kWebsiteProblem, "the page did not answer for " + std::to_string(waited.count()) + " ms",
+                            "The page stopped responding, so Go To gave up. The login was not sent.");
+        }
+      });
+    }
+    ~Responsive() {
+      *live = false;
+      if (!run.stopped && replay.bound_ == run.browser) run.browser->SetWaitHandler({});
+    }
+  } responsive(*this, run);
   Use(run).Navigate(record.URL());
   WaitUntil(run, [&] { return Use(run).ReadyState() == 4; });
 
@@ -226,10 +254,14 @@ std::unique_ptr<IDocument> LoginReplay::FormDocument(Run& run, IDocument& top, c
 // again after a pass of the pump, within the time-out.
 void LoginReplay::FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where) {
   const FormInfo& info = record.Form();
-  const FormFill fill = FillOf(record, where);
+  FormFill fill = FillOf(record, where);
   const int64_t start = clock_.Now();
   for (;;) {
     Check(run);
+    // Nothing is typed or pressed once this call has been given up.
+    fill.deadline_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           (std::chrono::system_clock::now() + kStuck - kStuckMargin).time_since_epoch())
+                           .count();
     const std::optional<FillOutcome> outcome = doc.FillForm(fill);
     if (!outcome) {
       FillStepByStep(run, doc, record, where);
@@ -247,20 +279,25 @@ void LoginReplay::FillAndSubmit(Run& run, IDocument& doc, const WebRecord& recor
       case FillOutcome::Status::kWrongOrigin:
         throw WrongSite(outcome->expected, outcome->origin);
       case FillOutcome::Status::kMissingField:
-        throw OstrelError(err::kObjectRequired, "recorded input " + std::to_string(outcome->field) + " is not on the page");
       case FillOutcome::Status::kNotAnInput:
-        throw OstrelError(err::kObjectRequired, "recorded input " + std::to_string(outcome->field) + " is not an input");
-      case FillOutcome::Status::kNoForm:
+        throw FormChanged(outcome->field, outcome->status == FillOutcome::Status::kMissingField);
       case FillOutcome::Status::kButtonDisabled:
+        throw OstrelError(err::kWebsiteProblem, "the button stayed disabled",
+                          "Go To filled in the login, but the page kept its button disabled, so the login was "
+                          "not sent.");
       case FillOutcome::Status::kReplaced:
+        throw OstrelError(err::kWebsiteProblem, "the form was replaced before the press",
+                          "Go To filled in the login, but the page replaced its login form before it could be "
+                          "sent, so the login was not sent. Please try again.");
+      case FillOutcome::Status::kLate:
+        throw OstrelError(err::kWebsiteProblem, "the fill came after its deadline",
+                          "The page stopped responding, so Go To gave up. The login was not sent.");
+      case FillOutcome::Status::kNoForm:
         break;
     }
     Pump(run);
     if (clock_.Now() - start > kTimeoutSeconds) {
-      throw TimedOut("the form could not be filled and sent",
-                     outcome->status == FillOutcome::Status::kNoForm
-                         ? "The login form did not appear on the page within 60 seconds."
-                         : "The page did not let Ostrel send the login within 60 seconds.");
+      throw TimedOut("the form did not appear", "The login form did not appear on the page within 60 seconds.");
     }
   }
 }
@@ -297,10 +334,8 @@ void LoginReplay::Fill(IElement& form, const WebRecord& record) {
     const ControlInfo& control = record.Control(i);
     std::unique_ptr<IElement> input =
         control.Name.empty() ? ControlAt(*elements, control.Index) : elements->item(control.Name);
-    input = Required(std::move(input), "recorded input " + std::to_string(i));
-    if (UpperAscii(input->tagName()) != "INPUT") {
-      throw OstrelError(err::kObjectRequired, "recorded input " + std::to_string(i) + " is not an input");
-    }
+    if (!input) throw FormChanged(i, true);
+    if (UpperAscii(input->tagName()) != "INPUT") throw FormChanged(i, false);
     input->setValue(control.Value);
   }
 }

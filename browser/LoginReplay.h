@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,6 +41,10 @@ namespace ostrel {
 class LoginReplay {
  public:
   static constexpr int64_t kTimeoutSeconds = 60;
+  // A page that keeps one call of Go To waiting this long is given up; the
+  // page is told to type and press nothing from kStuckMargin before that.
+  static constexpr std::chrono::milliseconds kStuck{10000};
+  static constexpr std::chrono::milliseconds kStuckMargin{1000};
 
   LoginReplay(ILoginWindow& window, StoreContext& context, IEventPump& pump, IClock& clock);
 

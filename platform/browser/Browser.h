@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -113,6 +114,12 @@ struct FormFill {
   int32_t form_index = 0;  // else by position among the document's forms
   std::vector<Field> fields;
   bool submit = true;   // press the form's button (or submit it) after writing
+  // Nothing is typed or pressed after this moment (milliseconds since the
+  // epoch; 0: no limit): the caller gives up on the fill then.
+  int64_t deadline_ms = 0;
+  // How long a press may wait for a disabled button, or for a form the page
+  // replaces, before it is given up.
+  int32_t press_wait_ms = 5000;
 };
 
 // What FillForm did.
@@ -123,8 +130,9 @@ struct FillOutcome {
     kNoForm,          // no such form (yet): nothing written
     kMissingField,    // field `field` is not in the form; those before it written
     kNotAnInput,      // field `field` is not an INPUT; those before it written
-    kButtonDisabled,  // written; the button is disabled: nothing pressed
-    kReplaced,        // written; the form or a field has left the page: nothing pressed
+    kButtonDisabled,  // written; the button stayed disabled: nothing pressed
+    kReplaced,        // written; the form or a field left the page for good: nothing pressed
+    kLate,            // the deadline passed: nothing more written or pressed
   };
   Status status = Status::kDone;
   std::string origin;    // the document's origin (scheme://host[:port], "null" when opaque)
@@ -146,11 +154,13 @@ class IDocument {
   virtual std::unique_ptr<IWindow> parentWindow() = 0;
   // A replay's whole writing in one step where the document can do it so:
   // checks the origin (in the same step as the writes, so nothing can change
-  // in between), finds the form and its fields, writes the values (native
-  // setter, "input" and "change" events) and, with fill.submit, presses the
+  // in between), finds the form and its fields, types the values as a
+  // person would (focus, then the text inserted in place of what was
+  // there, with the events of typing) and, with fill.submit, presses the
   // form's first submit input, else its first image input, else submits
-  // it; never a button that is disabled or no longer in the page, and never
-  // a form that is gone. std::nullopt when this document offers no such
+  // it, and answers once that is done or given up: never a button that is
+  // disabled or no longer in the page, never a form that is gone, nothing
+  // after fill.deadline_ms. std::nullopt when this document offers no such
   // step: the caller then uses the element operations.
   virtual std::optional<FillOutcome> FillForm(const FormFill& fill) {
     (void)fill;
@@ -200,6 +210,15 @@ class IBrowser {
   // One handler at a time; an empty function disconnects (a page held by
   // the handler then goes on: disconnect only once it has been read).
   virtual void SetBeforeNavigate(BeforeNavigateHandler handler) = 0;
+
+  // While a call into this tab waits for the page (a page busy in a script
+  // of its own, a dialog it shows), `waiting` runs every few milliseconds
+  // with how long the call has waited so far: it may process the window's
+  // events, and may throw to give the call up (what it throws leaves the
+  // call). Not run while the page is held for the before-navigate handler.
+  // An empty function: calls just wait.
+  using WaitHandler = std::function<void(std::chrono::milliseconds waited)>;
+  virtual void SetWaitHandler(WaitHandler waiting) { (void)waiting; }
 };
 
 // Lets waits keep the window and the browser alive: processes what is

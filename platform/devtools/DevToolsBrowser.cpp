@@ -91,8 +91,8 @@ void DevToolsBrowser::Listen() {
      [this](const nlohmann::json& params) { context_->ContextDestroyed(Int(params, "executionContextId")); });
   On("Runtime.executionContextsCleared", [this](const nlohmann::json&) { context_->ContextsCleared(); });
   On("Page.javascriptDialogOpening", [this](const nlohmann::json&) {
-    if (options_.accept_dialogs) {
-      session_->Post("Page.handleJavaScriptDialog", {{"accept", true}});
+    if (options_.dismiss_dialogs) {
+      session_->Post("Page.handleJavaScriptDialog", {{"accept", false}});
     } else {
       dialog_open_ = true;
     }
@@ -138,6 +138,8 @@ void DevToolsBrowser::OnPaused(const nlohmann::json& params) {
     }
   } resumer{*this};
   in_handler_ = true;
+  // The page is held: nothing of the window may run until it is let go.
+  const DevToolsConnection::Hold hold(session_->Connection());
   context_->Touch();
   nlohmann::json seen;
   try {

@@ -17,11 +17,12 @@ namespace ostrel {
 class ChromiumProcess;
 
 struct TabOptions {
-  // Accept every alert, confirm, prompt and leave-page dialog at once, so a
-  // page without a person in front of it cannot stall. For headless runs
-  // and tests only: otherwise the person answers a page's dialogs, as in
-  // any browser.
-  bool accept_dialogs = false;
+  // Answer every alert, confirm, prompt and leave-page dialog at once the
+  // careful way (a confirm says no, a prompt is cancelled, the page is not
+  // left), so a page without a person in front of it cannot stall. For
+  // headless runs and tests only: otherwise the person answers a page's
+  // dialogs, as in any browser.
+  bool dismiss_dialogs = false;
 };
 
 // One tab of Chromium as an IBrowser, over a flat session attached to the
@@ -72,6 +73,7 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   // The top-level document; it follows the tab to every new page.
   std::unique_ptr<IDocument> Document() override;
   void SetBeforeNavigate(BeforeNavigateHandler handler) override;
+  void SetWaitHandler(WaitHandler waiting) override { session_->SetWaitHandler(std::move(waiting)); }
 
   DevToolsSession& Session() { return *session_; }
   // Commands this tab's connection has sent and waited for.

@@ -9,6 +9,7 @@ namespace ostrel {
 
 namespace {
 constexpr int kIdleSliceMs = 50;  // how long one idle read waits before checking liveness
+constexpr int kHandledSliceMs = 10;  // the same, between two runs of a wait handler
 }
 
 DevToolsConnection::DevToolsConnection(std::unique_ptr<PipeTransport> transport)
@@ -72,7 +73,9 @@ void DevToolsConnection::Drain() {
 }
 
 bool DevToolsConnection::PumpUntil(const std::function<bool()>& done,
-                                   std::chrono::steady_clock::time_point deadline) {
+                                   std::chrono::steady_clock::time_point deadline, const WaitHandler* waiting) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool handled = waiting && *waiting;
   for (;;) {
     if (done()) return true;
     if (!inbox_.empty()) {
@@ -83,7 +86,10 @@ bool DevToolsConnection::PumpUntil(const std::function<bool()>& done,
     auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return done();
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-    ReadSome(static_cast<int>(std::min<long long>(left + 1, kIdleSliceMs)));
+    const bool arrived = ReadSome(static_cast<int>(std::min<long long>(left + 1, handled ? kHandledSliceMs : kIdleSliceMs)));
+    if (!arrived && handled && holds_ == 0 && !done()) {
+      (*waiting)(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start));
+    }
   }
 }
 

@@ -50,8 +50,25 @@ class DevToolsConnection {
   void Drain();
 
   // Reads and dispatches until done() is true, the deadline passes or the
-  // connection closes; returns done().
-  bool PumpUntil(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline);
+  // connection closes; returns done(). While nothing arrives, waiting (when
+  // given, and no Hold is in force) runs every few milliseconds with how
+  // long this pump has waited; what it throws leaves PumpUntil.
+  using WaitHandler = std::function<void(std::chrono::milliseconds waited)>;
+  bool PumpUntil(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline,
+                 const WaitHandler* waiting = nullptr);
+
+  // While one lives, no wait handler runs (the page is held for a handler
+  // that must not let the window's events run meanwhile).
+  class Hold {
+   public:
+    explicit Hold(DevToolsConnection& connection) : connection_(connection) { ++connection_.holds_; }
+    ~Hold() { --connection_.holds_; }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    DevToolsConnection& connection_;
+  };
 
   bool Closed() const { return closed_; }
   // Called while idle; returning false closes the connection (the browser
@@ -94,6 +111,7 @@ class DevToolsConnection {
   uint64_t round_trips_ = 0;
   uint64_t pump_passes_ = 0;
   bool closed_ = false;
+  int holds_ = 0;
 };
 
 }  // namespace ostrel

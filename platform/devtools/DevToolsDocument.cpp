@@ -44,9 +44,10 @@ std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
   for (const auto& f : fill.fields) fields.push_back({{"name", f.name}, {"index", f.index}, {"value", f.value}});
   nlohmann::json request = {{"where", {{"origin", fill.where.origin}, {"top", fill.where.top}}},
                             {"formName", fill.form_name},
-                            {"formIndex", fill.form_index}, {"fields", fields}, {"submit", fill.submit}};
+                            {"formIndex", fill.form_index}, {"fields", fields}, {"submit", fill.submit},
+                            {"deadline", fill.deadline_ms}, {"pressWaitMs", fill.press_wait_ms}};
   context_->Touch();
-  nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}));
+  nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}), true);
   if (devtools::Str(answer, "status") == "custom") {
     // Fields that are custom elements are written in the page's own world
     // (the origin checked again there), then the rest goes as before.
@@ -54,14 +55,14 @@ std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
     context_->EvaluateInPage(window_, dom::WriteCustomControls(json(request), json(devtools::Arr(answer, "custom"))),
                              fill.where);
     request["customDone"] = true;
-    answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}));
+    answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}), true);
   }
   context_->Touch();
   static const std::map<std::string, FillOutcome::Status> kStatuses = {
       {"done", FillOutcome::Status::kDone},           {"origin", FillOutcome::Status::kWrongOrigin},
       {"noform", FillOutcome::Status::kNoForm},       {"missing", FillOutcome::Status::kMissingField},
       {"notinput", FillOutcome::Status::kNotAnInput}, {"disabled", FillOutcome::Status::kButtonDisabled},
-      {"replaced", FillOutcome::Status::kReplaced}};
+      {"replaced", FillOutcome::Status::kReplaced},   {"late", FillOutcome::Status::kLate}};
   auto status = kStatuses.find(devtools::Str(answer, "status"));
   if (status == kStatuses.end()) throw OstrelError(err::kBrowserProtocol, "FillForm: an answer of no known status");
   FillOutcome outcome;

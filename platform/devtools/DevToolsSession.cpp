@@ -29,7 +29,16 @@ nlohmann::json DevToolsSession::Call(const std::string& method, const nlohmann::
   pending->method = method;
   pending_[id] = pending;
   const auto deadline = std::chrono::steady_clock::now() + connection_.CallTimeout();
-  const bool done = connection_.PumpUntil([&] { return pending->done; }, deadline);
+  bool done = false;
+  try {
+    // A copy: the handler may be replaced while it runs.
+    const DevToolsConnection::WaitHandler waiting = waiting_;
+    done = connection_.PumpUntil([&] { return pending->done; }, deadline, &waiting);
+  } catch (...) {
+    // Given up by the wait handler: a late answer is dropped.
+    if (pending_.erase(id)) posted_[id] = method;
+    throw;
+  }
   if (!done) {
     pending_.erase(id);
     if (!open_ || connection_.Closed()) throw OstrelError(err::kBrowserGone, method + ": the browser has gone");

@@ -67,6 +67,12 @@ class DevToolsSession : public std::enable_shared_from_this<DevToolsSession> {
   int AddListener(const std::string& method, Listener listener);
   void RemoveListener(int key);
 
+  // Runs while a Call of this session waits (see
+  // DevToolsConnection::PumpUntil); empty: none.
+  void SetWaitHandler(std::function<void(std::chrono::milliseconds waited)> waiting) {
+    waiting_ = std::move(waiting);
+  }
+
   // False once the target has gone or the pipe closed.
   bool Open() const { return open_; }
 
@@ -97,6 +103,7 @@ class DevToolsSession : public std::enable_shared_from_this<DevToolsSession> {
   std::map<int64_t, std::shared_ptr<Pending>> pending_;
   std::map<int64_t, std::string> posted_;
   std::map<std::string, std::vector<std::pair<int, Listener>>> listeners_;
+  std::function<void(std::chrono::milliseconds)> waiting_;
   int next_key_ = 1;
 };
 

@@ -85,7 +85,8 @@ int64_t DomContext::TopWorld() {
 }
 
 nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& given_function,
-                                  const nlohmann::json& given_args, bool by_value, const std::string& group) {
+                                  const nlohmann::json& given_args, bool by_value, const std::string& group,
+                                  bool await_promise) {
   std::string function = given_function;
   nlohmann::json args = given_args;
   if (!target.path.empty()) {
@@ -105,6 +106,7 @@ nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& gi
                                                  ")"},
                                {"contextId", TopWorld()},
                                {"returnByValue", by_value},
+                               {"awaitPromise", await_promise},
                                {"silent", true}};
       if (!group.empty()) params["objectGroup"] = group;
       try {
@@ -123,6 +125,7 @@ nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& gi
                              {"objectId", target.object_id},
                              {"arguments", call_args},
                              {"returnByValue", by_value},
+                             {"awaitPromise", await_promise},
                              {"silent", true}};
     if (!group.empty()) params["objectGroup"] = group;
     result = session_->Call(method, params);
@@ -134,8 +137,8 @@ nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& gi
 }
 
 nlohmann::json DomContext::CallValue(const RemoteRef& target, const std::string& function,
-                                     const nlohmann::json& args) {
-  const nlohmann::json remote = Invoke(target, function, args, true, "");
+                                     const nlohmann::json& args, bool await_promise) {
+  const nlohmann::json remote = Invoke(target, function, args, true, "", await_promise);
   return devtools::Field(remote, "value");
 }
 

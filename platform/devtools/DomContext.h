@@ -109,8 +109,10 @@ class DomContext {
   // the given arguments (JSON values), in Ostrel's world; returns its result
   // as a JSON value (null for undefined). Script exceptions become
   // OstrelErrors (see DevToolsErrors).
+  // With await_promise, a promise the function returns is waited for and
+  // its value given back.
   nlohmann::json CallValue(const RemoteRef& target, const std::string& function,
-                           const nlohmann::json& args = nlohmann::json::array());
+                           const nlohmann::json& args = nlohmann::json::array(), bool await_promise = false);
   // The same, returning the resulting object as a handle in a new group;
   // an empty ref (no group) when the function returned null or undefined.
   RemoteRef CallObject(const RemoteRef& target, const std::string& function,
@@ -132,7 +134,7 @@ class DomContext {
 
  private:
   nlohmann::json Invoke(const RemoteRef& target, const std::string& function, const nlohmann::json& args,
-                        bool by_value, const std::string& group);
+                        bool by_value, const std::string& group, bool await_promise = false);
   // Ostrel's world in the main frame's current document.
   int64_t TopWorld();
   std::string FrameOf(const RemoteRef& window);

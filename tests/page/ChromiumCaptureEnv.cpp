@@ -69,7 +69,7 @@ class ChromiumCaptureEnv : public CaptureEnv {
  public:
   ChromiumCaptureEnv()
       : shared_(Shared::Get()),
-        browser_(DevToolsBrowser::OpenTab(*shared_.chromium, TabOptions{.accept_dialogs = true})),
+        browser_(DevToolsBrowser::OpenTab(*shared_.chromium, TabOptions{.dismiss_dialogs = true})),
         pump_(shared_.chromium->Connection()) {}
 
   IBrowser& Browser() override { return *browser_; }

@@ -161,6 +161,7 @@ ScenarioCase LoadCase(const std::filesystem::path& folder) {
     } else if (!c.recordingRefused && !c.recordingIgnored) {
       Fail("\"expect\" is missing");
     }
+    c.expectResponsive = j.value("expect_responsive", false);
     if (j.contains("during_replay")) {
       const json& during = j["during_replay"];
       c.duringReplay = ActionOf(during.at("action"));

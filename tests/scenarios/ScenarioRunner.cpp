@@ -501,11 +501,14 @@ class Runner {
     if (!c.replayDelays.empty()) {
       QTimer::singleShot(500, &w, [&] { busy_while_waiting = w.cursor().shape() == Qt::BusyCursor; });
     }
+    bool answered_while_waiting = false;
+    if (c.expectResponsive) QTimer::singleShot(2000, &w, [&] { answered_while_waiting = true; });
     Step("Go To");
     p.cmdGoto->click();
     Step("replay issued");
     if (c.nothingSent) {
       CheckReplayStopped(c, server);
+      if (c.expectResponsive && !answered_while_waiting) throw Failure("the window did not answer while Go To waited");
       if (c.duringReplay != Action::kNone) CheckNextPress(c);
       return;
     }

@@ -1,22 +1,30 @@
 // this: the window of the document to fill; fill: {where, formName,
-// formIndex, fields: [{name, index, value}], submit, customDone}. The whole
-// of a replay's writing in one call: checks first that the document meets
-// the rule `where` (see ostrelMeets), then finds the form (by name, else by
-// position), every field (by name, else by position among the form's
-// controls, FIELDSET elements taking none) and writes the values as
-// setInputValue does; with submit, it then presses the first submit input,
-// else the first image input among all of the form's descendants, else the
-// first submit button element, else submits the form as pressing Enter
-// would (its submit event runs), from a page timer, after checking that the
-// form and every field are still in the page and the button is enabled.
-// Answers {status, origin, expected, field}, status one of "done",
-// "origin" (another origin: nothing written), "noform", "missing" or
-// "notinput" (field, 1-based; the fields before it were written),
-// "disabled" (written, the button is disabled: nothing pressed),
-// "replaced" (written, but a field or the form has left the page),
+// formIndex, fields: [{name, index, value}], submit, customDone, deadline,
+// pressWaitMs}. The whole of a replay's writing in one call: checks first
+// that the document meets the rule `where` (see ostrelMeets), then finds the
+// form (by name, else by position), every field (by name, else by position
+// among the form's controls, FIELDSET elements taking none) and types the
+// values in as a person would (see ostrelType). With submit, it then
+// presses the first submit input, else the first image input among all of
+// the form's descendants, else the first submit button element, else
+// submits the form as pressing Enter would (its submit event runs), from a
+// page timer, once the form and every field are still in the page and the
+// button is enabled: should the page have replaced the form meanwhile, the
+// new one is found and filled again, for up to pressWaitMs.
+//
+// Nothing is typed or pressed after fill.deadline (milliseconds since the
+// epoch), when the caller has given up on this call.
+//
+// Answers {status, origin, expected, field}, status one of "done" (typed,
+// and pressed when asked), "origin" (another origin: nothing typed),
+// "noform", "missing" or "notinput" (field, 1-based; the fields before it
+// were typed), "disabled" (typed, but the button stayed disabled: nothing
+// pressed), "replaced" (typed, but a field or the form left the page and
+// did not come back: nothing pressed), "late" (the deadline passed),
 // "custom" (custom: the positions of fields that are custom elements,
 // which this world cannot write: nothing pressed; run again with
-// customDone once they are written).
+// customDone once they are written). With submit, the answer is a promise
+// that settles once the button is pressed or given up.
 function fillForm(fill) {
   const w = this, d = this.document;
   const origin = w.origin;
@@ -26,7 +34,7 @@ function fillForm(fill) {
   const upper = (text) => text.replace(/[a-z]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 32));
   const isInput = (el) => upper(ostrelTag.call(el)) === 'INPUT' && ostrelClass(el) === '[object HTMLInputElement]';
   const typed = (el, tag, type) => upper(ostrelTag.call(el)) === tag && upper(ostrelInput[0].call(el)) === type;
-  const setValue = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value').set;
+  const late = () => fill.deadline > 0 && Date.now() > fill.deadline;
   const formOf = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'form').get;
   const buttonType = Object.getOwnPropertyDescriptor(HTMLButtonElement.prototype, 'type').get;
   const connected = (node) => Object.getOwnPropertyDescriptor(Node.prototype, 'isConnected').get.call(node);
@@ -55,11 +63,9 @@ function fillForm(fill) {
         continue;
       }
       if (!isInput(el)) return {status: 'notinput', field: i + 1};
+      if (late()) return {status: 'late'};
       Element.prototype.setAttribute.call(el, 'autocomplete', 'off');
-      setValue.call(el, field.value);
-      for (const type of ['input', 'change']) {
-        EventTarget.prototype.dispatchEvent.call(el, new (ostrelWindowOf(el).Event)(type, {bubbles: true}));
-      }
+      ostrelType(el, field.value);
       written.push(el);
     }
     if (!fill.submit) return {status: 'done'};
@@ -76,33 +82,49 @@ function fillForm(fill) {
     return state;
   };
   const ownerForm = (el) => ostrelClass(el) === '[object HTMLInputElement]' ? formOf.call(el) : null;
-  const ready = (r) => r.status === 'ready' && connected(r.form) &&
+  const ready = (r) => (r.status === 'ready' || r.status === 'disabled') && connected(r.form) &&
       r.written.every((el) => connected(el) && (ownerForm(el) === r.form || ownerForm(el) === null)) &&
       (!r.button || (connected(r.button) && !disabled(r.button)));
   const custom = [];
   let current = run();
   if (custom.length) return {status: 'custom', origin, custom};
-  if (current.status !== 'ready') return {status: current.status, origin, field: current.field || 0};
-  // Pressed from a page timer, so a dialog the page shows cannot hold
-  // this call. Should the page have replaced the form in between, the new
-  // one is found and filled again first (for up to a second).
-  const pressLater = (delay, tries) => w.setTimeout(() => {
-    if (!ready(current)) {
-      if (tries >= 20) return;
-      current = run();
-      if (!ready(current)) {
-        pressLater(50, tries + 1);
+  if (current.status !== 'ready' && (current.status === 'noform' || current.status === 'missing' ||
+                                     current.status === 'notinput' || current.status === 'late' || !fill.submit)) {
+    return {status: current.status, origin, field: current.field || 0};
+  }
+  if (!fill.submit) return {status: 'done', origin};
+  // Pressed from a page timer, so a dialog the page shows cannot hold this
+  // call; the answer goes first, the press follows in the next task.
+  const start = Date.now();
+  return new Promise((resolve) => {
+    const pressLater = (delay) => w.setTimeout(() => {
+      if (late()) {
+        resolve({status: 'late', origin});
         return;
       }
-    }
-    if (current.button) {
-      HTMLElement.prototype.click.call(current.button);
-    } else if (HTMLFormElement.prototype.requestSubmit) {
-      HTMLFormElement.prototype.requestSubmit.call(current.form);
-    } else {
-      HTMLFormElement.prototype.submit.call(current.form);
-    }
-  }, delay);
-  pressLater(0, 0);
-  return {status: 'done', origin};
+      if (!ready(current)) {
+        if (current.status !== 'disabled' || !connected(current.form)) current = run();
+        if (!ready(current)) {
+          if (Date.now() - start < fill.pressWaitMs && current.status !== 'late') {
+            pressLater(50);
+          } else {
+            resolve({status: current.status === 'ready' ? 'replaced' : current.status, origin, field: current.field || 0});
+          }
+          return;
+        }
+      }
+      const {button, form} = current;
+      resolve({status: 'done', origin});
+      w.setTimeout(() => {
+        if (button) {
+          HTMLElement.prototype.click.call(button);
+        } else if (HTMLFormElement.prototype.requestSubmit) {
+          HTMLFormElement.prototype.requestSubmit.call(form);
+        } else {
+          HTMLFormElement.prototype.submit.call(form);
+        }
+      }, 0);
+    }, delay);
+    pressLater(0);
+  });
 }

@@ -3,7 +3,7 @@
 // that names a field "submit", "name" or "forms" cannot shadow what they
 // read. A failure of our own is thrown as Error("ostrel:<error number>").
 /* exported ostrelGet, ostrelClass, ostrelFail, ostrelInfo, ostrelElements, ostrelPack, ostrelWindowOf, ostrelLeaving,
-            ostrelMeets */
+            ostrelMeets, ostrelType */
 const ostrelGet = (proto, property, object) =>
     Object.getOwnPropertyDescriptor(proto, property).get.call(object);
 const ostrelClass = (object) => Object.prototype.toString.call(object);
@@ -66,4 +66,34 @@ const ostrelMeets = (w, rule) => {
   if (origin !== 'null') return false;
   const ancestors = w.location.ancestorOrigins;
   return ancestors.length > 0 && ancestors[0] === rule.origin && ancestors[ancestors.length - 1] === rule.top;
+};
+// Types value into the input el as a person would: focuses it, selects
+// what it holds and inserts the text in its place, so the page sees the
+// focus and the "beforeinput" and "input" events of typing (a code box
+// that moves the focus on, a masked input, a framework's own state all
+// follow), then "change". Where the browser does not insert (an input
+// that takes no selection), the value is set and the events sent instead.
+const ostrelType = (el, value) => {
+  const valueOf = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value');
+  const d = el.ownerDocument;
+  HTMLElement.prototype.focus.call(el);
+  // The insertion goes wherever the focus is: only into el.
+  let focused = ostrelGet(Document.prototype, 'activeElement', d);
+  while (focused && focused !== el && focused.shadowRoot && focused.shadowRoot.activeElement) {
+    focused = focused.shadowRoot.activeElement;
+  }
+  let typed = false;
+  if (focused === el) try {
+    HTMLInputElement.prototype.select.call(el);
+    typed = value === '' ? Document.prototype.execCommand.call(d, 'delete', false) || valueOf.get.call(el) === ''
+                         : Document.prototype.execCommand.call(d, 'insertText', false, value);
+  } catch (e) {
+    typed = false;
+  }
+  const w = ostrelWindowOf(el);
+  if (!typed || valueOf.get.call(el) !== value) {
+    valueOf.set.call(el, value);
+    EventTarget.prototype.dispatchEvent.call(el, new w.Event('input', {bubbles: true}));
+  }
+  EventTarget.prototype.dispatchEvent.call(el, new w.Event('change', {bubbles: true}));
 };

@@ -25,7 +25,7 @@ void BrowserFixture::TearDownTestSuite() {
 void BrowserFixture::SetUp() {
   ASSERT_TRUE(chromium_);
   server_->ClearRequests();
-  browser_ = DevToolsBrowser::OpenTab(*chromium_, TabOptions{.accept_dialogs = true});
+  browser_ = DevToolsBrowser::OpenTab(*chromium_, TabOptions{.dismiss_dialogs = true});
   pump_ = std::make_unique<DevToolsEventPump>(chromium_->Connection());
 }
 
