@@ -75,7 +75,11 @@ void DevToolsBrowser::Listen() {
       // Another navigation of the page (a link clicked just before
       // Navigate) came in first; the one asked for usually follows, but
       // Chromium may also hold it back for good (see ReadyState).
-      if (tracker_->Awaiting() && !own_loaders_.count(Str(frame, "loaderId"))) {
+      // One that comes after the page asked for has committed is that page
+      // forwarding itself, which is followed (see LoadTracker).
+      if (own_loaders_.count(Str(frame, "loaderId"))) {
+        own_committed_ = true;
+      } else if (tracker_->Awaiting() && !own_committed_) {
         if (!cut_in_since_) cut_in_since_ = std::chrono::steady_clock::now();
       }
     }
@@ -171,6 +175,7 @@ void DevToolsBrowser::Navigate(const std::string& url) {
   navigating_url_ = url;
   requested_url_ = url;
   own_loaders_.clear();
+  own_committed_ = false;
   cut_in_since_.reset();
   requests_left_ = kNavigateRequests;
   dialog_seen_ = false;

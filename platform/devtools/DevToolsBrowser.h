@@ -101,6 +101,7 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   static constexpr std::chrono::seconds kCutInGrace{2};
   std::string requested_url_;
   std::set<std::string> own_loaders_;
+  bool own_committed_ = false;  // a document of the navigation asked for has been shown
   std::optional<std::chrono::steady_clock::time_point> cut_in_since_;
   int requests_left_ = 0;
   bool dialog_seen_ = false;  // a page dialog opened since Navigate

@@ -33,21 +33,28 @@ void LoadTracker::NavigationFailed(const std::string& why) {
 void LoadTracker::NavigationAnswered(const std::string& loader_id) {
   awaiting_answer_ = false;
   expected_ = loader_id;
+  // The answer came after its page had already forwarded itself.
+  if (committed_.count(loader_id) && current_ != loader_id && !loaded_.count(loader_id)) expected_ = current_;
 }
 
 void LoadTracker::StartedLoading() { in_flight_ = true; }
 
 void LoadTracker::StoppedLoading() { in_flight_ = false; }
 
-void LoadTracker::Committed(const std::string& loader_id) {
+void LoadTracker::Shown(const std::string& loader_id) {
+  // The page asked for forwards itself (a script's location.replace, a
+  // refresh) before it has loaded: the page it forwards to is followed.
+  if (!expected_.empty() && loader_id != expected_ && current_ == expected_) expected_ = loader_id;
   current_ = loader_id;
+  committed_.insert(loader_id);
   in_flight_ = false;
 }
 
+void LoadTracker::Committed(const std::string& loader_id) { Shown(loader_id); }
+
 void LoadTracker::Lifecycle(const std::string& loader_id, const std::string& name) {
   if (name == "init") {
-    current_ = loader_id;
-    in_flight_ = false;
+    Shown(loader_id);
   } else if (name == "DOMContentLoaded") {
     interactive_.insert(loader_id);
   } else if (name == "load") {

@@ -13,7 +13,9 @@ namespace ostrel {
 // page's state is never reported in between. A navigation that starts by
 // itself (a link, a script) reads 1 from its start until its document has
 // committed and loaded; one that stops without a new document (aborted, a
-// 204 answer) gives the old document's state back.
+// 204 answer) gives the old document's state back. A page asked for that
+// forwards itself to another one before it has loaded (by script or by a
+// refresh) is followed: the state is that of the page it forwards to.
 class LoadTracker {
  public:
   int32_t ReadyState() const;
@@ -49,6 +51,7 @@ class LoadTracker {
   void Lifecycle(const std::string& loader_id, const std::string& name);
 
  private:
+  void Shown(const std::string& loader_id);
   int32_t StateOf(const std::string& loader_id) const;
 
   int32_t initial_ = 1;
@@ -59,6 +62,7 @@ class LoadTracker {
   std::string expected_;
   std::string failure_;
   std::string current_;
+  std::set<std::string> committed_;
   std::set<std::string> interactive_;
   std::set<std::string> loaded_;
 };

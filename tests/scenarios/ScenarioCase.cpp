@@ -162,6 +162,7 @@ ScenarioCase LoadCase(const std::filesystem::path& folder) {
       Fail("\"expect\" is missing");
     }
     c.expectResponsive = j.value("expect_responsive", false);
+    c.expectMessage = j.value("expect_message", "");
     if (j.contains("during_replay")) {
       const json& during = j["during_replay"];
       c.duringReplay = ActionOf(during.at("action"));

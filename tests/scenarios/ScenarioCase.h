@@ -56,6 +56,8 @@ struct Step {
 //                      accord (the body of a post it cannot tell holds a
 //                      password): left out of the run's look through the
 //                      profile for what was typed
+//   "expect_message"   text that the message ending a refused recording or
+//                      a stopped replay must hold
 //   "expect_responsive"  true: the window goes on running its events while
 //                      Go To waits on the page (checked after 2 s)
 //   "during_replay"    {"after": ms, "action": ...} done while Go To waits;
@@ -98,6 +100,7 @@ struct ScenarioCase {
   bool nothingSent = false;  // replay must stop with a message before sending
   std::vector<std::string> browserKeeps;  // "browser_keeps"
   bool expectResponsive = false;        // "expect_responsive"
+  std::string expectMessage;            // "expect_message"
   Action duringReplay = Action::kNone;  // "during_replay"
   int duringReplayAfterMs = 0;
 };

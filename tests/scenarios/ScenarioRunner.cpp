@@ -554,12 +554,23 @@ class Runner {
       if (messages_.shown.empty()) throw Failure("Save stored the recording without a message");
     }
     if (w.CurrentPanel() == frmMain::kSiteList) throw Failure("the window went on to the site list");
-    // The person is told what happened in words, not by a number.
+    CheckMessages(c);
+    const int16_t stored = StoredSites(w);
+    if (stored != 0) throw Failure("the password file holds " + std::to_string(stored) + " sites");
+  }
+
+  // The person is told what happened in words, not by a number, and in the
+  // words the case expects.
+  void CheckMessages(const ScenarioCase& c) {
     for (const std::string& text : messages_.shown) {
       if (text.find("(#") != std::string::npos) throw Failure("a bare error number: \"" + text + "\"");
     }
-    const int16_t stored = StoredSites(w);
-    if (stored != 0) throw Failure("the password file holds " + std::to_string(stored) + " sites");
+    if (c.expectMessage.empty()) return;
+    for (const std::string& text : messages_.shown) {
+      if (text.find(c.expectMessage) != std::string::npos) return;
+    }
+    throw Failure("no message says \"" + c.expectMessage + "\"" +
+                  (messages_.shown.empty() ? "" : "; the last said \"" + messages_.shown.back() + "\""));
   }
 
   // A recording given up: what the person then sends in the page moves
@@ -589,6 +600,7 @@ class Runner {
                     (messages_.shown.empty() ? "" : ": \"" + messages_.shown.back() + "\""));
     }
     CheckForbidden(c, server, "at replay");
+    CheckMessages(c);
   }
 
   // After a replay stopped by what the person did, the button works again.

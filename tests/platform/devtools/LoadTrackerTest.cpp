@@ -34,6 +34,19 @@ TEST_F(LoadTrackerTest, NavigateNeverReportsTheOldPagesCompletion) {
   EXPECT_EQ(tracker_.ReadyState(), 4);
 }
 
+TEST_F(LoadTrackerTest, APageThatForwardsItselfIsFollowed) {
+  LoadPage("old");
+  tracker_.NavigationRequested();
+  tracker_.NavigationAnswered("asked");
+  tracker_.Committed("asked");
+  tracker_.Lifecycle("asked", "DOMContentLoaded");
+  tracker_.Lifecycle("forwarded", "init");  // location.replace before its load
+  tracker_.Committed("forwarded");
+  EXPECT_EQ(tracker_.ReadyState(), 1);
+  tracker_.Lifecycle("forwarded", "load");
+  EXPECT_EQ(tracker_.ReadyState(), 4);
+}
+
 TEST_F(LoadTrackerTest, LoadBeforeTheNavigateAnswerStillCounts) {
   LoadPage("old");
   tracker_.NavigationRequested();
