@@ -29,6 +29,12 @@ DevToolsBrowser::DevToolsBrowser(std::shared_ptr<DevToolsSession> session, std::
   context_->SetMainFrame(Str(Obj(Obj(session_->Call("Page.getFrameTree"), "frameTree"), "frame"), "id"));
   session_->Call("Page.addScriptToEvaluateOnNewDocument",
                  {{"source", dom::BeforeNavigateScript()}, {"worldName", kOwnWorld}, {"runImmediately", true}});
+  frames_ = std::make_shared<FrameTargets>(session_, context_, dom::BeforeNavigateScript(),
+                                           [this](FrameTargets::Target& target) { ListenToFrame(target); });
+  context_->SetFrames([weak = std::weak_ptr<FrameTargets>(frames_)](const std::string& frame) -> DomContextPtr {
+    auto frames = weak.lock();
+    return frames ? frames->ContextOf(frame) : nullptr;
+  });
   const auto state = context_->CallValue(RemoteRef{}, dom::TopReadyState());
   tracker_->SetInitial(state == "complete" ? 4 : state == "interactive" ? 3 : 1);
 }
@@ -40,7 +46,11 @@ std::shared_ptr<DevToolsBrowser> DevToolsBrowser::OpenTab(ChromiumProcess& chrom
 
 DevToolsBrowser::~DevToolsBrowser() {
   for (int key : listeners_) session_->RemoveListener(key);
-  if (handler_) session_->Post("Debugger.disable");
+  for (auto& [session, key] : frame_listeners_) {
+    if (auto s = session.lock()) s->RemoveListener(key);
+  }
+  if (handler_) frames_->ForEachSession([](DevToolsSession& s) { s.Post("Debugger.disable"); });
+  frames_.reset();
   if (!close_target_.empty()) {
     session_->Connection().Browser().Post("Target.closeTarget", {{"targetId", close_target_}});
   }
@@ -103,12 +113,30 @@ void DevToolsBrowser::Listen() {
     dialog_seen_ = true;
   });
   On("Page.javascriptDialogClosed", [this](const nlohmann::json&) { dialog_open_ = false; });
-  On("Debugger.scriptParsed", [this](const nlohmann::json& params) {
-    if (Str(params, "url") == dom::kHookAddress && context_->IsOwnContext(Int(params, "executionContextId"))) {
-      hook_scripts_.insert(Str(params, "scriptId"));
-    }
-  });
-  On("Debugger.paused", [this](const nlohmann::json& params) { OnPaused(params); });
+  On("Debugger.scriptParsed", [this](const nlohmann::json& params) { ScriptParsed(*session_, *context_, params); });
+  On("Debugger.paused", [this](const nlohmann::json& params) { OnPaused(*session_, params); });
+}
+
+// A frame of another site, run in a target of its own: its stops and its
+// hook scripts count as the tab's.
+void DevToolsBrowser::ListenToFrame(FrameTargets::Target& target) {
+  std::weak_ptr<DevToolsSession> weak_session = target.session;
+  std::weak_ptr<DomContext> weak_context = target.context;
+  DevToolsSession& session = *target.session;
+  frame_listeners_.emplace_back(weak_session, session.AddListener("Debugger.scriptParsed", [this, weak_session, weak_context](const nlohmann::json& params) {
+    auto s = weak_session.lock();
+    auto c = weak_context.lock();
+    if (s && c) ScriptParsed(*s, *c, params);
+  }));
+  frame_listeners_.emplace_back(weak_session, session.AddListener("Debugger.paused", [this, weak_session](const nlohmann::json& params) {
+    if (auto s = weak_session.lock()) OnPaused(*s, params);
+  }));
+}
+
+void DevToolsBrowser::ScriptParsed(DevToolsSession& session, DomContext& context, const nlohmann::json& params) {
+  if (Str(params, "url") == dom::kHookAddress && context.IsOwnContext(Int(params, "executionContextId"))) {
+    hook_scripts_.insert(session.Id() + "/" + Str(params, "scriptId"));
+  }
 }
 
 namespace {
@@ -121,33 +149,42 @@ NavigationInfo::Kind KindOf(const std::string& kind) {
 
 }  // namespace
 
-void DevToolsBrowser::OnPaused(const nlohmann::json& params) {
+// Only Ostrel's own stop is held. A "debugger" statement of the page (a
+// trick against developer tools, some run every few milliseconds) is let
+// go at once and never stops again where it stands.
+void DevToolsBrowser::OnPaused(DevToolsSession& session, const nlohmann::json& params) {
   const nlohmann::json& top = devtools::At(devtools::Arr(params, "callFrames"), 0);
+  const nlohmann::json& location = Obj(top, "location");
   const bool ours = Str(top, "functionName") == dom::kStopFunction &&
-                    hook_scripts_.count(Str(Obj(top, "location"), "scriptId")) > 0;
+                    hook_scripts_.count(session.Id() + "/" + Str(location, "scriptId")) > 0;
   const std::string frame_id = Str(top, "callFrameId");
   if (!ours || frame_id.empty() || !handler_ || in_handler_) {
-    Resume();
+    if (!ours && Str(params, "reason") == "other" && !Str(location, "scriptId").empty()) {
+      session.Post("Debugger.setBreakpoint", {{"location", location}, {"condition", "false"}});
+    }
+    session.Post("Debugger.resume");
     return;
   }
   const std::shared_ptr<DevToolsBrowser> keep = weak_from_this().lock();
+  const std::shared_ptr<DevToolsSession> paused = session.shared_from_this();
   struct Resumer {
     DevToolsBrowser& tab;
+    DevToolsSession& session;
     ~Resumer() {
       tab.in_handler_ = false;
-      tab.Resume();
+      session.Post("Debugger.resume");
       // A handler that disconnected itself: the debugger goes only now,
       // after the page has been let go.
-      if (!tab.handler_) tab.session_->Post("Debugger.disable");
+      if (!tab.handler_ && tab.frames_) tab.frames_->ForEachSession([](DevToolsSession& s) { s.Post("Debugger.disable"); });
     }
-  } resumer{*this};
+  } resumer{*this, session};
   in_handler_ = true;
   // The page is held: nothing of the window may run until it is let go.
   const DevToolsConnection::Hold hold(session_->Connection());
   context_->Touch();
   nlohmann::json seen;
   try {
-    const auto answer = session_->Call(
+    const auto answer = session.Call(
         "Debugger.evaluateOnCallFrame",
         {{"callFrameId", frame_id},
          {"expression", "JSON.stringify([info.kind, info.url, location.href, window === window.top, self.origin])"},
@@ -250,8 +287,10 @@ void DevToolsBrowser::SetBeforeNavigate(BeforeNavigateHandler handler) {
   handler_ = std::move(handler);
   if (handler_ && !was_set) {
     session_->Call("Debugger.enable");
-  } else if (!handler_ && was_set && session_->Open() && !in_handler_) {
-    session_->Post("Debugger.disable");
+    frames_->SetDebugger(true);
+  } else if (!handler_ && was_set) {
+    frames_->SetDebugger(false);
+    if (session_->Open() && !in_handler_) session_->Post("Debugger.disable");
   }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/browser/Browser.h"
 #include "platform/devtools/DevToolsSession.h"
 #include "platform/devtools/DomContext.h"
+#include "platform/devtools/FrameTargets.h"
 #include "platform/devtools/LoadTracker.h"
 
 namespace ostrel {
@@ -76,15 +77,21 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   void SetWaitHandler(WaitHandler waiting) override { session_->SetWaitHandler(std::move(waiting)); }
 
   DevToolsSession& Session() { return *session_; }
+  // The session that runs the frame with this id: its own target's (a
+  // frame of another site), else the tab's.
+  DevToolsSession& SessionOfFrame(const std::string& frame_id) { return frames_->ContextOf(frame_id)->Session(); }
+  // Runs call on every session of the tab: its own, then its frames'.
+  void ForEachSession(const std::function<void(DevToolsSession&)>& call) { frames_->ForEachSession(call); }
   // Commands this tab's connection has sent and waited for.
   uint64_t RoundTrips() const;
 
  private:
   void Listen();
   void On(const std::string& method, DevToolsSession::Listener listener);
-  void OnPaused(const nlohmann::json& params);
+  void ListenToFrame(FrameTargets::Target& target);
+  void ScriptParsed(DevToolsSession& session, DomContext& context, const nlohmann::json& params);
+  void OnPaused(DevToolsSession& session, const nlohmann::json& params);
   void SendNavigate(uint64_t ticket);
-  void Resume() { session_->Post("Debugger.resume"); }
 
   std::shared_ptr<DevToolsSession> session_;
   std::string close_target_;
@@ -92,7 +99,9 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   DomContextPtr context_;
   std::shared_ptr<LoadTracker> tracker_;
   std::vector<int> listeners_;
-  std::set<std::string> hook_scripts_;
+  std::shared_ptr<FrameTargets> frames_;
+  std::vector<std::pair<std::weak_ptr<DevToolsSession>, int>> frame_listeners_;
+  std::set<std::string> hook_scripts_;  // "session id/script id"
   std::string navigating_url_;
   // The navigation Navigate asked for: its address, the loaders the tab
   // started for it, and since when another navigation's page is shown

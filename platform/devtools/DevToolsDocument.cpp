@@ -76,7 +76,15 @@ std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
 void DevToolsDocument::KeepNothingTyped() { context_->CallValue(window_, dom::KeepNothingTyped()); }
 
 std::unique_ptr<IDocument> DevToolsWindow::Document() {
-  context_->CallValue(window_, dom::CheckDocumentAccess());
+  try {
+    context_->CallValue(window_, dom::CheckDocumentAccess());
+  } catch (const OstrelError& e) {
+    if (e.Number() != err::kAccessDenied || index_ < 0) throw;
+    const std::string frame = context_->FrameIdAt(parent_, index_);
+    context_ = context_->ContextOfFrame(frame);
+    window_ = RemoteRef::WindowOf(frame);
+    index_ = -1;
+  }
   return std::make_unique<DevToolsDocument>(context_, window_);
 }
 
@@ -94,7 +102,7 @@ int32_t DevToolsFrames::length() {
 std::unique_ptr<IWindow> DevToolsFrames::item(int32_t index) {
   RemoteRef frame = context_->CallObject(window_, dom::FrameAt(), nlohmann::json::array({index}));
   if (!frame.group) throw OstrelError(err::kObjectDisconnected, "frame " + std::to_string(index) + " is gone");
-  return std::make_unique<DevToolsWindow>(context_, frame);
+  return std::make_unique<DevToolsWindow>(context_, frame, window_, index);
 }
 
 }  // namespace ostrel

@@ -42,9 +42,14 @@ class DevToolsDocument : public IDocument {
 class DevToolsWindow : public IWindow {
  public:
   DevToolsWindow(DomContextPtr context, RemoteRef window) : context_(std::move(context)), window_(std::move(window)) {}
+  // A frame's window, reached from parent at position index of its frames.
+  DevToolsWindow(DomContextPtr context, RemoteRef window, RemoteRef parent, int32_t index)
+      : context_(std::move(context)), window_(std::move(window)), parent_(std::move(parent)), index_(index) {}
 
-  // Checks that the document can be reached (err::kAccessDenied for another
-  // site's frame) and returns it.
+  // The window's document. A frame of another origin, which the parent's
+  // world may not read, is reached through Ostrel's world of its own
+  // document (in the frame's own target when Chromium runs it in another
+  // process); the document then answers for that frame, wherever it goes.
   std::unique_ptr<IDocument> Document() override;
   // Runs text in the page's own world of the window's document.
   void execScript(const std::string& text, const OriginRule& rule) override;
@@ -52,6 +57,8 @@ class DevToolsWindow : public IWindow {
  private:
   DomContextPtr context_;
   RemoteRef window_;
+  RemoteRef parent_;
+  int32_t index_ = -1;  // -1: not a frame reached by position
 };
 
 // The frames of a window (window.length, window[i]), read afresh each call.

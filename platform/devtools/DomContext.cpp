@@ -68,19 +68,20 @@ void DomContext::ContextsCleared() {
   own_contexts_.clear();
 }
 
-int64_t DomContext::TopWorld() {
-  auto it = own_worlds_.find(main_frame_);
+int64_t DomContext::WorldOf(const std::string& given_frame) {
+  const std::string& frame = given_frame.empty() ? main_frame_ : given_frame;
+  auto it = own_worlds_.find(frame);
   if (it != own_worlds_.end()) return it->second;
-  if (main_frame_.empty()) throw OstrelError(err::kObjectDisconnected, "the tab shows no page");
+  if (frame.empty()) throw OstrelError(err::kObjectDisconnected, "the tab shows no page");
   // The world is made in every new document; one that is not known yet
   // (its event still on its way) is asked for by name, which gives the
   // same world.
-  auto made = session_->Call("Page.createIsolatedWorld", {{"frameId", main_frame_}, {"worldName", kOwnWorld}});
+  auto made = session_->Call("Page.createIsolatedWorld", {{"frameId", frame}, {"worldName", kOwnWorld}});
   const int64_t id = devtools::Int(made, "executionContextId");
   if (id <= 0) throw OstrelError(err::kBrowserProtocol, "Page.createIsolatedWorld: no context");
-  own_worlds_[main_frame_] = id;
+  own_worlds_[frame] = id;
   own_contexts_.insert(id);
-  context_frames_[id] = main_frame_;
+  context_frames_[id] = frame;
   return id;
 }
 
@@ -96,15 +97,15 @@ nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& gi
   }
   nlohmann::json result;
   std::string method;
-  if (target.IsTopWindow()) {
+  if (target.IsWindow()) {
     method = "Runtime.evaluate";
-    // The top-level window follows the tab: a call that met a page being
-    // replaced is made again in Ostrel's world of the page that replaced it.
+    // A window follows its frame: a call that met a page being replaced is
+    // made again in Ostrel's world of the page that replaced it.
     for (int attempt = 0;; ++attempt) {
       nlohmann::json params = {{"expression", "(" + function + ").apply(window, " +
                                                  args.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
                                                  ")"},
-                               {"contextId", TopWorld()},
+                               {"contextId", WorldOf(target.frame)},
                                {"returnByValue", by_value},
                                {"awaitPromise", await_promise},
                                {"silent", true}};
@@ -114,7 +115,7 @@ nlohmann::json DomContext::Invoke(const RemoteRef& target, const std::string& gi
         break;
       } catch (const OstrelError& e) {
         if (e.Number() != err::kObjectDisconnected || attempt == 2) throw;
-        own_worlds_.erase(main_frame_);
+        own_worlds_.erase(target.frame.empty() ? main_frame_ : target.frame);
       }
     }
   } else {
@@ -209,8 +210,24 @@ void DomContext::ReadCustomControls(const RemoteRef& window, CollectionSnapshot&
   }
 }
 
+std::shared_ptr<DomContext> DomContext::ContextOfFrame(const std::string& frame_id) {
+  if (frames_) {
+    if (auto context = frames_(frame_id)) return context;
+  }
+  return shared_from_this();
+}
+
+std::string DomContext::FrameIdAt(const RemoteRef& parent, int32_t index) {
+  RemoteRef element = CallObject(parent, dom::FrameElementAt(), nlohmann::json::array({index}));
+  if (!element.group) throw OstrelError(err::kObjectDisconnected, "frame " + std::to_string(index) + " has no element");
+  auto node = session_->Call("DOM.describeNode", {{"objectId", element.object_id}});
+  const std::string frame = devtools::Str(devtools::Obj(node, "node"), "frameId");
+  if (frame.empty()) throw OstrelError(err::kObjectDisconnected, "DOM.describeNode: frame " + std::to_string(index) + " has no id");
+  return frame;
+}
+
 std::string DomContext::FrameOf(const RemoteRef& window) {
-  if (window.IsTopWindow()) return main_frame_;
+  if (window.IsWindow()) return window.frame.empty() ? main_frame_ : window.frame;
   RemoteRef owner = CallObject(window, dom::FrameElement());
   if (!owner.group) throw OstrelError(err::kObjectDisconnected, "the frame has no element");
   auto node = session_->Call("DOM.describeNode", {{"objectId", owner.object_id}});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -34,18 +35,25 @@ class ObjectGroup {
 // A handle to one object in the page, as Ostrel's own world sees it: a
 // remote object, or the object reached from it by a path of property keys
 // (an item of a collection snapshot array is [index]), so the items of a
-// collection need no handle of their own. An empty object id stands for the
-// tab's top-level window as it is at the moment of each call (so it follows
-// the tab to every new page).
+// collection need no handle of their own. An empty object id stands for a
+// window as it is at the moment of each call (so it follows the frame to
+// every new document): the window of the frame `frame`, or of the main
+// frame of the context's target when that is empty.
 struct RemoteRef {
   std::shared_ptr<ObjectGroup> group;
   std::string object_id;
   nlohmann::json path = nlohmann::json::array();
-  bool IsTopWindow() const { return object_id.empty(); }
+  std::string frame;
+  bool IsWindow() const { return object_id.empty(); }
   RemoteRef Child(const nlohmann::json& key) const {
     RemoteRef child = *this;
     child.path.push_back(key);
     return child;
+  }
+  static RemoteRef WindowOf(std::string frame_id) {
+    RemoteRef ref;
+    ref.frame = std::move(frame_id);
+    return ref;
   }
 };
 
@@ -86,9 +94,20 @@ inline constexpr const char* kOwnWorld = "ostrel";
 // from outside), every navigation event of the tab, a before-navigate stop,
 // and each of our own calls that runs page script (click, submit, setValue,
 // execScript, a url write, Navigate).
-class DomContext {
+class DomContext : public std::enable_shared_from_this<DomContext> {
  public:
   explicit DomContext(std::shared_ptr<DevToolsSession> session) : session_(std::move(session)) {}
+
+  // The contexts of the tab's frames that run in targets of their own (see
+  // FrameTargets), by frame id; nullptr for a frame of no such target.
+  using FrameResolver = std::function<std::shared_ptr<DomContext>(const std::string& frame_id)>;
+  void SetFrames(FrameResolver frames) { frames_ = std::move(frames); }
+  // The context that runs scripts in the frame: its own target's, else
+  // this one.
+  std::shared_ptr<DomContext> ContextOfFrame(const std::string& frame_id);
+  // The id of the frame shown by window, a frame element's content window
+  // reached from the window `parent` at position index of its frames.
+  std::string FrameIdAt(const RemoteRef& parent, int32_t index);
 
   DevToolsSession& Session() { return *session_; }
   uint64_t Generation() const;
@@ -135,12 +154,14 @@ class DomContext {
  private:
   nlohmann::json Invoke(const RemoteRef& target, const std::string& function, const nlohmann::json& args,
                         bool by_value, const std::string& group, bool await_promise = false);
-  // Ostrel's world in the main frame's current document.
-  int64_t TopWorld();
+  // Ostrel's world in the frame's current document (empty: the main
+  // frame's).
+  int64_t WorldOf(const std::string& frame);
   std::string FrameOf(const RemoteRef& window);
   void ReadCustomControls(const RemoteRef& window, CollectionSnapshot& forms);
 
   std::shared_ptr<DevToolsSession> session_;
+  FrameResolver frames_;
   uint64_t local_generation_ = 0;
   uint64_t next_group_ = 1;
   std::string main_frame_;

@@ -65,6 +65,7 @@ std::string FrameCount() { return Function(scripts::kFrameCount, "frameCount"); 
 std::string FrameAt() { return Function(scripts::kFrameAt, "frameAt"); }
 std::string TopReadyState() { return Function(scripts::kTopReadyState, "topReadyState"); }
 std::string FrameElement() { return Function(scripts::kFrameElement, "frameElement"); }
+std::string FrameElementAt() { return Function(scripts::kFrameElementAt, "frameElementAt"); }
 std::string KeepNothingTyped() { return Function(scripts::kKeepNothingTyped, "keepNothingTyped"); }
 std::string FillForm() { return Function(scripts::kFillForm, "fillForm"); }
 

@@ -42,6 +42,7 @@ std::string FrameCount();
 std::string FrameAt();            // (index)
 std::string TopReadyState();
 std::string FrameElement();       // this: a frame's window; its element in the parent
+std::string FrameElementAt();     // this: a window; (index) the element of its frame at index
 std::string KeepNothingTyped();   // this: a window; see DevToolsDocument
 
 // Run in the page's own world (expressions, not functions). The custom

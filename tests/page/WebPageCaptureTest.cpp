@@ -200,25 +200,31 @@ TEST_P(WebPageCaptureTest, FramesetLoginIsFoundInItsFrame) {
   EXPECT_EQ(Codes(form), (std::vector<int32_t>{1, 3, 8}));
 }
 
-// Frames of other origins are left out; frames of frames of the page's own
-// are visited, depth first, and their forms carry the frame positions from
-// the top down ("2/0/0 <address>" under FrameIndex 254).
-TEST_P(WebPageCaptureTest, OtherSitesFramesAreLeftOutFramesOfFramesVisited) {
+// Frames of every origin are visited, and frames of frames, depth first;
+// forms of frames of frames carry the frame positions from the top down
+// ("2/0/0 <address>" under FrameIndex 254).
+TEST_P(WebPageCaptureTest, FramesOfEveryOriginAndFramesOfFramesAreVisited) {
   auto page = Capture("mixedframes.html");
-  ASSERT_EQ(page->Forms().Count(), 4);
+  ASSERT_EQ(page->Forms().Count(), 6);
   const WebForm& top = page->Forms().Item(1);
   EXPECT_EQ(top.Name(), "top");
   EXPECT_EQ(top.FrameIndex(), 255);
-  const WebForm& inner = page->Forms().Item(2);
+  for (int16_t frame : {0, 1}) {
+    const WebForm& foreign = page->Forms().Item(2 + frame);
+    EXPECT_EQ(foreign.Name(), "foreign");
+    EXPECT_EQ(foreign.FrameIndex(), frame);
+    EXPECT_EQ(foreign.Controls().Item(1).Name(), "user");
+  }
+  const WebForm& inner = page->Forms().Item(4);
   EXPECT_EQ(inner.Name(), "inner");
-  EXPECT_EQ(inner.FrameIndex(), 2) << "frames 0 and 1 show other origins";
+  EXPECT_EQ(inner.FrameIndex(), 2);
   EXPECT_EQ(inner.Index(), 0);
   EXPECT_EQ(inner.FrameURL(), env_->SiteUrl("inner.html"));
-  const WebForm& deep = page->Forms().Item(3);
+  const WebForm& deep = page->Forms().Item(5);
   EXPECT_EQ(deep.Name(), "deep");
   EXPECT_EQ(deep.FrameIndex(), 254);
   EXPECT_EQ(deep.FrameURL(), "2/0 " + env_->SiteUrl("deep.html"));
-  const WebForm& deeper = page->Forms().Item(4);
+  const WebForm& deeper = page->Forms().Item(6);
   EXPECT_EQ(deeper.Name(), "deeper");
   EXPECT_EQ(deeper.FrameURL(), "2/0/0 " + env_->SiteUrl("deeper.html"));
   EXPECT_EQ(deeper.Controls().Item(1).CtlType(), 3);

@@ -5,7 +5,8 @@
 // person (a trusted event) on a "javascript:" link (url its whole href),
 // "unload" from beforeunload (no url). A navigate or unload stop within a
 // second after the previous one of the same document is skipped, so one
-// navigation stops once. Frames of another origin than the top document's never stop.
+// navigation stops once. Every frame stops, whatever its origin: the recorder
+// takes the stops of the frames it watches.
 (() => {
   if (window.ostrelHookInstalled) return;
   window.ostrelHookInstalled = true;
@@ -14,19 +15,8 @@
     debugger;
     return info;
   }
-  // A frame of another origin than the top document's holds no form Ostrel
-  // records: it never stops the page (a stop holds every frame of the
-  // process, and could hold back what the person is doing meanwhile).
-  const watched = () => {
-    if (window === window.top) return true;
-    try {
-      return window.top.origin === window.origin;
-    } catch (e) {
-      return false;
-    }
-  };
   const stop = (kind, url) => {
-    if (performance.now() - lastStop < 1000 || !watched()) return;
+    if (performance.now() - lastStop < 1000) return;
     ostrelBeforeNavigate({kind, url});
     lastStop = performance.now();
   };

@@ -136,14 +136,19 @@ TEST_F(BeforeNavigateTest, FrameNavigationIsReported) {
   EXPECT_EQ(seen_[0].navigation.document_url, server_->Url("/frame-login.html"));
 }
 
-// A frame of another site runs in a process of its own and cannot hold a
-// form Ostrel records: its navigations are not watched.
-TEST_F(BeforeNavigateTest, FrameOfAnotherSiteLeavingIsNotReported) {
+// A frame of another site runs in a process of its own (a sign-in widget
+// may live there): it stops before it is left like any other, with its
+// own origin.
+TEST_F(BeforeNavigateTest, FrameOfAnotherSiteLeavingIsReportedWithItsOrigin) {
   Open("/frames.html?host=localhost&page=frame-leaves.html&other=" + std::to_string(other_server_->Port()));
   Watch();
-  ASSERT_TRUE(other_server_->WaitForRequest("/done.html", std::chrono::seconds(5)));
-  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
-  EXPECT_TRUE(seen_.empty());
+  ASSERT_TRUE(PumpUntil([&] { return !seen_.empty(); }));
+  const std::string origin = "http://localhost:" + std::to_string(other_server_->Port());
+  EXPECT_FALSE(seen_[0].navigation.top_level);
+  EXPECT_EQ(seen_[0].navigation.document_origin, origin);
+  EXPECT_EQ(seen_[0].navigation.document_url, origin + "/frame-leaves.html");
+  EXPECT_EQ(seen_[0].url, origin + "/done.html?left");
+  ASSERT_TRUE(PumpUntil([&] { return other_server_->Requests().size() >= 2; }));
 }
 
 // Nothing a page does can pass for Ostrel's own stop: a function of the
