@@ -24,6 +24,8 @@ class RecordWriter {
   // The packed text; raises err::kBadRecordLength, with an explanation that
   // names the longest fields, when it is longer than limit bytes.
   const std::string& Text(int32_t limit) const;
+  // The packed text so far, its length not checked.
+  size_t Size() const { return text_.size(); }
 
  private:
   std::string text_;

@@ -9,8 +9,10 @@
 
 #include "store/ControlInfo.h"
 #include "store/FormInfo.h"
+#include "store/LoginStep.h"
 #include "store/ListedSite.h"
 #include "store/PasswordFile.h"
+#include "store/RecordWriter.h"
 #include "store/StoreContext.h"
 
 namespace ostrel {
@@ -67,6 +69,21 @@ class WebRecord {
   void AddControl(ControlInfo control) { mControls.push_back(std::move(control)); }
   void SetControls(std::vector<ControlInfo> controls) { mControls = std::move(controls); }
 
+  // A login in several steps: step 1 is URL, Form and the controls above
+  // with Extra(); the further steps follow in MoreSteps(). A record of one
+  // step as records always were has a default Extra() and no more steps.
+  const StepExtra& Extra() const { return mExtra; }
+  StepExtra& Extra() { return mExtra; }
+  const std::vector<LoginStep>& MoreSteps() const { return mMoreSteps; }
+  std::vector<LoginStep>& MoreSteps() { return mMoreSteps; }
+  int16_t StepCount() const { return static_cast<int16_t>(1 + mMoreSteps.size()); }
+  // Step k (1-based), step 1 made from the record's own fields; outside
+  // 1..StepCount raises err::kSubscript.
+  LoginStep Step(int16_t k) const;
+  // The first control of this type code over all steps, in order; nullptr
+  // when there is none.
+  ControlInfo* FirstControlOfType(int32_t ctl_type);
+
   // Builds the record from WebPage1 (captured when recording started) and
   // WebPage2 (captured as the page was left): SiteName, URL of WebPage1,
   // and the inputs whose value changed, with Form taken from the first
@@ -84,15 +101,32 @@ class WebRecord {
 
   // The packed record for owner intUserID. Raises what packing raises
   // (a string over 255 bytes: err::kInvalidArgument; a byte field outside
-  // 0..255 or a negative owner: err::kOverflow / err::kInvalidArgument);
-  // no form or no controls: err::kInvalidArgument.
+  // 0..255 or a negative owner: err::kOverflow / err::kInvalidArgument),
+  // with an explanation naming the field; no form or no controls, or more
+  // than kMaxLoginSteps steps: err::kInvalidArgument; longer than
+  // kMaxSiteRecordBytes: err::kBadRecordLength naming the longest fields.
+  //
+  // A record with a default Extra() and no more steps is packed as records
+  // always were, with the reserved integer 0. Any other has the reserved
+  // integer 1 and, after the controls, the extension:
+  //   version (byte 1), Extra of step 1, the number of further steps
+  //   (byte), then each further step: URL (string), Form.FrameIndex (byte),
+  //   Form.FrameURL (string), Form.Index (byte), Form.ID, Form.Name,
+  //   Form.Javascript (strings), N (byte), N controls as above, its Extra.
+  //   An Extra is: flags (byte, 1 = group), send kind (byte), Pressed,
+  //   Origin, SentTo (strings), the number of reveal clicks (byte) and
+  //   each: FrameIndex (byte), FrameURL, Target (strings); then whether
+  //   there are paths (byte 0 or 1) and, when 1, one path (string) per
+  //   control of its step.
   std::string Pack(int16_t intUserID) const;
   // Fills the record from a packed record (the text of a slot), fields in
   // stored order; raises what unpacking raises when the text is cut short
-  // or malformed, leaving the record as it was.
+  // or malformed, leaving the record as it was. A reserved integer other
+  // than 0 and 1 (a record of a later version) raises err::kInvalidArgument.
   void Unpack(const std::string& text);
-  // Its length in bytes, without checking the fields; a record fits its
-  // slot when this is at most kMaxSiteRecordBytes (SlotLimits.h).
+  // Its packed length in bytes, without its size checked; a record fits its
+  // slot when this is at most kMaxSiteRecordBytes (SlotLimits.h). INT32_MAX
+  // when a field cannot be packed at all.
   int32_t PackedLength() const;
 
   // Writes the record with owner intUserID into slot intIndex (overwriting
@@ -160,6 +194,7 @@ class WebRecord {
   static constexpr int32_t kReadAheadSlots = 64;
 
  private:
+  RecordWriter Write(int16_t intUserID) const;
   PasswordFile& OpenFile();
   std::string_view ReadAhead(PasswordFile& file, int16_t Index);
   void ForgetReadAhead() { mAheadCount = 0; }
@@ -171,6 +206,8 @@ class WebRecord {
   std::string mURL;
   std::optional<FormInfo> mForm;
   std::vector<ControlInfo> mControls;
+  StepExtra mExtra;
+  std::vector<LoginStep> mMoreSteps;
   std::unique_ptr<PasswordFile> mFile;
   std::unique_ptr<char[]> mAhead;  // kReadAheadSlots raw slots
   int32_t mAheadFirst = 0;         // slot number of the first of them

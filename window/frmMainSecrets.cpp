@@ -19,11 +19,13 @@ void frmMain::CopyFromSite(int32_t ctlType) {
   if (mCurrentPanel != kSiteList || row < 0) return;
   WebRecord record(*mContext);
   record.Retrieve(ListedAt(row));
-  for (int16_t i = 1; i <= record.ControlsCount(); ++i) {
-    const ControlInfo& control = record.Control(i);
-    if (control.CtlType == ctlType && !control.Value.empty()) {
-      mClipboard->Put(control.Value);
-      return;
+  // A login of several steps may hold its password in a later one.
+  for (int16_t k = 1; k <= record.StepCount(); ++k) {
+    for (const ControlInfo& control : record.Step(k).Controls) {
+      if (control.CtlType == ctlType && !control.Value.empty()) {
+        mClipboard->Put(control.Value);
+        return;
+      }
     }
   }
   Message(ctlType == kPasswordInput

@@ -124,15 +124,12 @@ void frmMain::cmdNewPassword_Click() {
   if (!password) return;
   WebRecord record(*mContext);
   record.Retrieve(mSiteListed);
-  int16_t input = 0;
-  for (int16_t i = 1; i <= record.ControlsCount() && input == 0; ++i) {
-    if (record.Control(i).CtlType == kPasswordInput) input = i;
-  }
-  if (input == 0) {
+  ControlInfo* input = record.FirstControlOfType(kPasswordInput);  // in whichever step holds it
+  if (!input) {
     Message(kNoPasswordInput);
     return;
   }
-  record.Control(input).Value = *password;
+  input->Value = *password;
   if (!Fits(record, *password)) {
     Message(kTooLong);
     return;

@@ -229,6 +229,51 @@ TEST_F(WebRecordTest, SaveWithAnIndexOverwritesInPlace) {
   EXPECT_EQ(FileBytes().size(), 4096u + 5 * 2048);
 }
 
+// A login of several steps, with a group of inputs outside any form,
+// reveal clicks and inputs in shadow trees, comes back as it was saved; a
+// record of one plain step keeps the reserved integer 0 and reads back
+// with nothing more; one of a later kind is refused.
+TEST_F(WebRecordTest, StepsAndTheirExtrasRoundTrip) {
+  CreatePasswordFile();
+  WebRecord record = test::MakeSite(context, "steps", 1);
+  record.Extra().Send = SendKind::kPress;
+  record.Extra().Pressed = R"({"id":"next"})";
+  record.Extra().Origin = "https://steps.example";
+  record.Extra().Reveal.push_back({3, "https://id.example/w", R"({"tag":"BUTTON","text":"Show login"})"});
+  LoginStep second;
+  second.URL = "https://steps.example/password";
+  second.Controls.push_back({0, 3, "pw", "", "s3cret"});
+  second.Extra.Group = true;
+  second.Extra.Send = SendKind::kEnter;
+  second.Extra.Pressed = "1";
+  second.Extra.SentTo = "https://api.steps.example";
+  second.Extra.Paths = {"sign-in#main >>> pass-box"};
+  record.MoreSteps().push_back(second);
+  int16_t index = -1;
+  record.Save(4, index);
+  WebRecord loaded(context);
+  loaded.Retrieve(index);
+  ASSERT_EQ(loaded.StepCount(), 2);
+  EXPECT_EQ(loaded.Extra(), record.Extra());
+  EXPECT_EQ(loaded.Step(2).URL, second.URL);
+  EXPECT_EQ(loaded.Step(2).Extra, second.Extra);
+  EXPECT_EQ(loaded.Step(2).Controls[0].Value, "s3cret");
+  EXPECT_EQ(loaded.FirstControlOfType(3)->Value, "s3cret");
+  EXPECT_EQ(ErrorNumberOf([&] { loaded.Step(3); }), err::kSubscript);
+
+  const std::string plain = test::MakeSite(context, "plain").Pack(1);
+  EXPECT_EQ(plain.substr(2, 2), std::string(2, '\0'));
+  WebRecord back(context);
+  back.Unpack(plain);
+  EXPECT_EQ(back.StepCount(), 1);
+  EXPECT_EQ(back.Extra(), StepExtra{});
+  std::string later = plain;
+  later[2] = 2;
+  EXPECT_NE(ExplanationOf([&] { back.Unpack(later); }).find("newer version"), std::string::npos);
+  for (int i = 0; i < 4; ++i) record.MoreSteps().push_back(second);
+  EXPECT_EQ(ErrorNumberOf([&] { record.Pack(1); }), err::kInvalidArgument);
+}
+
 TEST_F(WebRecordTest, SaveNeverLeavesAGap) {
   CreatePasswordFile();
   AddSite(1, "a");
