@@ -20,6 +20,7 @@ class BrowserHooks : public IRecordingHooks {
   }
   void cmdRecord_Click() override { recorder_.cmdRecord_Click(); }
   void cmdSave_Click() override { recorder_.cmdSave_Click(); }
+  void cmdNextStep_Click() override { recorder_.cmdNextStep_Click(); }
   void cmdReRecord_Click() override { recorder_.cmdReRecord_Click(); }
   void EndRecording() override { recorder_.EndRecording(); }
   void GoToSite(int16_t n) override { replay_.GoToSite(n); }

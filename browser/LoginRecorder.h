@@ -1,24 +1,32 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "browser/ILoginWindow.h"
+#include "browser/SendWatch.h"
 #include "page/WebPage.h"
 #include "platform/browser/Browser.h"
 #include "store/StoreContext.h"
+#include "support/OstrelError.h"
 
 namespace ostrel {
 
 // Learns a login by watching the user perform it once, for one main
-// window. Start Recording captures the page; the bound tab's next
-// before-navigate notification from its top document, or from a frame of
-// the same origin as a frame whose forms were captured, captures it again
-// (the typed values still in place), notes the script of a "javascript:"
-// link the person clicked and proposes a name; Save builds the site record
-// from the two captures and stores it for the logged-in user, in place when
-// a site is re-recorded. Notifications from frames of other origins (an
-// advertisement reloading) leave the recording running.
+// window. Start Recording captures the page; the moment the login is sent
+// in the bound tab's top document, or in a frame of the same origin as a
+// frame whose forms were captured, captures it again (the typed values
+// still in place), notes the script of a "javascript:" link the person
+// clicked and proposes a name; Save builds the site record from the two
+// captures and stores it for the logged-in user, in place when a site is
+// re-recorded. The login is sent when the page is left, when a form is
+// submitted (even one the page cancels to send the login by script), or
+// when the page sends what was typed just after a press or Enter (see
+// SendWatch), which is then kept as the way to send it. Notifications from
+// frames of other origins (an advertisement reloading) leave the recording
+// running.
 //
 // A recording is under way only from Start Recording while the window shows
 // Recording: a notification that comes at any other moment (after Cancel,
@@ -67,6 +75,10 @@ class LoginRecorder {
   // current user's id into mSiteIndex (appending when -1, and mSiteIndex
   // receives the new slot), rebuilds the list and shows SiteList.
   void cmdSave_Click();
+  // Record Another Step: keeps the step just recorded (up to
+  // kMaxLoginSteps in all) and records the next one from the page as it is
+  // now, showing Recording; Save then stores every step.
+  void cmdNextStep_Click();
   // Re-record: shows RecordReady; mSiteIndex keeps the site chosen.
   void cmdReRecord_Click();
   // Forgets the recording: the tab is no longer watched, both captures go
@@ -83,6 +95,13 @@ class LoginRecorder {
 
  private:
   std::unique_ptr<WebPage> Capture();
+  void Pressed(const NavigationInfo& navigation);
+  void NextPage();
+  static bool HasPassword(const WebRecord& record);
+  LoginStep StepOf(const WebRecord& record, const WebPage& page) const;
+  void Assemble(WebRecord& record, const std::string& name) const;
+  void Sent(const NavigationInfo& navigation, std::unique_ptr<WebPage> page,
+            std::optional<OstrelError> failed = std::nullopt);
   bool Accepts(const NavigationInfo& navigation) const;
   void Listen(bool on);
   void Bind(IBrowser* oIE, const std::string& cancelled);
@@ -94,6 +113,9 @@ class LoginRecorder {
   bool mListening = false;
   std::unique_ptr<WebPage> mWebPage1;
   std::unique_ptr<WebPage> mWebPage2;
+  SendWatch mSends;
+  StepExtra mSent;  // how the recorded login was sent
+  std::vector<LoginStep> mSteps;  // the steps sent before this one, each without a password
 };
 
 }  // namespace ostrel

@@ -6,6 +6,7 @@
 #include "browser/ScriptLink.h"
 #include "browser/UrlOrigin.h"
 #include "page/FramePath.h"
+#include "page/WebControl.h"
 #include "support/TextCase.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -72,24 +73,42 @@ std::string OriginOfRecorded(const std::string& url) {
 // recorded in. A frame whose address has no origin of its own
 // (about:srcdoc, about:blank) had its parent's: for a first-level frame,
 // the recorded page's.
-OriginRule RuleOf(const WebRecord& record, const FramePath& frame) {
-  const std::string top = OriginOfRecorded(record.URL());
+OriginRule RuleOf(const std::string& url, const FramePath& frame) {
+  const std::string top = OriginOfRecorded(url);
   if (frame.positions.empty()) return {top, top};
   const std::string own = OriginOf(frame.url);
   return {own.empty() && frame.url.rfind("file:", 0) != 0 ? top : OriginOfRecorded(frame.url), top};
 }
 
-FormFill FillOf(const WebRecord& record, const OriginRule& where) {
-  const FormInfo& info = record.Form();
+// The field Enter was pressed in, as a record keeps it (1-based); one that
+// cannot be read is the last field.
+int32_t EnterField(const std::string& pressed, int16_t count) {
+  int32_t field = 0;
+  for (const char c : pressed) {
+    if (c < '0' || c > '9' || field > count) return count;
+    field = field * 10 + (c - '0');
+  }
+  return field >= 1 && field <= count ? field : count;
+}
+
+FormFill FillOf(const LoginStep& step, const OriginRule& where) {
+  const FormInfo& info = step.Form;
   FormFill fill;
   fill.where = where;
   fill.form_name = info.Name;
   fill.form_index = info.Index;
-  for (int16_t i = 1; i <= record.ControlsCount(); ++i) {
-    const ControlInfo& control = record.Control(i);
-    fill.fields.push_back({control.Name, control.Index, control.Value});
+  for (const ControlInfo& control : step.Controls) {
+    fill.fields.push_back({control.Name, control.Index, control.Value, control.CtlType == ctl::kPassword});
   }
   fill.submit = ScriptOfLogin(info).empty();
+  const StepExtra& extra = step.Extra;
+  fill.group = extra.Group;
+  // Where a press sent the login is known only once it is sent.
+  if (extra.Send == SendKind::kForm) fill.sent_to = extra.SentTo;
+  if (extra.Send == SendKind::kPress) fill.pressed = extra.Pressed;
+  if (extra.Send == SendKind::kEnter) {
+    fill.enter = EnterField(extra.Pressed, static_cast<int16_t>(step.Controls.size()));
+  }
   return fill;
 }
 
@@ -221,7 +240,61 @@ void LoginReplay::Replay(Run& run, const WebRecord& record) {
 
   const FramePath frame = FramePath::FromStored(info.FrameIndex, info.FrameURL);
   std::unique_ptr<IDocument> doc = FormDocument(run, *top, frame);
-  FillAndSubmit(run, doc ? *doc : *top, record, RuleOf(record, frame));
+  FillAndSubmit(run, doc ? *doc : *top, record, RuleOf(record.URL(), frame));
+  for (int16_t k = 2; k <= record.StepCount(); ++k) NextStep(run, record.Step(k), k);
+}
+
+// A further step comes once the one before it is sent: on a page of its
+// own or in a view of the same page. Each pass asks the tab for its
+// document afresh, and a document of another origin than the step's is
+// waited out while the page may still be moving on.
+void LoginReplay::NextStep(Run& run, const LoginStep& step, int16_t k) {
+  const FramePath frame = FramePath::FromStored(step.Form.FrameIndex, step.Form.FrameURL);
+  const OriginRule where = RuleOf(step.URL, frame);
+  FormFill fill = FillOf(step, where);
+  const int64_t start = clock_.Now();
+  std::string elsewhere;
+  int64_t elsewhere_since = 0;
+  for (;;) {
+    Pump(run);
+    if (clock_.Now() - start > kTimeoutSeconds) {
+      throw TimedOut("step " + std::to_string(k) + " did not appear",
+                     "Step " + std::to_string(k) + " of the login did not appear on the page within 60 seconds; "
+                     "the steps before it were sent.");
+    }
+    if (Use(run).ReadyState() != 4) continue;
+    std::unique_ptr<IDocument> top;
+    std::unique_ptr<IDocument> doc;
+    std::optional<FillOutcome> outcome;
+    try {
+      top = Use(run).Document();
+      if (!top) continue;
+      doc = FormDocument(run, *top, frame);
+      fill.deadline_ms = DeadlineMs();
+      outcome = (doc ? *doc : *top).FillForm(fill);
+    } catch (const OstrelError& e) {
+      if (e.Number() == err::kBrowserGone) throw;
+      continue;  // the page moved on under the call
+    }
+    if (!outcome) {
+      throw OstrelError(err::kObjectRequired, "this browser cannot fill a login in several steps");
+    }
+    if (outcome->status == FillOutcome::Status::kWrongOrigin) {
+      if (outcome->origin != elsewhere) {
+        elsewhere = outcome->origin;
+        elsewhere_since = clock_.Now();
+      }
+      if (clock_.Now() - elsewhere_since < kSettleSeconds) continue;
+      throw WrongSite(outcome->expected, outcome->origin);
+    }
+    elsewhere.clear();
+    // The page of the step before may still be showing: nothing of this
+    // step's was typed into it.
+    const bool before_first = outcome->field == 1 && (outcome->status == FillOutcome::Status::kMissingField ||
+                                                      outcome->status == FillOutcome::Status::kNotAnInput);
+    if (before_first) continue;
+    if (Settled(run, doc ? *doc : *top, *outcome, fill, step.Form, where)) return;
+  }
 }
 
 // nullptr: the form is in the top-level document. A frame of a frame is
@@ -253,53 +326,84 @@ std::unique_ptr<IDocument> LoginReplay::FormDocument(Run& run, IDocument& top, c
 // button still disabled or a form replaced by the page's scripts is tried
 // again after a pass of the pump, within the time-out.
 void LoginReplay::FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where) {
-  const FormInfo& info = record.Form();
-  FormFill fill = FillOf(record, where);
+  FormFill fill = FillOf(record.Step(1), where);
   const int64_t start = clock_.Now();
+  bool revealed = record.Extra().Reveal.empty();
   for (;;) {
     Check(run);
-    // Nothing is typed or pressed once this call has been given up.
-    fill.deadline_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           (std::chrono::system_clock::now() + kStuck - kStuckMargin).time_since_epoch())
-                           .count();
+    fill.deadline_ms = DeadlineMs();
     const std::optional<FillOutcome> outcome = doc.FillForm(fill);
     if (!outcome) {
       FillStepByStep(run, doc, record, where);
       return;
     }
-    switch (outcome->status) {
-      case FillOutcome::Status::kDone:
-        if (!fill.submit) {
-          Check(run);
-          std::unique_ptr<IWindow> window = doc.parentWindow();
-          if (!window) throw OstrelError(err::kObjectRequired, "the form has no window");
-          window->execScript(ScriptOfLogin(info), where);
-        }
-        return;
-      case FillOutcome::Status::kWrongOrigin:
-        throw WrongSite(outcome->expected, outcome->origin);
-      case FillOutcome::Status::kMissingField:
-      case FillOutcome::Status::kNotAnInput:
-        throw FormChanged(outcome->field, outcome->status == FillOutcome::Status::kMissingField);
-      case FillOutcome::Status::kButtonDisabled:
-        throw OstrelError(err::kWebsiteProblem, "the button stayed disabled",
-                          "Go To filled in the login, but the page kept its button disabled, so the login was "
-                          "not sent.");
-      case FillOutcome::Status::kReplaced:
-        throw OstrelError(err::kWebsiteProblem, "the form was replaced before the press",
-                          "Go To filled in the login, but the page replaced its login form before it could be "
-                          "sent, so the login was not sent. Please try again.");
-      case FillOutcome::Status::kLate:
-        throw OstrelError(err::kWebsiteProblem, "the fill came after its deadline",
-                          "The page stopped responding, so Go To gave up. The login was not sent.");
-      case FillOutcome::Status::kNoForm:
-        break;
+    if (Settled(run, doc, *outcome, fill, record.Form(), where)) return;
+    // The clicks that showed the login at recording, once the page has had
+    // its moment to show it by itself.
+    if (!revealed && clock_.Now() - start >= kRevealAfterSeconds) {
+      revealed = true;
+      for (const RevealClick& click : record.Extra().Reveal) {
+        Check(run);
+        doc.ClickDescribed(click.Target, where);
+        Pump(run);
+      }
     }
     Pump(run);
     if (clock_.Now() - start > kTimeoutSeconds) {
       throw TimedOut("the form did not appear", "The login form did not appear on the page within 60 seconds.");
     }
   }
+}
+
+// Nothing is typed or pressed once a fill has been given up.
+int64_t LoginReplay::DeadlineMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             (std::chrono::system_clock::now() + kStuck - kStuckMargin).time_since_epoch())
+      .count();
+}
+
+// What a fill's outcome means: true once the login (of this step) is sent,
+// false while its form is not there yet; anything else is said.
+bool LoginReplay::Settled(Run& run, IDocument& doc, const FillOutcome& outcome, const FormFill& fill,
+                          const FormInfo& info, const OriginRule& where) {
+  switch (outcome.status) {
+    case FillOutcome::Status::kDone:
+      if (!fill.submit) {
+        Check(run);
+        std::unique_ptr<IWindow> window = doc.parentWindow();
+        if (!window) throw OstrelError(err::kObjectRequired, "the form has no window");
+        window->execScript(ScriptOfLogin(info), where);
+      }
+      return true;
+    case FillOutcome::Status::kWrongOrigin:
+      throw WrongSite(outcome.expected, outcome.origin);
+    case FillOutcome::Status::kMissingField:
+    case FillOutcome::Status::kNotAnInput:
+      throw FormChanged(outcome.field, outcome.status == FillOutcome::Status::kMissingField);
+    case FillOutcome::Status::kButtonDisabled:
+      throw OstrelError(err::kWebsiteProblem, "the button stayed disabled",
+                        "Go To filled in the login, but the page kept its button disabled, so the login was "
+                        "not sent.");
+    case FillOutcome::Status::kReplaced:
+      throw OstrelError(err::kWebsiteProblem, "the form was replaced before the press",
+                        "Go To filled in the login, but the page replaced its login form before it could be "
+                        "sent, so the login was not sent. Please try again.");
+    case FillOutcome::Status::kSentElsewhere:
+      throw OstrelError(err::kWebsiteProblem, "the form now sends to " + outcome.sent + ", not " + fill.sent_to,
+                        "Go To stopped before typing anything: the login was recorded going to " + fill.sent_to +
+                            ", but the page's form now sends it to " + outcome.sent + ".");
+    case FillOutcome::Status::kNoButton:
+      throw OstrelError(err::kWebsiteProblem, "what was pressed is not on the page",
+                        "Go To filled in the login, but the button you pressed to send it when recording is not "
+                        "on the page, so the login was not sent. Please record the login again (Modify, then "
+                        "Re-record).");
+    case FillOutcome::Status::kLate:
+      throw OstrelError(err::kWebsiteProblem, "the fill came after its deadline",
+                        "The page stopped responding, so Go To gave up. The login was not sent.");
+    case FillOutcome::Status::kNoForm:
+      break;
+  }
+  return false;
 }
 
 void LoginReplay::FillStepByStep(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where) {

@@ -41,6 +41,12 @@ namespace ostrel {
 class LoginReplay {
  public:
   static constexpr int64_t kTimeoutSeconds = 60;
+  // A login recorded after clicks that showed it gets them once its form
+  // has not come by itself for this long.
+  static constexpr int64_t kRevealAfterSeconds = 1;
+  // A further step's page of another origin than the one recorded is
+  // given this long to move on before Go To stops.
+  static constexpr int64_t kSettleSeconds = 5;
   // A page that keeps one call of Go To waiting this long is given up; the
   // page is told to type and press nothing from kStuckMargin before that.
   static constexpr std::chrono::milliseconds kStuck{10000};
@@ -88,6 +94,10 @@ class LoginReplay {
   void Replay(Run& run, const WebRecord& record);
   std::unique_ptr<IDocument> FormDocument(Run& run, IDocument& top, const FramePath& frame);
   void FillAndSubmit(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where);
+  void NextStep(Run& run, const LoginStep& step, int16_t k);
+  bool Settled(Run& run, IDocument& doc, const FillOutcome& outcome, const FormFill& fill, const FormInfo& info,
+               const OriginRule& where);
+  static int64_t DeadlineMs();
   // The same through the element operations, for documents that offer no
   // one-step fill.
   void FillStepByStep(Run& run, IDocument& doc, const WebRecord& record, const OriginRule& where);

@@ -9,7 +9,8 @@ namespace ostrel {
 void WebForm::SetHTMLElement(std::unique_ptr<IElement> frm) {
   if (!frm) throw OstrelError(err::kObjectRequired, "no form to capture");
   element_ = std::move(frm);
-  name_ = element_->name();
+  is_group_ = element_->tagName() == kGroupTag;
+  name_ = is_group_ ? std::string() : element_->name();
   const std::unique_ptr<IElementCollection> elements = element_->elements();
   const int32_t count = elements->length();
   for (int32_t i = 0; i < count; ++i) {

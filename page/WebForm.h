@@ -16,6 +16,9 @@ class WebForm {
  public:
   // A form of the top-level document carries this FrameIndex.
   static constexpr int16_t kTopDocument = 255;
+  // The tag a document's group of inputs outside any form shows, which
+  // comes after its forms.
+  static constexpr const char* kGroupTag = "#GROUP";
 
   WebForm() = default;
   WebForm(const WebForm&) = delete;
@@ -43,6 +46,9 @@ class WebForm {
   // unusable. A null frm fails with err::kObjectRequired.
   void SetHTMLElement(std::unique_ptr<IElement> frm);
 
+  // The document's inputs outside any form, not a form: it has no name.
+  bool IsGroup() const { return is_group_; }
+
   WebControls& Controls() { return controls_; }
   const WebControls& Controls() const { return controls_; }
 
@@ -52,6 +58,7 @@ class WebForm {
   int16_t index_ = 0;
   int16_t frame_index_ = 0;
   std::string frame_url_;
+  bool is_group_ = false;
   WebControls controls_;
   std::unique_ptr<IElement> element_;
 };

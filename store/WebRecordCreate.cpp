@@ -32,7 +32,11 @@ std::string Part(const std::string& text) { return std::to_string(text.size()) +
 std::string FormKey(const WebForm& form) {
   std::string key = std::to_string(form.FrameIndex()) + "/" +
                     Part(FramePath::NestedPart(form.FrameIndex(), form.FrameURL())) + Part(form.Name());
-  if (form.Name().empty()) key += "/" + std::to_string(form.Index());
+  if (form.IsGroup()) {
+    key += "/group";  // one per document, wherever its forms come and go
+  } else if (form.Name().empty()) {
+    key += "/" + std::to_string(form.Index());
+  }
   return key;
 }
 
@@ -111,6 +115,87 @@ int16_t ControlIndex(int32_t position) {
 
 }  // namespace
 
+namespace {
+
+// A form (or group) in which the person typed, and what they typed.
+struct Typing {
+  FormInfo form;
+  bool group = false;
+  bool password = false;
+  std::vector<ControlInfo> controls;
+};
+
+Typing TypingIn(const WebForm& where, const WebPage& page2) {
+  Typing typing;
+  typing.group = where.IsGroup();
+  typing.form.Index = typing.group ? 0 : where.Index();
+  typing.form.FrameIndex = where.FrameIndex();
+  typing.form.FrameURL = where.FrameURL();
+  typing.form.ID = where.ID();
+  typing.form.Name = where.Name();
+  typing.form.Javascript = page2.Javascript();
+  return typing;
+}
+
+void Add(Typing& typing, const WebControl& positioned, int32_t position, const std::string& value) {
+  ControlInfo control;
+  control.Index = ControlIndex(position);
+  control.ID = positioned.ID();
+  control.Name = positioned.Name();
+  control.CtlType = positioned.CtlType();
+  control.Value = value;
+  typing.password = typing.password || control.CtlType == ctl::kPassword;
+  typing.controls.push_back(std::move(control));
+}
+
+// A form present at both captures: its inputs pair up, and their positions
+// are those of the first capture; an input of the login gone or come in
+// between would shift them.
+Typing TypingInPaired(const WebForm& form1, int32_t i, const WebForm& form2, int32_t paired_form,
+                      const WebPage& page2) {
+  Typing typing = TypingIn(form1, page2);
+  const Pairing pairs = PairByKey(form1.Controls(), form2.Controls(), ControlKey);
+  for (int32_t k = 1; k <= form2.Controls().Count(); ++k) {
+    RequireNotNew(form2.Controls().Item(k), pairs.taken[static_cast<size_t>(k - 1)], k, paired_form);
+  }
+  for (int32_t j = 1; j <= form1.Controls().Count(); ++j) {
+    const WebControl& control1 = form1.Controls().Item(j);
+    const int32_t partner = pairs.partner[static_cast<size_t>(j - 1)];
+    RequirePaired(control1, partner != 0, j, i);
+    if (partner == 0) continue;
+    const WebControl& control2 = form2.Controls().Item(partner);
+    if (control2.Value() != control1.Value()) Add(typing, control1, j, control2.Value());
+  }
+  return typing;
+}
+
+// A form that came after recording started (a dialog, a view the page
+// drew), or a group of inputs outside any form, which pages build and
+// rebuild as they please: what holds typed text at the second capture, at
+// its positions then, and was not there with that text at the first.
+Typing TypingInNew(const WebForm& form2, const WebForm* form1, const WebPage& page2) {
+  Typing typing = TypingIn(form2, page2);
+  const WebControls& controls2 = form2.Controls();
+  Pairing pairs{{}, std::vector<bool>(static_cast<size_t>(controls2.Count()), false)};
+  std::vector<int32_t> partner_of(static_cast<size_t>(controls2.Count()), 0);
+  if (form1) {
+    pairs = PairByKey(form1->Controls(), controls2, ControlKey);
+    for (size_t j = 0; j < pairs.partner.size(); ++j) {
+      if (pairs.partner[j] != 0) partner_of[static_cast<size_t>(pairs.partner[j] - 1)] = static_cast<int32_t>(j + 1);
+    }
+  }
+  for (int32_t k = 1; k <= controls2.Count(); ++k) {
+    const WebControl& control2 = controls2.Item(k);
+    if (!Typed(control2) || control2.Value().empty()) continue;
+    const int32_t partner = partner_of[static_cast<size_t>(k - 1)];
+    if (partner != 0 && form1->Controls().Item(partner).Value() == control2.Value()) continue;
+    Add(typing, control2, k, control2.Value());
+  }
+  return typing;
+}
+
+}  // namespace
+
 void WebRecord::CreateRecord(const std::string& strSiteName, const WebPage& WebPage1,
                              const WebPage& WebPage2) {
   const WebForms& forms1 = WebPage1.Forms();
@@ -119,59 +204,37 @@ void WebRecord::CreateRecord(const std::string& strSiteName, const WebPage& WebP
     return std::optional<std::string>(FormKey(form));
   });
 
-  std::optional<FormInfo> form;
-  std::vector<ControlInfo> controls;
+  // Where the person typed, forms of the first capture first.
+  std::vector<Typing> typed;
   for (int32_t i = 1; i <= forms1.Count(); ++i) {
     const WebForm& form1 = forms1.Item(i);
     const int32_t paired_form = form_pairs.partner[static_cast<size_t>(i - 1)];
-    if (paired_form == 0) {
-      for (int32_t j = 1; j <= form1.Controls().Count(); ++j) {
-        RequirePaired(form1.Controls().Item(j), false, j, i);
-      }
-      continue;
-    }
+    if (paired_form == 0) continue;  // the page took it away: the login went elsewhere
     const WebForm& form2 = forms2.Item(paired_form);
-    const Pairing pairs = PairByKey(form1.Controls(), form2.Controls(), ControlKey);
-    for (int32_t k = 1; k <= form2.Controls().Count(); ++k) {
-      RequireNotNew(form2.Controls().Item(k), pairs.taken[static_cast<size_t>(k - 1)], k, paired_form);
-    }
-    for (int32_t j = 1; j <= form1.Controls().Count(); ++j) {
-      const WebControl& control1 = form1.Controls().Item(j);
-      const int32_t partner = pairs.partner[static_cast<size_t>(j - 1)];
-      RequirePaired(control1, partner != 0, j, i);
-      if (partner == 0) continue;
-      const WebControl& control2 = form2.Controls().Item(partner);
-      if (control2.Value() == control1.Value()) continue;
-      if (!form) {
-        form.emplace();
-        form->Index = form1.Index();
-        form->FrameIndex = form1.FrameIndex();
-        form->FrameURL = form1.FrameURL();
-        form->ID = form1.ID();
-        form->Name = form1.Name();
-        form->Javascript = WebPage2.Javascript();
-      }
-      ControlInfo control;
-      control.Index = ControlIndex(j);
-      control.ID = control1.ID();
-      control.Name = control1.Name();
-      control.CtlType = control1.CtlType();
-      control.Value = control2.Value();
-      controls.push_back(std::move(control));
-    }
+    typed.push_back(form1.IsGroup() ? TypingInNew(form2, &form1, WebPage2)
+                                    : TypingInPaired(form1, i, form2, paired_form, WebPage2));
   }
   for (int32_t k = 1; k <= forms2.Count(); ++k) {
-    if (form_pairs.taken[static_cast<size_t>(k - 1)]) continue;
-    const WebControls& new_controls = forms2.Item(k).Controls();
-    for (int32_t j = 1; j <= new_controls.Count(); ++j) {
-      RequireNotNew(new_controls.Item(j), false, j, k);
-    }
+    if (!form_pairs.taken[static_cast<size_t>(k - 1)]) typed.push_back(TypingInNew(forms2.Item(k), nullptr, WebPage2));
+  }
+  // The login is the form that got a password, else the first typed in;
+  // what was typed elsewhere (a search box) is not part of it.
+  const Typing* login = nullptr;
+  for (const Typing& typing : typed) {
+    if (typing.controls.empty()) continue;
+    if (!login || (typing.password && !login->password)) login = &typing;
   }
 
   mSiteName = strSiteName;
   mURL = WebPage1.URL();
-  mForm = std::move(form);
-  mControls = std::move(controls);
+  mForm.reset();
+  mControls.clear();
+  mExtra = StepExtra{};
+  mMoreSteps.clear();
+  if (!login) return;
+  mForm = login->form;
+  mControls = login->controls;
+  mExtra.Group = login->group;
 }
 
 }  // namespace ostrel

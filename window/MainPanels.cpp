@@ -80,6 +80,9 @@ void BuildSiteListPanels(QWidget* window, MainPanels& p, ControlList& controls) 
   p.cmdCancel[3] = ui.Button(f, "cmdCancel", 12, "Cancel", kCancelLeft, kBottomTop, kPairWidth,
                              PanelLayout::kButtonHeight, 3);
   p.cmdSave = ui.Button(f, "cmdSave", 13, "&Save", kOkLeft, kBottomTop, kPairWidth);
+  // The login goes on: a second page or view (the password after the user
+  // name, a security question).
+  p.cmdNextStep = ui.Button(f, "cmdNextStep", 90, "Record Another S&tep", kOkLeft, 2400, 3105);
   p.lblNameSite = ui.Label(f, "lblNameSite", 14,
                            "Your personal information for this website has been successfully "
                            "recorded. Please enter the name for the website:",

@@ -60,6 +60,7 @@ struct MainPanels {
   QLabel* lblNameSite = nullptr;
   QLineEdit* txtSiteName = nullptr;
   CommandButton* cmdSave = nullptr;
+  CommandButton* cmdNextStep = nullptr;
 
   // 4 Login
   QLabel* lblLoginWelcome = nullptr;

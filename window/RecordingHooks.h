@@ -27,6 +27,9 @@ class IRecordingHooks {
   virtual void cmdRecord_Click() = 0;
   // "&Save" on NameSite.
   virtual void cmdSave_Click() = 0;
+  // "Record Another S&tep" on NameSite: the step just recorded is kept and
+  // the recording goes on with the next one.
+  virtual void cmdNextStep_Click() {}
   // "&Re-record" on ModifySite; the window's SiteIndex keeps the site chosen.
   virtual void cmdReRecord_Click() = 0;
   // The recording is over without a login to keep (Cancel, Log Off, the

@@ -190,6 +190,7 @@ void frmMain::Connect() {
   on(p.cmdGoto, &frmMain::cmdGoto_Click);
   on(p.cmdRecord, &frmMain::cmdRecord_Click);
   on(p.cmdSave, &frmMain::cmdSave_Click);
+  on(p.cmdNextStep, &frmMain::cmdNextStep_Click);
   on(p.cmdOptions, &frmMain::cmdOptions_Click);
   on(p.cmdAbout, &frmMain::cmdAbout_Click);
   on(p.cmdNewUser, &frmMain::cmdNewUser_Click);

@@ -228,6 +228,7 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void lstSites_DblClick(int row);
   void cmdRecord_Click();
   void cmdSave_Click();
+  void cmdNextStep_Click();
   void cmdReRecord_Click();
 
   // Copying and generating passwords (frmMainSecrets.cpp).

@@ -39,6 +39,7 @@ void frmMain::PressButton(const ControlEntry& button) {
   else if (name == "cmdRenameSite") cmdRenameSite_Click();
   else if (name == "cmdReRecord") cmdReRecord_Click();
   else if (name == "cmdSave") cmdSave_Click();
+  else if (name == "cmdNextStep") cmdNextStep_Click();
   else if (name == "cmdGenerate") cmdGenerate_Click();
   else if (name == "cmdCopyNewPassword") cmdCopyNewPassword_Click();
   // The about, options and file buttons work only with their own click.

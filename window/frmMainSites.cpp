@@ -185,6 +185,10 @@ void frmMain::cmdSave_Click() {
   mHooks->cmdSave_Click();
 }
 
+void frmMain::cmdNextStep_Click() {
+  if (mHooks) mHooks->cmdNextStep_Click();
+}
+
 void frmMain::cmdReRecord_Click() {
   if (mHooks) {
     mHooks->cmdReRecord_Click();

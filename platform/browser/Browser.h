@@ -108,12 +108,20 @@ struct FormFill {
     std::string name;   // found by name (else id) when not empty,
     int32_t index = 0;  // else by 0-based position among the form's controls
     std::string value;
+    bool secret = false;  // a password: typed only into a password input, and
+                          // nothing else into one
   };
   OriginRule where;     // the document must meet it
   std::string form_name;  // found by name (else id) when not empty,
   int32_t form_index = 0;  // else by position among the document's forms
+  bool group = false;      // the document's inputs outside any form, not a form
   std::vector<Field> fields;
   bool submit = true;   // press the form's button (or submit it) after writing
+  std::string pressed;  // press this element (a description) instead
+  int32_t enter = 0;    // else press Enter in this field (1-based) instead
+  // A form that would send the login to another origin than this one is
+  // not typed into (empty: not checked).
+  std::string sent_to;
   // Nothing is typed or pressed after this moment (milliseconds since the
   // epoch; 0: no limit): the caller gives up on the fill then.
   int64_t deadline_ms = 0;
@@ -133,10 +141,13 @@ struct FillOutcome {
     kButtonDisabled,  // written; the button stayed disabled: nothing pressed
     kReplaced,        // written; the form or a field left the page for good: nothing pressed
     kLate,            // the deadline passed: nothing more written or pressed
+    kSentElsewhere,   // the form sends to origin `sent`, not sent_to: nothing written
+    kNoButton,        // written; what was pressed is not on the page: nothing pressed
   };
   Status status = Status::kDone;
   std::string origin;    // the document's origin (scheme://host[:port], "null" when opaque)
   std::string expected;  // the origin it should have had
+  std::string sent;      // kSentElsewhere: where the form sends
   int32_t field = 0;     // 1-based
 };
 
@@ -171,31 +182,54 @@ class IDocument {
   // into inputs added later): no form history, no form state in its session
   // files. Does nothing where there is no such thing to ask.
   virtual void KeepNothingTyped() {}
+  // Clicks the element a description (see NavigationInfo::target) stands
+  // for, when the document meets rule; whether it was there. A document
+  // that cannot find described elements finds none.
+  virtual bool ClickDescribed(const std::string& description, const OriginRule& rule) {
+    (void)description;
+    (void)rule;
+    return false;
+  }
 };
 
-// What the before-navigate notification tells of a navigation.
+// What the page notification tells: a moment at which a login may be sent
+// (while the page is held, with what was typed still in its inputs), or
+// what happened since.
 struct NavigationInfo {
   enum class Kind {
     kNavigate,    // the document is about to be left for url
     kScriptLink,  // the person clicked a "javascript:" link: url is its whole text
     kUnload,      // the document is being unloaded (url unknown, empty)
+    kSubmit,      // a form is submitted (even one the page cancels): url its
+                  // action as resolved, target the form
+    kPress,       // the person pressed something that is not a field: target it
+    kEnter,       // the person pressed Enter in an input: target the input
+    kLoaded,      // the top document's content has loaded (not held)
+    kRequest,     // the page sent a request: url, body (not held)
   };
   Kind kind = Kind::kNavigate;
   std::string url;
-  // The document being left, and whether it is the tab's top-level one (else
+  // The document concerned, and whether it is the tab's top-level one (else
   // a frame's).
   std::string document_url;
   std::string document_origin;  // its own origin ("null" when opaque); empty when unknown
   bool top_level = true;
+  // The element concerned, as a description that finds it again (JSON text
+  // of tag, id, name, text, position n among elements of its tag and text,
+  // path of the shadow hosts over it); empty when none.
+  std::string target;
+  std::string body;  // kRequest: what it posts, when the browser tells
 };
 
 // One browser tab.
 class IBrowser {
  public:
-  // Called before the page or one of its frames is left, while the page
-  // still holds what the user typed. Only Ostrel's own hook reports it,
-  // never a page script. The page waits until the handler returns; the
-  // handler may read the page through this browser.
+  // Called before the page or one of its frames is left, and at the other
+  // moments a login may be sent (a submit, a press, Enter), while the page
+  // still holds what the user typed; also once the top document has loaded
+  // and for each request the page sends. Only Ostrel's own hook reports
+  // the held moments, never a page script. A held page waits until the
+  // handler returns; the handler may read the page through this browser.
   using BeforeNavigateHandler = std::function<void(const NavigationInfo& navigation)>;
 
   virtual ~IBrowser() = default;

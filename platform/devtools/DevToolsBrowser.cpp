@@ -98,6 +98,7 @@ void DevToolsBrowser::Listen() {
     if (!main(params)) return;
     context_->Touch();
     tracker_->Lifecycle(Str(params, "loaderId"), Str(params, "name"));
+    if (Str(params, "name") == "DOMContentLoaded" && handler_ && !in_handler_) Notify(NavigationInfo::Kind::kLoaded, "", "");
   });
   On("Runtime.executionContextCreated",
      [this](const nlohmann::json& params) { context_->ContextCreated(Obj(params, "context")); });
@@ -115,6 +116,29 @@ void DevToolsBrowser::Listen() {
   On("Page.javascriptDialogClosed", [this](const nlohmann::json&) { dialog_open_ = false; });
   On("Debugger.scriptParsed", [this](const nlohmann::json& params) { ScriptParsed(*session_, *context_, params); });
   On("Debugger.paused", [this](const nlohmann::json& params) { OnPaused(*session_, params); });
+  On("Network.requestWillBeSent", [this](const nlohmann::json& params) { RequestSent(params); });
+}
+
+// What a request of the page carries goes to the handler (which looks for
+// a login in it): not held.
+void DevToolsBrowser::RequestSent(const nlohmann::json& params) {
+  const nlohmann::json& request = Obj(params, "request");
+  if (!handler_ || in_handler_ || Str(request, "url").rfind("http", 0) != 0) return;
+  std::string body = Str(request, "postData");
+  for (const auto& entry : devtools::Arr(request, "postDataEntries")) {
+    if (body.empty()) body += Str(entry, "bytes");
+  }
+  Notify(NavigationInfo::Kind::kRequest, Str(request, "url"), body);
+}
+
+void DevToolsBrowser::Notify(NavigationInfo::Kind kind, const std::string& url, const std::string& body) {
+  const std::shared_ptr<DevToolsBrowser> keep = weak_from_this().lock();
+  NavigationInfo info;
+  info.kind = kind;
+  info.url = url;
+  info.body = body;
+  const BeforeNavigateHandler handler = handler_;
+  handler(info);
 }
 
 // A frame of another site, run in a target of its own: its stops and its
@@ -131,6 +155,8 @@ void DevToolsBrowser::ListenToFrame(FrameTargets::Target& target) {
   frame_listeners_.emplace_back(weak_session, session.AddListener("Debugger.paused", [this, weak_session](const nlohmann::json& params) {
     if (auto s = weak_session.lock()) OnPaused(*s, params);
   }));
+  frame_listeners_.emplace_back(weak_session, session.AddListener("Network.requestWillBeSent",
+                                                                  [this](const nlohmann::json& params) { RequestSent(params); }));
 }
 
 void DevToolsBrowser::ScriptParsed(DevToolsSession& session, DomContext& context, const nlohmann::json& params) {
@@ -144,6 +170,9 @@ namespace {
 NavigationInfo::Kind KindOf(const std::string& kind) {
   if (kind == "script") return NavigationInfo::Kind::kScriptLink;
   if (kind == "unload") return NavigationInfo::Kind::kUnload;
+  if (kind == "submit") return NavigationInfo::Kind::kSubmit;
+  if (kind == "press") return NavigationInfo::Kind::kPress;
+  if (kind == "enter") return NavigationInfo::Kind::kEnter;
   return NavigationInfo::Kind::kNavigate;
 }
 
@@ -175,7 +204,7 @@ void DevToolsBrowser::OnPaused(DevToolsSession& session, const nlohmann::json& p
       session.Post("Debugger.resume");
       // A handler that disconnected itself: the debugger goes only now,
       // after the page has been let go.
-      if (!tab.handler_ && tab.frames_) tab.frames_->ForEachSession([](DevToolsSession& s) { s.Post("Debugger.disable"); });
+      if (!tab.handler_ && tab.frames_) tab.session_->Post("Debugger.disable");
     }
   } resumer{*this, session};
   in_handler_ = true;
@@ -187,21 +216,25 @@ void DevToolsBrowser::OnPaused(DevToolsSession& session, const nlohmann::json& p
     const auto answer = session.Call(
         "Debugger.evaluateOnCallFrame",
         {{"callFrameId", frame_id},
-         {"expression", "JSON.stringify([info.kind, info.url, location.href, window === window.top, self.origin])"},
+         {"expression",
+          "JSON.stringify([info.kind, info.url, location.href, window === window.top, self.origin, info.target])"},
          {"returnByValue", true}});
     const nlohmann::json& value = devtools::Field(Obj(answer, "result"), "value");
     if (value.is_string()) seen = nlohmann::json::parse(value.get<std::string>(), nullptr, false);
   } catch (const OstrelError&) {
     return;  // the page has gone on; nothing to report
   }
-  if (!seen.is_array() || seen.size() != 5 || !seen[3].is_boolean()) return;
+  if (!seen.is_array() || seen.size() != 6 || !seen[3].is_boolean()) return;
   NavigationInfo navigation;
   navigation.kind = KindOf(seen[0].is_string() ? seen[0].get<std::string>() : "");
   navigation.url = seen[1].is_string() ? seen[1].get<std::string>() : "";
   navigation.document_url = seen[2].is_string() ? seen[2].get<std::string>() : "";
   navigation.top_level = seen[3].get<bool>();
   navigation.document_origin = seen[4].is_string() ? seen[4].get<std::string>() : "";
-  if (navigation.url.empty() && navigation.top_level) navigation.url = navigating_url_;
+  navigation.target = seen[5].is_string() ? seen[5].get<std::string>() : "";
+  if (navigation.url.empty() && navigation.top_level && navigation.kind == NavigationInfo::Kind::kUnload) {
+    navigation.url = navigating_url_;
+  }
   const BeforeNavigateHandler handler = handler_;
   handler(navigation);
 }
@@ -287,9 +320,11 @@ void DevToolsBrowser::SetBeforeNavigate(BeforeNavigateHandler handler) {
   handler_ = std::move(handler);
   if (handler_ && !was_set) {
     session_->Call("Debugger.enable");
-    frames_->SetDebugger(true);
+    session_->Post("Network.enable", FrameTargets::kNetwork);
+    frames_->SetWatching(true);
   } else if (!handler_ && was_set) {
-    frames_->SetDebugger(false);
+    frames_->SetWatching(false);
+    session_->Post("Network.disable");
     if (session_->Open() && !in_handler_) session_->Post("Debugger.disable");
   }
 }

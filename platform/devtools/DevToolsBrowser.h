@@ -91,6 +91,8 @@ class DevToolsBrowser : public IBrowser, public std::enable_shared_from_this<Dev
   void ListenToFrame(FrameTargets::Target& target);
   void ScriptParsed(DevToolsSession& session, DomContext& context, const nlohmann::json& params);
   void OnPaused(DevToolsSession& session, const nlohmann::json& params);
+  void RequestSent(const nlohmann::json& params);
+  void Notify(NavigationInfo::Kind kind, const std::string& url, const std::string& body);
   void SendNavigate(uint64_t ticket);
 
   std::shared_ptr<DevToolsSession> session_;

@@ -41,10 +41,14 @@ std::unique_ptr<IWindow> DevToolsDocument::parentWindow() {
 
 std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
   nlohmann::json fields = nlohmann::json::array();
-  for (const auto& f : fill.fields) fields.push_back({{"name", f.name}, {"index", f.index}, {"value", f.value}});
+  for (const auto& f : fill.fields) {
+    fields.push_back({{"name", f.name}, {"index", f.index}, {"value", f.value}, {"secret", f.secret}});
+  }
   nlohmann::json request = {{"where", {{"origin", fill.where.origin}, {"top", fill.where.top}}},
                             {"formName", fill.form_name},
-                            {"formIndex", fill.form_index}, {"fields", fields}, {"submit", fill.submit},
+                            {"formIndex", fill.form_index}, {"group", fill.group}, {"fields", fields},
+                            {"submit", fill.submit}, {"pressed", fill.pressed}, {"enter", fill.enter},
+                            {"sentTo", fill.sent_to},
                             {"deadline", fill.deadline_ms}, {"pressWaitMs", fill.press_wait_ms}};
   context_->Touch();
   nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}), true);
@@ -62,15 +66,26 @@ std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
       {"done", FillOutcome::Status::kDone},           {"origin", FillOutcome::Status::kWrongOrigin},
       {"noform", FillOutcome::Status::kNoForm},       {"missing", FillOutcome::Status::kMissingField},
       {"notinput", FillOutcome::Status::kNotAnInput}, {"disabled", FillOutcome::Status::kButtonDisabled},
-      {"replaced", FillOutcome::Status::kReplaced},   {"late", FillOutcome::Status::kLate}};
+      {"replaced", FillOutcome::Status::kReplaced},   {"late", FillOutcome::Status::kLate},
+      {"sentto", FillOutcome::Status::kSentElsewhere}, {"nobutton", FillOutcome::Status::kNoButton}};
   auto status = kStatuses.find(devtools::Str(answer, "status"));
   if (status == kStatuses.end()) throw OstrelError(err::kBrowserProtocol, "FillForm: an answer of no known status");
   FillOutcome outcome;
   outcome.status = status->second;
   outcome.origin = devtools::Str(answer, "origin");
   outcome.expected = devtools::Str(answer, "expected");
+  outcome.sent = devtools::Str(answer, "sent");
   outcome.field = static_cast<int32_t>(devtools::Int(answer, "field"));
   return outcome;
+}
+
+bool DevToolsDocument::ClickDescribed(const std::string& description, const OriginRule& rule) {
+  context_->Touch();
+  const nlohmann::json where = {{"origin", rule.origin}, {"top", rule.top}};
+  const nlohmann::json clicked =
+      context_->CallValue(window_, dom::ClickDescribed(), nlohmann::json::array({description, where}));
+  context_->Touch();
+  return clicked.is_boolean() && clicked.get<bool>();
 }
 
 void DevToolsDocument::KeepNothingTyped() { context_->CallValue(window_, dom::KeepNothingTyped()); }

@@ -10,8 +10,8 @@ namespace {
 // with the helpers of prelude.js in front, on `this` and the arguments it is
 // called with.
 std::string Function(const char* source, const char* name) {
-  return std::string("function(...ostrelArgs) {\n") + scripts::kPrelude + "\n" + source + "\nreturn " + name +
-         ".apply(this, ostrelArgs);\n}";
+  return std::string("function(...ostrelArgs) {\n") + scripts::kPrelude + "\n" + scripts::kDescribe + "\n" + source +
+         "\nreturn " + name + ".apply(this, ostrelArgs);\n}";
 }
 
 // An expression for the page's own world that calls the function `name`,
@@ -68,6 +68,7 @@ std::string FrameElement() { return Function(scripts::kFrameElement, "frameEleme
 std::string FrameElementAt() { return Function(scripts::kFrameElementAt, "frameElementAt"); }
 std::string KeepNothingTyped() { return Function(scripts::kKeepNothingTyped, "keepNothingTyped"); }
 std::string FillForm() { return Function(scripts::kFillForm, "fillForm"); }
+std::string ClickDescribed() { return Function(scripts::kClickDescribed, "clickDescribed"); }
 
 std::string CustomControls() { return PageExpression(scripts::kCustomControls, "customControls", ""); }
 
@@ -82,7 +83,10 @@ std::string OriginCheckInPage(const std::string& origin, const std::string& top,
 }
 
 std::string BeforeNavigateScript() {
-  return std::string(scripts::kBeforeNavigate) + "\n//# sourceURL=" + kHookAddress + "\n";
+  // In a function of its own, so that running it again in a document (which
+  // it then leaves alone) declares nothing twice.
+  return std::string("(() => {\n") + scripts::kDescribe + "\n" + scripts::kBeforeNavigate + "\n})();\n//# sourceURL=" +
+         kHookAddress + "\n";
 }
 
 }  // namespace ostrel::dom

@@ -11,7 +11,12 @@ using devtools::Str;
 
 namespace {
 const nlohmann::json kAutoAttach = {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}};
-}
+}  // namespace
+
+// What the page posts is told in the request's event; nothing of the
+// answers is kept.
+const nlohmann::json FrameTargets::kNetwork = {{"maxTotalBufferSize", 0}, {"maxResourceBufferSize", 0},
+                                                {"maxPostDataSize", 65536}};
 
 FrameTargets::FrameTargets(std::shared_ptr<DevToolsSession> tab, DomContextPtr tab_context, std::string script,
                            AttachedHandler attached)
@@ -89,14 +94,24 @@ void FrameTargets::SetUp(DevToolsSession& session, bool run) {
   session.Post("Page.addScriptToEvaluateOnNewDocument",
                {{"source", script_}, {"worldName", kOwnWorld}, {"runImmediately", true}});
   session.Post("Target.setAutoAttach", kAutoAttach);
-  if (debugger_) session.Post("Debugger.enable");
+  if (watching_) Watching(session, true);
   if (run) session.Post("Runtime.runIfWaitingForDebugger");
 }
 
-void FrameTargets::SetDebugger(bool on) {
-  if (debugger_ == on) return;
-  debugger_ = on;
-  for (auto& [id, target] : targets_) target.session->Post(on ? "Debugger.enable" : "Debugger.disable");
+void FrameTargets::Watching(DevToolsSession& session, bool on) {
+  if (on) {
+    session.Post("Debugger.enable");
+    session.Post("Network.enable", kNetwork);
+  } else {
+    session.Post("Network.disable");
+    session.Post("Debugger.disable");
+  }
+}
+
+void FrameTargets::SetWatching(bool on) {
+  if (watching_ == on) return;
+  watching_ = on;
+  for (auto& [id, target] : targets_) Watching(*target.session, on);
 }
 
 void FrameTargets::ForEachSession(const std::function<void(DevToolsSession&)>& call) {

@@ -42,9 +42,12 @@ class FrameTargets {
   FrameTargets(const FrameTargets&) = delete;
   FrameTargets& operator=(const FrameTargets&) = delete;
 
-  // Turns the debugger on or off in every frame target, now and as they
-  // come.
-  void SetDebugger(bool on);
+  // While the tab is watched, the debugger and the network events are on
+  // in every frame target, now and as they come.
+  void SetWatching(bool on);
+  // The same for one session (the tab's own).
+  static void Watching(DevToolsSession& session, bool on);
+  static const nlohmann::json kNetwork;
   // Runs call on every session (the tab's first).
   void ForEachSession(const std::function<void(DevToolsSession&)>& call);
   // The context that runs scripts in the frame with this id: its own
@@ -60,7 +63,7 @@ class FrameTargets {
   DomContextPtr tab_context_;
   std::string script_;
   AttachedHandler attached_;
-  bool debugger_ = false;
+  bool watching_ = false;
   std::map<std::string, Target> targets_;  // by target id, which is the frame's id
   std::vector<std::pair<std::weak_ptr<DevToolsSession>, int>> listeners_;
 };

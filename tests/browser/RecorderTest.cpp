@@ -291,5 +291,137 @@ TEST_F(RecorderTest, BindingAnotherTabCancelsTheRecordingAndWatchesNeither) {
   EXPECT_TRUE(window.errors.empty());
 }
 
+
+NavigationInfo Moment(NavigationInfo::Kind kind, std::string url = "", std::string target = "",
+                      std::string body = "") {
+  NavigationInfo moment;
+  moment.kind = kind;
+  moment.url = std::move(url);
+  moment.target = std::move(target);
+  moment.body = std::move(body);
+  return moment;
+}
+
+// A login sent without leaving the page ends the recording when it is
+// sent, and is kept with the way it was sent.
+TEST_F(RecorderTest, ALoginSentWithoutLeavingIsKeptWithHowItWasSent) {
+  using Kind = NavigationInfo::Kind;
+  const std::string go = R"({"tag":"div","id":"go","name":"","text":"Sign in","n":0,"path":""})";
+  struct Case {
+    const char* label;
+    std::vector<NavigationInfo> moments;  // after the login is typed
+    SendKind send;
+    std::string pressed;
+    std::string sent_to;
+  };
+  const Case cases[] = {
+      {"a submit the page cancels", {Moment(Kind::kSubmit, "https://auth.example/session", R"({"tag":"form"})")},
+       SendKind::kForm, "", "https://auth.example"},
+      {"a press, then a request carrying the password (JSON)",
+       {Moment(Kind::kPress, "", go), Moment(Kind::kRequest, "https://api.example/a", "", "{}"),
+        Moment(Kind::kRequest, "https://api.example/login", "", R"({"p":"s3cret"})")},
+       SendKind::kPress, go, "https://api.example"},
+      {"Enter in the password box, then the user name in a query",
+       {Moment(Kind::kEnter, "", R"({"tag":"input","id":"","name":"pw","text":"","n":0,"path":""})"),
+        Moment(Kind::kRequest, "http://127.0.0.1/login?u=alice")},
+       SendKind::kEnter, "2", "http://127.0.0.1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::filesystem::remove(path);
+    window.siteIndex = -1;
+    user->value = pw->value = "";
+    recorder.cmdRecord_Click();
+    user->value = "alice";
+    pw->value = "s3cret";
+    for (const NavigationInfo& moment : c.moments) {
+      EXPECT_EQ(window.Panel(), ILoginWindow::kRecording);
+      browser.Fire(moment);
+      // The page empties its inputs once it has them.
+      if (moment.kind == Kind::kPress || moment.kind == Kind::kEnter) user->value = pw->value = "";
+    }
+    ASSERT_EQ(window.Panel(), ILoginWindow::kNameSite);
+    window.siteName = "Site";
+    recorder.cmdSave_Click();
+    WebRecord stored(context);
+    stored.Retrieve(1);
+    ASSERT_EQ(stored.ControlsCount(), 2);
+    EXPECT_EQ(stored.Control(2).Value, "s3cret");
+    EXPECT_EQ(stored.Extra().Send, c.send);
+    EXPECT_EQ(stored.Extra().Pressed, c.pressed);
+    EXPECT_EQ(stored.Extra().SentTo, c.sent_to);
+  }
+}
+
+// Clicks before anything is typed showed the login; a press whose page
+// then sends nothing typed sends nothing.
+TEST_F(RecorderTest, ClicksBeforeTypingAreKeptAndAPressAloneSendsNothing) {
+  using Kind = NavigationInfo::Kind;
+  const std::string show = R"({"tag":"button","id":"show"})";
+  recorder.cmdRecord_Click();
+  browser.Fire(Moment(Kind::kPress, "", show));
+  user->value = "alice";
+  pw->value = "s3cret";
+  browser.Fire(Moment(Kind::kPress, "", R"({"tag":"span","id":"eye"})"));
+  browser.Fire(Moment(Kind::kRequest, "http://127.0.0.1/telemetry", "", "clicks=2"));
+  EXPECT_EQ(window.Panel(), ILoginWindow::kRecording);
+  browser.Fire("http://127.0.0.1/next");
+  ASSERT_EQ(window.Panel(), ILoginWindow::kNameSite);
+  recorder.cmdSave_Click();
+  WebRecord stored(context);
+  stored.Retrieve(1);
+  ASSERT_EQ(stored.Extra().Reveal.size(), 1u);
+  EXPECT_EQ(stored.Extra().Reveal[0].Target, show);
+  EXPECT_EQ(stored.Extra().Send, SendKind::kPress) << "the press just before the page was left sent it";
+}
+
+// The user name on one page, then Record Another Step, the password on the
+// next: one site of two steps, each with its own page and inputs.
+TEST_F(RecorderTest, AnotherStepIsRecordedFromThePageAsItIsThen) {
+  recorder.cmdRecord_Click();
+  user->value = "alice";
+  browser.Fire("http://127.0.0.1/password");
+  ASSERT_EQ(window.Panel(), ILoginWindow::kNameSite);
+  const NodePtr secret = El("INPUT", "password", "secret");
+  browser.doc = fake::MakeDoc("http://127.0.0.1/password", "Password", {fake::Form("pw", {secret})});
+  recorder.cmdNextStep_Click();
+  EXPECT_EQ(window.Panel(), ILoginWindow::kRecording);
+  secret->value = "s3cret";
+  browser.Fire("http://127.0.0.1/home");
+  ASSERT_EQ(window.Panel(), ILoginWindow::kNameSite);
+  window.siteName = "Two steps";
+  recorder.cmdSave_Click();
+  EXPECT_TRUE(window.errors.empty());
+  WebRecord stored(context);
+  stored.Retrieve(1);
+  ASSERT_EQ(stored.StepCount(), 2);
+  EXPECT_EQ(stored.URL(), "http://127.0.0.1/login");
+  ASSERT_EQ(stored.ControlsCount(), 1);
+  EXPECT_EQ(stored.Control(1).Value, "alice");
+  const LoginStep second = stored.Step(2);
+  EXPECT_EQ(second.URL, "http://127.0.0.1/password");
+  ASSERT_EQ(second.Controls.size(), 1u);
+  EXPECT_EQ(second.Controls[0].Name, "secret");
+  EXPECT_EQ(second.Controls[0].Value, "s3cret");
+}
+
+
+// A typed value is found however a page writes it into what it sends.
+TEST(SendWatchTest, AValueIsFoundAsPagesWriteIt) {
+  const struct {
+    const char* sent;
+    const char* value;
+    bool held;
+  } cases[] = {
+      {"user=alice&pw=s3cret", "s3cret", true},
+      {"/login?pw=a%20b%26c", "a b&c", true},
+      {"pw=a+b%26c", "a b&c", true},
+      {R"({"pw":"say \"hi\"\\"})", "say \"hi\"\\", true},
+      {R"({"pw":"caf\u00e9"})", "caf\xC3\xA9", false},  // written as an escape: not told
+      {"pw=s3cre", "s3cret", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SendWatch::Holds(c.sent, c.value), c.held) << c.sent;
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -30,7 +30,15 @@ class LoginRecordingTest : public ::testing::TestWithParam<std::string> {
     first_ = std::make_unique<WebPage>();
     first_->SetIE(env_->Browser());
     first_->Record();
-    env_->Browser().SetBeforeNavigate([this](const NavigationInfo& navigation) { BeforeNavigate(navigation.url); });
+    env_->Browser().SetBeforeNavigate([this](const NavigationInfo& navigation) {
+      // A press, Enter, a request or a load sends nothing by itself.
+      using Kind = NavigationInfo::Kind;
+      if (navigation.kind == Kind::kPress || navigation.kind == Kind::kEnter || navigation.kind == Kind::kLoaded ||
+          navigation.kind == Kind::kRequest) {
+        return;
+      }
+      BeforeNavigate(navigation.url);
+    });
   }
 
   void TearDown() override {
@@ -117,8 +125,9 @@ TEST_P(LoginRecordingTest, SubmitButton) {
   TypeLogin();
   Find("go")->click();
   Finish();
-  // the form's onsubmit fills the hidden token before the page is left
-  ExpectTypedLogin(env_->RunsScripts());
+  // Taken as the form is submitted, before its onsubmit fills the hidden
+  // token: the page fills it again at replay.
+  ExpectTypedLogin(false);
   EXPECT_EQ(record_.Form().Javascript, "");
 }
 
@@ -131,7 +140,7 @@ TEST_P(ScriptedLoginRecordingTest, EnterInTheField) {
   env_->TypeKeys(*Find("pass"), "s3cret");
   env_->PressEnter();
   Finish();
-  ExpectTypedLogin(true);
+  ExpectTypedLogin(false);
   EXPECT_EQ(record_.Form().Javascript, "");
 }
 

@@ -34,6 +34,7 @@ Action ActionOf(const json& name) {
   if (name == "close_tab") return Action::kCloseTab;
   if (name == "close_window") return Action::kCloseWindow;
   if (name == "cancel") return Action::kCancel;
+  if (name == "next_step") return Action::kNextStep;
   Fail("no such action: " + name.dump());
   return Action::kNone;
 }

@@ -15,7 +15,7 @@ using FramePath = std::vector<int>;
 // What a person may do around the page: press the Ostrel button in the
 // browser window's other tab, close the case's tab, close the Ostrel window.
 // press Cancel in the Ostrel window.
-enum class Action { kNone, kPressOtherTab, kCloseTab, kCloseWindow, kCancel };
+enum class Action { kNone, kPressOtherTab, kCloseTab, kCloseWindow, kCancel, kNextStep };
 
 // One thing the person does in the page while the login is recorded.
 struct Step {
@@ -34,7 +34,9 @@ struct Step {
 //                        {"press": KEY, "selector": SEL} (no selector: where
 //                        the focus is), {"wait": SEL} (until it is shown),
 //                        {"action": "press_other_tab" | "close_tab" |
-//                        "close_window" | "cancel"},
+//                        "close_window" | "cancel" | "next_step"},
+//                      ("next_step" waits for the naming panel and presses
+//                      its button for one more step)
 //                      with an optional "frame": a position in the top
 //                      document's frames, or a list of positions for frames
 //                      of frames; absent or null for the top document

@@ -346,6 +346,14 @@ class Runner {
       case Action::kCancel:
         if (window_) window_->Panels().cmdCancel[window_->CurrentPanel()]->click();
         break;
+      case Action::kNextStep:
+        if (!window_) throw Failure("no window to record another step in");
+        PumpUntil([&] { return window_->CurrentPanel() == frmMain::kNameSite || !messages_.shown.empty(); },
+                  "the step to be recorded");
+        if (!messages_.shown.empty()) throw Failure("the step ended with a message: " + messages_.shown.front());
+        window_->Panels().cmdNextStep->click();
+        if (window_->CurrentPanel() != frmMain::kRecording) throw Failure("Record Another Step did not go on recording");
+        break;
     }
   }
 

@@ -1,15 +1,21 @@
 // this: the window of the document to fill; fill: {where, formName,
-// formIndex, fields: [{name, index, value}], submit, customDone, deadline,
-// pressWaitMs}. The whole of a replay's writing in one call: checks first
-// that the document meets the rule `where` (see ostrelMeets), then finds the
-// form (by name, else by position), every field (by name, else by position
-// among the form's controls, FIELDSET elements taking none) and types the
-// values in as a person would (see ostrelType). With submit, it then
-// presses the first submit input, else the first image input among all of
-// the form's descendants, else the first submit button element, else
-// submits the form as pressing Enter would (its submit event runs), from a
-// page timer, once the form and every field are still in the page and the
-// button is enabled: should the page have replaced the form meanwhile, the
+// formIndex, group, fields: [{name, index, value, secret}], submit, pressed, enter,
+// sentTo, customDone, deadline, pressWaitMs}. The whole of a replay's
+// writing in one call: checks first that the document meets the rule
+// `where` (see ostrelMeets), then finds the form (by name, else by
+// position; with group, the document's inputs outside any form), every
+// field (by name, else by position among the form's controls, FIELDSET
+// elements taking none; a secret one must be a password input, any other
+// must not) and types the values in as a person would (see ostrelType). A form whose login would now go to another origin than
+// sentTo (its action, or its button's, as resolved) is not typed into.
+// With submit, it then presses what sends the login: the element `pressed`
+// describes (see ostrelFindDescribed); with enter (a 1-based field number),
+// the Enter key in that field, which submits its form; else the first
+// submit input, else the first image input among all of the form's
+// descendants, else the first submit button element, else submits the
+// form as pressing Enter would (its submit event runs), from a page timer,
+// once the form and every field are still in the page and the button is
+// there and enabled: should the page have replaced the form meanwhile, the
 // new one is found and filled again, for up to pressWaitMs.
 //
 // Nothing is typed or pressed after fill.deadline (milliseconds since the
@@ -21,7 +27,9 @@
 // were typed), "disabled" (typed, but the button stayed disabled: nothing
 // pressed), "replaced" (typed, but a field or the form left the page and
 // did not come back: nothing pressed), "late" (the deadline passed),
-// "custom" (custom: the positions of fields that are custom elements,
+// "sentto" (the login would go to origin `sent`, not sentTo: nothing
+// typed), "nobutton" (typed, but what was pressed is not on the page:
+// nothing pressed), "custom" (custom: the positions of fields that are custom elements,
 // which this world cannot write: nothing pressed; run again with
 // customDone once they are written). With submit, the answer is a promise
 // that settles once the button is pressed or given up.
@@ -42,13 +50,32 @@ function fillForm(fill) {
   // Finds the form and its fields, writes the values and, to submit,
   // finds the button: the first submit input, else the first image input
   // among all descendants, else the first submit button element.
+  const findButton = (form, elements) => {
+    if (fill.pressed) return ostrelFindDescribed(d, fill.pressed);
+    if (fill.group || fill.enter) return null;
+    return elements.find((el) => typed(el, 'INPUT', 'SUBMIT')) ||
+        Array.from(Element.prototype.querySelectorAll.call(form, '*')).find((el) => typed(el, 'INPUT', 'IMAGE')) ||
+        elements.find((el) => upper(ostrelTag.call(el)) === 'BUTTON' && buttonType.call(el) === 'submit');
+  };
+  // The origin a form sends to, when it sends to a web address.
+  const goesTo = (form, button) => {
+    const own = button && ostrelAttribute.call(button, 'formaction') !== null ? button.formAction : null;
+    const action = own || ostrelGetter(HTMLFormElement.prototype, 'action').call(form);
+    return /^https?:/i.test(action) ? new URL(action).origin : '';
+  };
   const run = () => {
     const forms = Array.from(ostrelGet(Document.prototype, 'forms', d));
-    const form = fill.formName ? byName(forms, fill.formName) : forms[fill.formIndex];
+    const form = fill.group ? (ostrelGroup(d).length ? d : null)
+                            : fill.formName ? byName(forms, fill.formName) : forms[fill.formIndex];
     if (!form) return {status: 'noform'};
-    Element.prototype.setAttribute.call(form, 'autocomplete', 'off');
     const elements = ostrelElements(form);
     const controls = elements.filter((el) => ostrelTag.call(el) !== 'FIELDSET');
+    const button = findButton(form, elements);
+    if (!fill.group) {
+      const sent = fill.sentTo ? goesTo(form, button) : '';
+      if (sent && sent !== fill.sentTo) return {status: 'sentto', sent};
+      Element.prototype.setAttribute.call(form, 'autocomplete', 'off');
+    }
     const written = [];
     custom.length = 0;
     for (let i = 0; i < fill.fields.length; ++i) {
@@ -63,17 +90,18 @@ function fillForm(fill) {
         continue;
       }
       if (!isInput(el)) return {status: 'notinput', field: i + 1};
+      // A password goes only into a password input, and nothing else into one.
+      if (typed(el, 'INPUT', 'PASSWORD') !== Boolean(field.secret)) return {status: 'notinput', field: i + 1};
       if (late()) return {status: 'late'};
       Element.prototype.setAttribute.call(el, 'autocomplete', 'off');
       ostrelType(el, field.value);
       written.push(el);
     }
     if (!fill.submit) return {status: 'done'};
-    const button = elements.find((el) => typed(el, 'INPUT', 'SUBMIT')) ||
-        Array.from(Element.prototype.querySelectorAll.call(form, '*')).find((el) => typed(el, 'INPUT', 'IMAGE')) ||
-        elements.find((el) => upper(ostrelTag.call(el)) === 'BUTTON' && buttonType.call(el) === 'submit');
     const state = {status: 'ready', form, button, written};
-    if (!connected(form) ||
+    if (fill.pressed && !button) {
+      state.status = 'nobutton';
+    } else if (!connected(form) ||
         !written.every((el) => connected(el) && (ownerForm(el) === form || ownerForm(el) === null))) {
       state.status = 'replaced';
     } else if (button && (disabled(button) || !connected(button))) {
@@ -82,15 +110,18 @@ function fillForm(fill) {
     return state;
   };
   const ownerForm = (el) => ostrelClass(el) === '[object HTMLInputElement]' ? formOf.call(el) : null;
-  const ready = (r) => (r.status === 'ready' || r.status === 'disabled') && connected(r.form) &&
+  const ready = (r) => (r.status === 'ready' || r.status === 'disabled' || r.status === 'nobutton') &&
+      connected(r.form) &&
       r.written.every((el) => connected(el) && (ownerForm(el) === r.form || ownerForm(el) === null)) &&
-      (!r.button || (connected(r.button) && !disabled(r.button)));
+      (fill.pressed ? r.button && connected(r.button) && !disabled(r.button)
+                    : !r.button || (connected(r.button) && !disabled(r.button)));
   const custom = [];
   let current = run();
   if (custom.length) return {status: 'custom', origin, custom};
   if (current.status !== 'ready' && (current.status === 'noform' || current.status === 'missing' ||
-                                     current.status === 'notinput' || current.status === 'late' || !fill.submit)) {
-    return {status: current.status, origin, field: current.field || 0};
+                                     current.status === 'notinput' || current.status === 'late' ||
+                                     current.status === 'sentto' || !fill.submit)) {
+    return {status: current.status, origin, field: current.field || 0, sent: current.sent || ''};
   }
   if (!fill.submit) return {status: 'done', origin};
   // Pressed from a page timer, so a dialog the page shows cannot hold this
@@ -103,7 +134,9 @@ function fillForm(fill) {
         return;
       }
       if (!ready(current)) {
-        if (current.status !== 'disabled' || !connected(current.form)) current = run();
+        if ((current.status !== 'disabled' && current.status !== 'nobutton') || !connected(current.form)) {
+          current = run();
+        }
         if (!ready(current)) {
           if (Date.now() - start < fill.pressWaitMs && current.status !== 'late') {
             pressLater(50);
@@ -113,10 +146,12 @@ function fillForm(fill) {
           return;
         }
       }
-      const {button, form} = current;
+      const {button, form, written} = current;
       resolve({status: 'done', origin});
       w.setTimeout(() => {
-        if (button) {
+        if (fill.enter) {
+          ostrelPressEnter(written[fill.enter - 1]);
+        } else if (button) {
           HTMLElement.prototype.click.call(button);
         } else if (HTMLFormElement.prototype.requestSubmit) {
           HTMLFormElement.prototype.requestSubmit.call(form);

@@ -3,7 +3,7 @@
 // that names a field "submit", "name" or "forms" cannot shadow what they
 // read. A failure of our own is thrown as Error("ostrel:<error number>").
 /* exported ostrelGet, ostrelClass, ostrelFail, ostrelInfo, ostrelElements, ostrelPack, ostrelWindowOf, ostrelLeaving,
-            ostrelMeets, ostrelType */
+            ostrelMeets, ostrelType, ostrelPressEnter */
 const ostrelGet = (proto, property, object) =>
     Object.getOwnPropertyDescriptor(proto, property).get.call(object);
 const ostrelClass = (object) => Object.prototype.toString.call(object);
@@ -27,6 +27,9 @@ const ostrelInfo = (el) => {
   } else if (k === '[object HTMLFormElement]') {
     kind = 'form';
     name = ostrelFormName.call(el);
+  } else if (ostrelIsDocument(el)) {
+    // A document stands for its group of inputs outside any form.
+    return ['form', '#GROUP', '', '', '', '', 0];
   } else if (ostrelTag.call(el).includes('-')) {
     // A custom element: its type, name and value live in the page's own
     // world, which is asked for them (custom-controls.js).
@@ -37,7 +40,8 @@ const ostrelInfo = (el) => {
   const attribute = ostrelAttribute.call(el, 'name') ?? '';
   return [kind, ostrelTag.call(el), ostrelId.call(el), type, name, value, attribute === name ? 0 : attribute];
 };
-const ostrelElements = (form) => Array.from(ostrelGet(HTMLFormElement.prototype, 'elements', form));
+const ostrelElements = (form) =>
+    ostrelIsDocument(form) ? ostrelGroup(form) : Array.from(ostrelGet(HTMLFormElement.prototype, 'elements', form));
 // An array of the items of list carrying its snapshot: property
 // ostrelSnapshot is the JSON text {"items": [row, ...]}; with nested (the
 // forms of a window), every form's elements too, as arrays in property
@@ -97,3 +101,18 @@ const ostrelType = (el, value) => {
   }
   EventTarget.prototype.dispatchEvent.call(el, new w.Event('change', {bubbles: true}));
 };
+// Presses Enter in the input el as a keyboard would: the page's handlers
+// see keydown, keypress and keyup of Enter; unless one of them cancels it,
+// the input's form is then submitted, as Enter submits it.
+const ostrelPressEnter = (el) => {
+  HTMLElement.prototype.focus.call(el);
+  const init = {key: 'Enter', code: 'Enter', keyCode: 13, which: 13, bubbles: true, cancelable: true, composed: true};
+  const send = (type, more) => EventTarget.prototype.dispatchEvent.call(el, new KeyboardEvent(type, {...init, ...more}));
+  const down = send('keydown', {});
+  const press = down && send('keypress', {charCode: 13});
+  send('keyup', {});
+  const form = ostrelClass(el) === '[object HTMLInputElement]'
+      ? Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'form').get.call(el) : null;
+  if (press && form && ostrelConnected(form)) HTMLFormElement.prototype.requestSubmit.call(form);
+};
+const ostrelConnected = (node) => Object.getOwnPropertyDescriptor(Node.prototype, 'isConnected').get.call(node);

@@ -30,6 +30,12 @@ class BeforeNavigateTest : public BrowserFixture {
  protected:
   void Watch() {
     browser_->SetBeforeNavigate([this](const NavigationInfo& navigation) {
+      using Kind = NavigationInfo::Kind;
+      if (navigation.kind != Kind::kNavigate && navigation.kind != Kind::kUnload &&
+          navigation.kind != Kind::kScriptLink) {
+        moments_.push_back(navigation);  // the moments a login may be sent without leaving
+        return;
+      }
       Seen entry{navigation.url, "", "", "", navigation};
       auto document = browser_->Document();
       entry.title = document->title();
@@ -73,7 +79,70 @@ class BeforeNavigateTest : public BrowserFixture {
   }
 
   std::vector<Seen> seen_;
+  std::vector<NavigationInfo> moments_;
 };
+
+// A login the page sends by script without leaving: the moments it may be
+// sent are told, held while the typed values are still in place, each with
+// what was pressed or submitted, and the requests that follow with what
+// they carry.
+TEST_F(BeforeNavigateTest, LoginsSentWithoutLeavingAreToldAtEachMoment) {
+  struct Moment {
+    NavigationInfo::Kind kind;
+    std::string target;  // a part of the target's description
+    std::string url;     // a part of the url
+    std::string held;    // what the user and code boxes held, read while the page was held
+    std::string body;    // a part of what a request posts
+  };
+  using Kind = NavigationInfo::Kind;
+  struct Case {
+    const char* label;
+    std::function<void()> act;
+    std::vector<Moment> want;
+  };
+  Open("/stays.html");
+  std::vector<std::pair<NavigationInfo, std::string>> got;
+  browser_->SetBeforeNavigate([&](const NavigationInfo& navigation) {
+    if (navigation.kind == Kind::kLoaded) return;
+    std::string held;
+    if (navigation.kind != Kind::kRequest) {
+      auto forms = browser_->Document()->forms();
+      held = forms->item(0)->elements()->item("user")->value() + "|" +
+             forms->item(1)->elements()->item("code")->value();  // the inputs outside any form
+    }
+    got.emplace_back(navigation, held);
+  });
+  const Case cases[] = {
+      {"the form's button, the page cancelling the submit",
+       [&] { TypeInto("user", "alice"); TypeInto("pass", "s3cret"); MouseClick("go"); },
+       {{Kind::kPress, R"("id":"go")", "", "alice|"},
+        {Kind::kSubmit, R"("id":"loginForm")", "/session", "alice|"},
+        {Kind::kRequest, "", "/api/login", "", R"("pass":"s3cret")"}}},
+      {"Enter in an input", [&] { TypeInto("user", "bob"); TypeInto("pass", "pw2"); PressEnter(); },
+       {{Kind::kEnter, R"("name":"pass")", "", "bob|"},
+        {Kind::kPress, R"("id":"go")", "", "bob|"},  // Enter presses the form's button
+        {Kind::kSubmit, "loginForm", "/session", "bob|"},
+        {Kind::kRequest, "", "/api/login", "", "pw2"}}},
+      {"a span made a button, pressed on its text",
+       [&] { TypeInto("code", "4711"); MouseClick("sendText"); },
+       {{Kind::kPress, R"("id":"send")", "", "|4711"}, {Kind::kRequest, "", "/api/code?c=4711", ""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    got.clear();
+    c.act();
+    ASSERT_TRUE(PumpUntil([&] { return got.size() >= c.want.size(); })) << got.size() << " moments";
+    PumpUntil([] { return false; }, std::chrono::milliseconds(150));
+    ASSERT_EQ(got.size(), c.want.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+      const auto& [navigation, held] = got[i];
+      EXPECT_EQ(navigation.kind, c.want[i].kind) << i;
+      EXPECT_NE(navigation.target.find(c.want[i].target), std::string::npos) << i << " " << navigation.target;
+      EXPECT_NE(navigation.url.find(c.want[i].url), std::string::npos) << i << " " << navigation.url;
+      EXPECT_EQ(held, c.want[i].held) << i;
+    }
+  }
+}
 
 TEST_F(BeforeNavigateTest, SubmitButtonClick) {
   const Seen seen = LeaveLogin("/login.html", [&] {
