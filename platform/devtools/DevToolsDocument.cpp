@@ -51,6 +51,8 @@ std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
                             {"sentTo", fill.sent_to},
                             {"deadline", fill.deadline_ms}, {"pressWaitMs", fill.press_wait_ms}};
   context_->Touch();
+  // Inputs and buttons outside any form may sit in closed shadow roots.
+  if (fill.group || !fill.pressed.empty()) context_->RegisterClosedRoots(window_);
   nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}), true);
   if (devtools::Str(answer, "status") == "custom") {
     // Fields that are custom elements are written in the page's own world

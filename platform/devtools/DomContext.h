@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -150,6 +151,11 @@ class DomContext : public std::enable_shared_from_this<DomContext> {
   // (after the same check) and gives back its value.
   nlohmann::json EvaluateInPage(const RemoteRef& window, const std::string& expression,
                                 const OriginRule& rule = {});
+  // Hands the closed shadow roots of the window's document to Ostrel's
+  // world, where scripts then find what is inside them (see describe.js);
+  // asked again for the same frame only after kClosedRootsAgain.
+  void RegisterClosedRoots(const RemoteRef& window);
+  static constexpr std::chrono::milliseconds kClosedRootsAgain{500};
 
  private:
   nlohmann::json Invoke(const RemoteRef& target, const std::string& function, const nlohmann::json& args,
@@ -169,6 +175,7 @@ class DomContext : public std::enable_shared_from_this<DomContext> {
   std::map<std::string, int64_t> page_worlds_;    // frame id -> the page's own context
   std::map<int64_t, std::string> context_frames_;  // context -> frame id
   std::set<int64_t> own_contexts_;
+  std::map<std::string, std::chrono::steady_clock::time_point> closed_roots_seen_;  // by frame id
 };
 
 using DomContextPtr = std::shared_ptr<DomContext>;

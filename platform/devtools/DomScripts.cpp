@@ -68,6 +68,8 @@ std::string FrameElement() { return Function(scripts::kFrameElement, "frameEleme
 std::string FrameElementAt() { return Function(scripts::kFrameElementAt, "frameElementAt"); }
 std::string KeepNothingTyped() { return Function(scripts::kKeepNothingTyped, "keepNothingTyped"); }
 std::string FillForm() { return Function(scripts::kFillForm, "fillForm"); }
+std::string RegisterClosedRoot() { return Function(scripts::kRegisterClosedRoot, "registerClosedRoot"); }
+std::string DocumentOfWindow() { return Function(scripts::kDocumentOfWindow, "documentOfWindow"); }
 std::string ClickDescribed() { return Function(scripts::kClickDescribed, "clickDescribed"); }
 
 std::string CustomControls() { return PageExpression(scripts::kCustomControls, "customControls", ""); }

@@ -53,8 +53,16 @@
       if (!event.destination.sameDocument) stop('navigate', event.destination.url);
     });
   }
-  window.addEventListener('click', (event) => {
-    if (!event.isTrusted) return;
+  // What happens inside a closed shadow root is seen from the root itself
+  // once the root is handed to this world (registerClosedRoot.js); from
+  // outside, only its host shows.
+  const seenInside = new WeakSet();
+  const inClosedRoot = (event) => seenInside.has(event) ||
+      (event.composedPath()[0] instanceof Element && ostrelShadowOf(event.composedPath()[0]) &&
+       !Object.getOwnPropertyDescriptor(Element.prototype, 'shadowRoot').get.call(event.composedPath()[0]));
+  const onClick = (event) => {
+    if (!event.isTrusted || inClosedRoot(event)) return;
+    seenInside.add(event);
     const path = event.composedPath().filter((node) => node instanceof Element);
     if (!path.length || isField(path[0])) return;
     for (const node of path) {
@@ -69,14 +77,24 @@
       }
     }
     stop('press', '', ostrelDescribe(path.find(isPressable) || path[0]));
-  }, true);
-  window.addEventListener('keydown', (event) => {
-    if (!event.isTrusted || event.key !== 'Enter') return;
+  };
+  const onKey = (event) => {
+    if (!event.isTrusted || event.key !== 'Enter' || inClosedRoot(event)) return;
+    seenInside.add(event);
     const field = event.composedPath()[0];
     if (field instanceof Element && field.localName === 'input' && isField(field)) {
       stop('enter', '', ostrelDescribe(field));
     }
-  }, true);
+  };
+  const watched = new WeakSet();
+  globalThis.ostrelWatchRoot = (root) => {
+    if (watched.has(root)) return;
+    watched.add(root);
+    root.addEventListener('click', onClick, true);
+    root.addEventListener('keydown', onKey, true);
+  };
+  window.addEventListener('click', onClick, true);
+  window.addEventListener('keydown', onKey, true);
   window.addEventListener('submit', (event) => {
     const form = event.target;
     if (!(form instanceof HTMLFormElement)) return;

@@ -50,8 +50,16 @@ function fillForm(fill) {
   // Finds the form and its fields, writes the values and, to submit,
   // finds the button: the first submit input, else the first image input
   // among all descendants, else the first submit button element.
+  // A press recorded on the host of a closed shadow root (seen from outside
+  // it) goes to the one button inside it, when it has one.
+  const inside = (el) => {
+    const root = el && ostrelShadowOf(el);
+    if (!root || ostrelGet(Element.prototype, 'shadowRoot', el)) return el;
+    const buttons = Array.from(ostrelAll(root, 'button, input[type=submit], input[type=button], [role=button]'));
+    return buttons.length === 1 ? buttons[0] : el;
+  };
   const findButton = (form, elements) => {
-    if (fill.pressed) return ostrelFindDescribed(d, fill.pressed);
+    if (fill.pressed) return inside(ostrelFindDescribed(d, fill.pressed));
     if (fill.group || fill.enter) return null;
     return elements.find((el) => typed(el, 'INPUT', 'SUBMIT')) ||
         Array.from(Element.prototype.querySelectorAll.call(form, '*')).find((el) => typed(el, 'INPUT', 'IMAGE')) ||

@@ -1,0 +1,4 @@
+// this: a window; its document.
+function documentOfWindow() {
+  return this.document;
+}
