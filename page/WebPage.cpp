@@ -42,6 +42,7 @@ void WebPage::Record() {
   }
   url_ = document_->url();
   title_ = document_->title();
+  document_->FindClosedRoots();
 
   const std::unique_ptr<IElementCollection> forms = document_->forms();
   const int32_t n = forms->length();
@@ -68,6 +69,7 @@ void WebPage::RecordFrame(IFramesCollection& frames, int32_t j, const std::vecto
     if (!frame_document) {
       throw OstrelError(err::kObjectDisconnected, "frame has no document");
     }
+    frame_document->FindClosedRoots();
     forms = frame_document->forms();
     p = forms->length();
   });

@@ -85,17 +85,23 @@ class WebRecord {
   ControlInfo* FirstControlOfType(int32_t ctl_type);
 
   // Builds the record from WebPage1 (captured when recording started) and
-  // WebPage2 (captured as the page was left): SiteName, URL of WebPage1,
-  // and the inputs whose value changed, with Form taken from the first
-  // changed one (Javascript from WebPage2); positions and names come from
-  // WebPage1, values from WebPage2. The captures pair by identity, in order
-  // within each: a form by frame and name (and position when unnamed), an
-  // input by tag, type code and name (id when unnamed). No change leaves no
-  // Form and no controls (Save refuses such a record). err::kSubscript, with
-  // an explanation for the person and the record untouched, when a text or
-  // password input of WebPage1 has no partner in WebPage2, or one of
-  // WebPage2 that holds text has none in WebPage1: the page changed its form
-  // while the person logged in. Hidden inputs without a partner are left out.
+  // WebPage2 (captured as the login was sent): SiteName, URL of WebPage1,
+  // and the inputs whose value changed in one form (or group of inputs
+  // outside any form): the one that got a password, else the first changed
+  // (Javascript from WebPage2); Extra() says whether it is a group, and
+  // there are no further steps. The captures pair by identity, in order
+  // within each: a form by frame and name (and position when unnamed), a
+  // group by frame, an input by tag, type code and name (id when unnamed).
+  // In a form of both captures, positions and names come from WebPage1 and
+  // values from WebPage2; in a form that came after recording started, and
+  // in a group (which pages rebuild as they please), from WebPage2: the
+  // text and password inputs holding text that was not there before. No
+  // change leaves no Form and no controls (Save refuses such a record).
+  // err::kSubscript, with an explanation for the person and the record
+  // untouched, when in a form of both captures a text or password input of
+  // WebPage1 has no partner in WebPage2, or one of WebPage2 that holds text
+  // has none in WebPage1: the page changed its form while the person logged
+  // in. A form that went away is not the login's.
   void CreateRecord(const std::string& strSiteName, const WebPage& WebPage1,
                     const WebPage& WebPage2);
 

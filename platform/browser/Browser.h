@@ -182,6 +182,10 @@ class IDocument {
   // into inputs added later): no form history, no form state in its session
   // files. Does nothing where there is no such thing to ask.
   virtual void KeepNothingTyped() {}
+  // Makes what sits in the document's closed shadow roots reachable to
+  // forms() and FillForm (a browser whose scripts cannot see into them
+  // may do nothing). Failures other than a browser gone are absorbed.
+  virtual void FindClosedRoots() {}
   // Clicks the element a description (see NavigationInfo::target) stands
   // for, when the document meets rule; whether it was there. A document
   // that cannot find described elements finds none.

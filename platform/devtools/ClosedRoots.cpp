@@ -6,6 +6,8 @@
 #include "platform/devtools/DomContext.h"
 #include "platform/devtools/DomScripts.h"
 #include "platform/devtools/JsonFields.h"
+#include "support/ErrorNumbers.h"
+#include "support/OstrelError.h"
 
 namespace ostrel {
 
@@ -36,7 +38,14 @@ std::vector<std::pair<int64_t, int64_t>> ClosedRootsUnder(const nlohmann::json& 
 }  // namespace
 
 void DomContext::RegisterClosedRoots(const RemoteRef& window) {
-  const std::string frame = FrameOf(window);
+  std::string frame;
+  try {
+    frame = FrameOf(window);
+  } catch (const OstrelError& e) {
+    // A window reached from an element: the tab's own when it sits in no
+    // frame element.
+    if (e.Number() == err::kBrowserGone) throw;
+  }
   const auto now = std::chrono::steady_clock::now();
   auto last = closed_roots_seen_.find(frame);
   if (last != closed_roots_seen_.end() && now - last->second < kClosedRootsAgain) return;

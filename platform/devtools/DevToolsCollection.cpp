@@ -11,7 +11,6 @@ DevToolsCollection::DevToolsCollection(DomContextPtr context, RemoteRef source, 
 
 void DevToolsCollection::Fetch() {
   if (snapshot_ && snapshot_->generation == context_->Generation()) return;
-  if (kind_ == Kind::kForms) context_->RegisterClosedRoots(source_);
   std::string function = kind_ == Kind::kForms      ? dom::FormsOfWindow()
                          : kind_ == Kind::kElements ? dom::ElementsOfForm()
                                                     : dom::DescendantsOf();

@@ -52,7 +52,7 @@ std::optional<FillOutcome> DevToolsDocument::FillForm(const FormFill& fill) {
                             {"deadline", fill.deadline_ms}, {"pressWaitMs", fill.press_wait_ms}};
   context_->Touch();
   // Inputs and buttons outside any form may sit in closed shadow roots.
-  if (fill.group || !fill.pressed.empty()) context_->RegisterClosedRoots(window_);
+  if (fill.group || !fill.pressed.empty()) FindClosedRoots();
   nlohmann::json answer = context_->CallValue(window_, dom::FillForm(), nlohmann::json::array({request}), true);
   if (devtools::Str(answer, "status") == "custom") {
     // Fields that are custom elements are written in the page's own world
@@ -88,6 +88,15 @@ bool DevToolsDocument::ClickDescribed(const std::string& description, const Orig
       context_->CallValue(window_, dom::ClickDescribed(), nlohmann::json::array({description, where}));
   context_->Touch();
   return clicked.is_boolean() && clicked.get<bool>();
+}
+
+void DevToolsDocument::FindClosedRoots() {
+  try {
+    context_->RegisterClosedRoots(window_);
+  } catch (const OstrelError& e) {
+    // What cannot be reached stays closed; the page itself goes on.
+    if (e.Number() == err::kBrowserGone) throw;
+  }
 }
 
 void DevToolsDocument::KeepNothingTyped() { context_->CallValue(window_, dom::KeepNothingTyped()); }

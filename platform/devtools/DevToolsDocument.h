@@ -30,6 +30,7 @@ class DevToolsDocument : public IDocument {
   // its value in the form history nor its state in the session), and keeps
   // doing so for inputs added later, until the document goes.
   void KeepNothingTyped() override;
+  void FindClosedRoots() override;
   bool ClickDescribed(const std::string& description, const OriginRule& rule) override;
 
  private:
