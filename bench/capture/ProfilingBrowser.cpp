@@ -148,6 +148,9 @@ class Document : public IDocument {
     if (!window) return nullptr;
     return std::make_unique<Window>(m_, std::move(window));
   }
+  void FindClosedRoots() override {
+    (*m_)("IDocument::FindClosedRoots", [&] { inner_->FindClosedRoots(); });
+  }
 
  private:
   MeterRef m_;

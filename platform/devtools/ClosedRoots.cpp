@@ -38,6 +38,17 @@ std::vector<std::pair<int64_t, int64_t>> ClosedRootsUnder(const nlohmann::json& 
 }  // namespace
 
 void DomContext::RegisterClosedRoots(const RemoteRef& window) {
+  const std::string key = window.frame + "|" + window.object_id;
+  const auto now = std::chrono::steady_clock::now();
+  auto last = closed_roots_seen_.find(key);
+  if (last != closed_roots_seen_.end() && now - last->second < kClosedRootsAgain) return;
+  closed_roots_seen_[key] = now;
+  const RemoteRef document = CallObject(window, dom::ComponentDocument());
+  if (!document.group) return;
+  const nlohmann::json tree =
+      session_->Call("DOM.describeNode", {{"objectId", document.object_id}, {"depth", -1}, {"pierce", true}});
+  const auto closed = ClosedRootsUnder(Obj(tree, "node"));
+  if (closed.empty()) return;
   std::string frame;
   try {
     frame = FrameOf(window);
@@ -46,16 +57,6 @@ void DomContext::RegisterClosedRoots(const RemoteRef& window) {
     // frame element.
     if (e.Number() == err::kBrowserGone) throw;
   }
-  const auto now = std::chrono::steady_clock::now();
-  auto last = closed_roots_seen_.find(frame);
-  if (last != closed_roots_seen_.end() && now - last->second < kClosedRootsAgain) return;
-  closed_roots_seen_[frame] = now;
-  const RemoteRef document = CallObject(window, dom::DocumentOfWindow());
-  if (!document.group) return;
-  const nlohmann::json tree =
-      session_->Call("DOM.describeNode", {{"objectId", document.object_id}, {"depth", -1}, {"pierce", true}});
-  const auto closed = ClosedRootsUnder(Obj(tree, "node"));
-  if (closed.empty()) return;
   const int64_t world = WorldOf(frame);
   const auto group = NewGroup();
   const auto resolve = [&](int64_t node) {

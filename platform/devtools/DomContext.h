@@ -152,8 +152,9 @@ class DomContext : public std::enable_shared_from_this<DomContext> {
   nlohmann::json EvaluateInPage(const RemoteRef& window, const std::string& expression,
                                 const OriginRule& rule = {});
   // Hands the closed shadow roots of the window's document to Ostrel's
-  // world, where scripts then find what is inside them (see describe.js);
-  // asked again for the same frame only after kClosedRootsAgain.
+  // world, where scripts then find what is inside them (see describe.js).
+  // Only a document with custom elements is searched (one round trip
+  // otherwise), and the same window again only after kClosedRootsAgain.
   void RegisterClosedRoots(const RemoteRef& window);
   static constexpr std::chrono::milliseconds kClosedRootsAgain{500};
 
@@ -175,7 +176,7 @@ class DomContext : public std::enable_shared_from_this<DomContext> {
   std::map<std::string, int64_t> page_worlds_;    // frame id -> the page's own context
   std::map<int64_t, std::string> context_frames_;  // context -> frame id
   std::set<int64_t> own_contexts_;
-  std::map<std::string, std::chrono::steady_clock::time_point> closed_roots_seen_;  // by frame id
+  std::map<std::string, std::chrono::steady_clock::time_point> closed_roots_seen_;  // by window
 };
 
 using DomContextPtr = std::shared_ptr<DomContext>;

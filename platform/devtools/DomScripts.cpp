@@ -69,7 +69,7 @@ std::string FrameElementAt() { return Function(scripts::kFrameElementAt, "frameE
 std::string KeepNothingTyped() { return Function(scripts::kKeepNothingTyped, "keepNothingTyped"); }
 std::string FillForm() { return Function(scripts::kFillForm, "fillForm"); }
 std::string RegisterClosedRoot() { return Function(scripts::kRegisterClosedRoot, "registerClosedRoot"); }
-std::string DocumentOfWindow() { return Function(scripts::kDocumentOfWindow, "documentOfWindow"); }
+std::string ComponentDocument() { return Function(scripts::kComponentDocument, "componentDocument"); }
 std::string ClickDescribed() { return Function(scripts::kClickDescribed, "clickDescribed"); }
 
 std::string CustomControls() { return PageExpression(scripts::kCustomControls, "customControls", ""); }

@@ -79,7 +79,7 @@ std::string OriginCheckInPage(const std::string& origin, const std::string& top,
 // are written).
 std::string FillForm();
 std::string RegisterClosedRoot();  // this: a closed shadow root, resolved in our world
-std::string DocumentOfWindow();
+std::string ComponentDocument();
 std::string ClickDescribed();  // this: a window; see DevToolsDocument
 
 // Installed in Ostrel's world of every new document of a tab: stops in the

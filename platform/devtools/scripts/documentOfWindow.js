@@ -1,4 +1,0 @@
-// this: a window; its document.
-function documentOfWindow() {
-  return this.document;
-}
