@@ -57,10 +57,12 @@ void BuildLoginPanels(QWidget* window, MainPanels& p, ControlList& controls) {
                              240, 540, 3825, 1005);
   p.txtInitialFilePathName = ui.TextBox(f, "txtInitialFilePathName", 76, kPathBytes, false, 240,
                                         2730, 3375);
+  p.chkProtect = ui.CheckBox(f, "chkProtect", {26, 1}, "Protect the file with each person's password",
+                             240, 1920, 3825, false);
   p.lblWelcomeFile = ui.Label(f, "lblWelcomeFile", 77,
                               "If you already have a Ostrel file containing your username and "
                               "password information, please enter it here:",
-                              240, 2010, 3825, 690);
+                              240, 2220, 3825, 480);
   p.cmdOpenFile = ui.PictureButton(f, "cmdOpenFile", 78, 3660, 2715);
 
   // 6 NewUser

@@ -202,6 +202,8 @@ void frmMain::Connect() {
   on(p.cmdReRecord, &frmMain::cmdReRecord_Click);
   on(p.cmdChangeFile, &frmMain::cmdChangeFile_Click);
   on(p.cmdCopyFile, &frmMain::cmdCopyFile_Click);
+  on(p.cmdProtectFile, &frmMain::cmdProtectFile_Click);
+  on(p.cmdResetPassword, &frmMain::cmdResetPassword_Click);
   on(p.cmdGenerate, &frmMain::cmdGenerate_Click);
   on(p.cmdCopyNewPassword, &frmMain::cmdCopyNewPassword_Click);
   for (auto [action, handler] : {std::pair{p.actCopyUserName, &frmMain::mnuCopyUserName_Click},
