@@ -58,6 +58,19 @@ std::string DecryptSlot(StoreContext& context, std::string_view image,
   return plain;
 }
 
+void ResealSlot(StoreContext& context, std::string_view image, bool useHeaderCipher, int64_t from,
+                int64_t to, int16_t size, std::string& out) {
+  EncryptionSvr& cipher = Cipher(context, useHeaderCipher);
+  try {
+    cipher.Decrypt(image, SlotBinding(context, from));
+  } catch (const OstrelError&) {
+    throw OstrelError(err::kCorruptedFile);
+  }
+  const std::string text = cipher.Encrypt(SlotBinding(context, to));
+  out.append(text);
+  out.append(static_cast<size_t>(size) - text.size(), '\0');
+}
+
 void DecryptBlock(StoreContext& context, std::string& buf, bool useHeaderCipher, int64_t offset) {
   buf = DecryptSlot(context, buf, useHeaderCipher, offset);
 }

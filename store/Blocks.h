@@ -40,6 +40,12 @@ void EncryptBlock(StoreContext& context, std::string& buf, int16_t size,
 void DecryptBlock(StoreContext& context, std::string& buf, bool useHeaderCipher,
                   int64_t offset = kUnbound);
 
+// Appends to `out` the slot image at offset `from` sealed anew for offset
+// `to` (a protected file's slot that moves): the same plaintext under a
+// fresh nonce, `size` bytes. Raises err::kCorruptedFile as DecryptBlock.
+void ResealSlot(StoreContext& context, std::string_view image, bool useHeaderCipher, int64_t from,
+                int64_t to, int16_t size, std::string& out);
+
 // The same, giving the plaintext of `image` without changing it.
 std::string DecryptSlot(StoreContext& context, std::string_view image, bool useHeaderCipher,
                         int64_t offset = kUnbound);

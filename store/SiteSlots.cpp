@@ -195,9 +195,7 @@ void SiteSlots::Move(FileChange& change, const Removal& removal) {
     if (removal.remove[static_cast<size_t>(slot - removal.first)]) return;
     const int32_t target = next + static_cast<int32_t>(out.size() / kSiteSlotSize);
     if (reseal && target != slot) {
-      std::string text = DecryptSlot(mContext, image, false, OffsetOf(slot));
-      EncryptBlock(mContext, text, kSiteSlotSize, false, OffsetOf(target));
-      out.append(text);
+      ResealSlot(mContext, image, false, OffsetOf(slot), OffsetOf(target), kSiteSlotSize, out);
     } else {
       out.append(image);
     }

@@ -173,16 +173,17 @@ std::string WebUsers::Shifted(PasswordFile& file, int16_t Index) {
   const int32_t moved = kMaxUsers - Index;
   std::string slots(static_cast<size_t>(moved) * kUserSlotSize, '\0');
   if (moved > 0) file.Read(OffsetOf(Index + 1), static_cast<int64_t>(slots.size()), slots.data());
-  if (mContext.Protected()) {
-    for (int32_t i = 0; i < moved; ++i) {
-      const int16_t from = static_cast<int16_t>(Index + 1 + i);
-      if (AllNul(std::string_view(slots).substr(static_cast<size_t>(i) * kUserSlotSize, kUserSlotSize))) continue;
-      std::string record = ReadRecord(file, from);
-      EncryptBlock(mContext, record, kUserSlotSize, true, OffsetOf(from - 1));
-      slots.replace(static_cast<size_t>(i) * kUserSlotSize, kUserSlotSize, record);
+  if (!mContext.Protected()) return slots + empty;
+  std::string sealed;
+  for (int32_t i = 0; i < moved; ++i) {
+    const std::string_view image = std::string_view(slots).substr(static_cast<size_t>(i) * kUserSlotSize, kUserSlotSize);
+    if (AllNul(image)) {
+      sealed.append(image);
+    } else {
+      ResealSlot(mContext, image, true, OffsetOf(Index + 1 + i), OffsetOf(Index + i), kUserSlotSize, sealed);
     }
   }
-  return slots + empty;
+  return sealed + empty;
 }
 
 // Slots Index+1..12 are read raw and written back one slot lower, with an

@@ -308,6 +308,16 @@ void frmMain::ShowError(int32_t number) {
 
 void frmMain::ReportError(const OstrelError& error) {
   InUse use(*this);
+  if (error.Number() == err::kCorruptedFile && mLoaded && ProtectedElsewhere()) {
+    // Its slots no longer open with the key this window holds.
+    LogError(error);
+    if (mHooks) mHooks->EndRecording();
+    ForgetUser();
+    ShowPanel(kLogin);
+    Message("Another Ostrel window or program protected this password file with each person's password "
+            "in the meantime, so nothing was done; please log in again.");
+    return;
+  }
   if (error.Number() != err::kRecordChanged || !mLoaded) {
     ostrel::ReportError(*mServices.messages, error);
     return;

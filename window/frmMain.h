@@ -193,6 +193,8 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   // Reads the header anew before a login: a file another program protected
   // meanwhile is opened as protected from now on.
   void PickUpHeader();
+  // Whether the file was protected since this window opened it.
+  bool ProtectedElsewhere();
   // Asks for the file's encryption key with `prompt`; true when it is the
   // file's (a protected file's data key is then held until the next
   // log-off). A wrong key is told with `refused`; Cancel says nothing.

@@ -23,6 +23,14 @@ void frmMain::PickUpHeader() {
   FileHeader = std::move(header);
 }
 
+bool frmMain::ProtectedElsewhere() {
+  try {
+    return !mContext->Protected() && FileInfo(*mContext).Protected();
+  } catch (const OstrelError&) {
+    return false;
+  }
+}
+
 bool frmMain::UnlockWithEncryptionKey(const std::string& prompt, const std::string& refused) {
   const std::optional<std::string> typed = mServices.messages->AskSecret(prompt);
   if (!typed) return false;

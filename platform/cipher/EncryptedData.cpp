@@ -1,8 +1,10 @@
 #include "platform/cipher/EncryptedData.h"
 
+#include <pthread.h>
 #include <sodium.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/cipher/Base64.h"
@@ -28,6 +30,10 @@ constexpr unsigned char kSalt[crypto_pwhash_SALTBYTES] = {
     'O', 's', 't', 'r', 'e', 'l', ' ', 's', 'l', 'o', 't', ' ', 'k', 'e', 'y', '1'};
 
 constexpr int kBase64 = sodium_base64_VARIANT_ORIGINAL;
+
+// Counts the forks of this process: a child draws its nonces anew.
+std::atomic<unsigned> gForks{0};
+[[maybe_unused]] const int gForksCounted = pthread_atfork(nullptr, nullptr, [] { gForks.fetch_add(1); });
 
 void StartLibrary() {
   if (sodium_init() < 0) {
@@ -96,7 +102,14 @@ std::string EncryptedData::Encrypt(std::string_view associated) const {
   if (!hasKey_) throw OstrelError(err::kCipherNoSecret, "encrypt before a secret was set");
   std::string sealed(kNonceBytes + content_.size() + kTagBytes, '\0');
   auto* nonce = reinterpret_cast<unsigned char*>(sealed.data());
-  randombytes_buf(nonce, kNonceBytes);
+  const unsigned forks = gForks.load();
+  if (noncesUsed_ + kNonceBytes > nonces_.size() || forks != noncesForks_) {
+    randombytes_buf(nonces_.data(), nonces_.size());
+    noncesUsed_ = 0;
+    noncesForks_ = forks;
+  }
+  std::memcpy(nonce, nonces_.data() + noncesUsed_, kNonceBytes);
+  noncesUsed_ += kNonceBytes;
   unsigned long long sealedLength = 0;
   crypto_aead_xchacha20poly1305_ietf_encrypt(
       nonce + kNonceBytes, &sealedLength,

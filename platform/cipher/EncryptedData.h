@@ -76,6 +76,12 @@ class EncryptedData {
   // Reused between calls so that reading many slots allocates nothing.
   std::vector<unsigned char> sealed_;
   std::vector<unsigned char> plain_;
+  // Random bytes drawn ahead for nonces: one system call for many slots
+  // (a run of re-encrypted slots would otherwise pay one per slot); drawn
+  // anew in a forked process, so that no two processes share a nonce.
+  mutable std::array<unsigned char, 4096> nonces_{};
+  mutable size_t noncesUsed_ = 4096;
+  mutable unsigned noncesForks_ = 0;
 };
 
 }  // namespace ostrel

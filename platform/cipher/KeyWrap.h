@@ -28,7 +28,7 @@ class KeyWrap {
   static constexpr size_t kBytes = 91;
   // What one derivation costs: 0.2 to 0.5 s on one core of the machines
   // Ostrel is built for (measured by bench_store).
-  static constexpr WrapLimits kDefaultLimits{3, 64};
+  static constexpr WrapLimits kDefaultLimits{3, 96};
   // The most a stored wrap may ask for; above, it counts as damaged.
   static constexpr uint16_t kMaxMebibytes = 4096;
   static constexpr uint8_t kMaxPasses = 64;

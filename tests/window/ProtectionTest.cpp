@@ -15,7 +15,7 @@ class ProtectionTest : public WindowTest {
  protected:
   bool KeyHeld() { return W().Context()->DataCipher.HasKey(); }
   void NewUser(const std::string& name, const std::string& password) {
-    P().cmdNewUser->click();
+    if (W().CurrentPanel() == frmMain::kLogin) P().cmdNewUser->click();
     P().txtUserName->setText(QString::fromStdString(name));
     P().txtPassword1->setText(QString::fromStdString(password));
     P().txtPassword2->setText(QString::fromStdString(password));
@@ -37,10 +37,7 @@ TEST_F(ProtectionTest, AProtectedFileLivesThroughItsPeople) {
   P().txtEncryptionKey->setText(kKey);
   P().chkProtect->setChecked(true);
   P().cmdContinue->click();
-  P().txtUserName->setText("ann");
-  P().txtPassword1->setText("pw");
-  P().txtPassword2->setText("pw");
-  P().cmdOK[6]->click();
+  NewUser("ann", "pw");  // on the NewUser panel already
   ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
   EXPECT_TRUE(box_.questions.empty());  // who makes the file is not asked for its key
   EXPECT_TRUE(Protected());
@@ -104,14 +101,21 @@ TEST_F(ProtectionTest, OptionsProtectTheFileInUseAndResetAForgottenPassword) {
   EXPECT_EQ(SiteNames(), std::vector<std::string>{"beta"});
 }
 
-// Protected by another program while the window shows Login: the next
-// login opens it as protected.
+// Protected by another program while ann is logged in: her next step sends
+// her back to Login, and the next login opens the file as protected.
 TEST_F(ProtectionTest, AFileProtectedElsewhereIsPickedUpAtTheNextLogin) {
   Seed({{"ann", "pw"}}, {{1, "alpha"}});
   Open();
+  LogIn(1, "pw");
   std::unique_ptr<StoreContext> other = AnotherProgram();
   other->PasswordLimits = kQuick;
   FileProtection::Convert(*other, "");
+  box_.answers = {true};
+  P().lstSites->setCurrentRow(0);
+  P().cmdEdit->click();
+  P().cmdDeleteSite->click();
+  ASSERT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_NE(box_.shown.back().find("log in again"), std::string::npos) << box_.shown.back();
   LogIn(1, "pw");
   EXPECT_EQ(SiteNames(), std::vector<std::string>{"alpha"});
 }
