@@ -176,11 +176,11 @@ void frmMain::cmdDeleteUser_Click() {
   const FileProtection::LockOnExit relock(*mContext);
   const bool allowed = Users->CheckPassword(i, typed) ||
                        (mContext->Protected() && !typed.empty() &&
-                        FileProtection::Unlock(*mContext, *FileHeader, typed));
+                        FileProtection::Unlock(*mContext, *FileHeader, TrimBlanks(typed)));
   if (!allowed) {
-    Message(typed.empty() ? "To delete the user " + name +
-                                ", type their password in the Password box, then click on the "
-                                "Delete button."
+    Message(typed.empty() ? "To delete the user " + name + ", type their password" +
+                                (mContext->Protected() ? " (or the file's encryption key)" : "") +
+                                " in the Password box, then click on the Delete button."
                           : "Invalid password. The user " + name + " was not deleted.");
     mPanels.txtPassword->clear();
     mPanels.txtPassword->setFocus();

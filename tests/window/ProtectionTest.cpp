@@ -65,7 +65,9 @@ TEST_F(ProtectionTest, AProtectedFileLivesThroughItsPeople) {
   LogOff();
   LogIn(1, "pw3");
   ASSERT_EQ(W().CurrentPanel(), frmMain::kSiteList);
-  LogOff();
+  idle_.Fire();  // the idle log-off forgets the key too
+  ASSERT_EQ(W().CurrentPanel(), frmMain::kLogin);
+  EXPECT_FALSE(KeyHeld());
 
   // Bob is deleted with the file's encryption key instead of his password.
   box_.answers = {true};
