@@ -7,14 +7,13 @@
 namespace ostrel {
 
 class EncryptedData;
+class SecretKey;
 
 // The system's only access to encryption: a thin wrapper over the
 // platform's EncryptedData, which it creates at construction and owns.
 // Use: SetSecret once, then per block either SetContent + Encrypt, or
 // Decrypt + Content. Every member passes the platform's failure on
 // unchanged (see EncryptedData); the instance stays usable.
-class SecretKey;
-
 class EncryptionSvr {
  public:
   EncryptionSvr();

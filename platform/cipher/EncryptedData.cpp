@@ -17,6 +17,7 @@ namespace ostrel {
 namespace {
 
 static_assert(EncryptedData::kKeyBytes == crypto_aead_xchacha20poly1305_ietf_KEYBYTES);
+static_assert(EncryptedData::kKeyBytes == SecretKey::kBytes);
 static_assert(EncryptedData::kNonceBytes == crypto_aead_xchacha20poly1305_ietf_NPUBBYTES);
 static_assert(EncryptedData::kTagBytes == crypto_aead_xchacha20poly1305_ietf_ABYTES);
 
