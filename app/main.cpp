@@ -1,20 +1,27 @@
 // ostrel: starts Chromium with Ostrel's toolbar button and a profile of its
 // own, and opens the Ostrel window in front of the browser window whose
 // button is pressed. Ends when the browser exits. With --check it only
-// checks a password file and prints what it found.
+// checks a password file and prints what it found; with --protect it
+// protects a password file with each person's password.
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "app/KeyInput.h"
 #include "app/OstrelSession.h"
 #include "app/ProcessHygiene.h"
 #include "app/ProfileLock.h"
 #include "app/QuitOnSignals.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtSettings.h"
+#include "store/BuiltInKey.h"
 #include "store/FileCheck.h"
+#include "store/FileInfo.h"
+#include "store/FileProtection.h"
+#include "store/SlotLimits.h"
 #include "support/DocumentsFolder.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -24,7 +31,8 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: ostrel [--headless] [--browser PATH] [--profile DIR] [--version] [--help]\n"
-    "       ostrel --check [FILE]\n"
+    "       ostrel --check [FILE] [--key-file KEYFILE]\n"
+    "       ostrel --protect FILE [--key-file KEYFILE]\n"
     "Starts Chromium with the Ostrel toolbar button. Press the button (or\n"
     "Alt+Shift+O) in a tab to open the Ostrel window for that tab.\n"
     "  --headless       run the browser without a window\n"
@@ -33,11 +41,21 @@ constexpr char kUsage[] =
     "                   XDG data folder, e.g. ~/.local/share/Ostrel/profile)\n"
     "  --version        print the version and end\n"
     "  --check [FILE]   check a password file (default: the one Ostrel uses) and\n"
-    "                   print each damaged slot; changes nothing\n"
-    "Exit status: 0 the browser ended (with --check: the file is sound),\n"
-    "  1 the browser could not be started (--check: problems were found),\n"
+    "                   print each damaged slot; changes nothing. A file protected\n"
+    "                   with each person's password is checked without a key as\n"
+    "                   far as its structure goes (its contents are not); with\n"
+    "                   --key-file, whose first line is the file's encryption\n"
+    "                   key, every slot is checked, and a wrong key is a problem\n"
+    "  --protect FILE   protect FILE with each person's password (as the Options\n"
+    "                   panel does; it cannot be undone): the key that opens it\n"
+    "                   without a password is the first line of KEYFILE, or is\n"
+    "                   typed at the terminal: the file's encryption key, or a\n"
+    "                   new one of at least 8 characters\n"
+    "Exit status: 0 the browser ended (with --check: the file is sound; with\n"
+    "  --protect: it is protected), 1 the browser could not be started\n"
+    "  (--check: problems were found; --protect: it was not protected),\n"
     "  2 a wrong argument, 3 Ostrel is already running on that profile;\n"
-    "  with --check: 4 there is no such file, 5 it cannot be read, 6 it is not\n"
+    "  with --check and --protect: 4 there is no such file, 5 it cannot be read, 6 it is not\n"
     "  a regular file (a folder, device, pipe or socket), 7 something that is\n"
     "  not its journal lies where its journal goes.\n";
 
@@ -65,8 +83,9 @@ std::string DefaultPasswordFile() {
   return ostrel::GetDocumentsFolder() + "/ostrel.xps";
 }
 
-// Why a file could not be checked, in a plain sentence, and the exit status.
-int CannotCheck(const ostrel::OstrelError& e) {
+// Why a file could not be checked (or protected), in a plain sentence, and
+// the exit status.
+int CannotCheck(const ostrel::OstrelError& e, const char* what = "cannot be checked") {
   int status = kUnreadable;
   std::string why;
   switch (e.Number()) {
@@ -94,15 +113,16 @@ int CannotCheck(const ostrel::OstrelError& e) {
       why = ostrel::ErrorMessage(e);
       break;
   }
-  std::cout << "cannot be checked: " << why << std::endl;
+  std::cout << what << ": " << why << std::endl;
   return status;
 }
 
-int Check(const std::string& path) {
+int Check(const std::string& path, const std::optional<std::string>& keyFile) {
   std::cout << path << "\n";
   try {
     ostrel::StoreContext context;
-    const ostrel::FileCheck::Result result = ostrel::FileCheck(context).Run(path);
+    const std::optional<std::string> key = keyFile ? ostrel::ReadKey(keyFile, "") : std::nullopt;
+    const ostrel::FileCheck::Result result = ostrel::FileCheck(context).Run(path, key);
     for (const std::string& problem : result.problems) std::cout << "  " << problem << "\n";
     std::cout << result.summary << ": "
               << (result.Sound() ? std::string("sound")
@@ -113,6 +133,67 @@ int Check(const std::string& path) {
     ostrel::LogError(e);
     return CannotCheck(e);
   }
+}
+
+// The recovery key of --protect: the file's encryption key, or a new one
+// (typed twice at a terminal). Nothing when none is given or they differ.
+std::optional<std::string> RecoveryKey(const std::optional<std::string>& keyFile, const std::string& fileKey) {
+  const std::optional<std::string> key = ostrel::ReadKey(keyFile, "Encryption key: ");
+  if (!key || *key == fileKey || keyFile) return key;
+  const std::optional<std::string> again = ostrel::ReadKey(keyFile, "A new encryption key: type it again: ");
+  if (again != key) return std::nullopt;
+  return key;
+}
+
+int Protect(const std::string& path, const std::optional<std::string>& keyFile) {
+  std::cout << path << "\n";
+  try {
+    ostrel::StoreContext context;
+    context.PasswordFileName = path;
+    context.Files().FileLength(path);
+    context.HeaderCipher.SetSecret(ostrel::BuildBuiltInKey());
+    ostrel::FileInfo header(context);
+    if (header.Protected()) {
+      std::cout << "protected with each person's password already: nothing was changed" << std::endl;
+      return 0;
+    }
+    const std::optional<std::string> key = RecoveryKey(keyFile, header.EncryptionKey());
+    if (!key || key->size() < static_cast<size_t>(ostrel::kMinEncryptionKeyLength)) {
+      std::cout << "not protected: no key of at least 8 characters was given" << std::endl;
+      return 1;
+    }
+    ostrel::FileProtection::Convert(context, *key);
+    std::cout << "protected with each person's password; "
+              << (*key == header.EncryptionKey() ? "its encryption key" : "the new key")
+              << " opens it and resets forgotten passwords" << std::endl;
+    return 0;
+  } catch (const ostrel::OstrelError& e) {
+    ostrel::LogError(e);
+    return CannotCheck(e, "not protected");
+  }
+}
+
+// --check [FILE] or --protect FILE, each with [--key-file KEYFILE].
+int FileCommand(const std::string& command, int argc, char** argv, int next) {
+  std::optional<std::string> file;
+  std::optional<std::string> keyFile;
+  for (int i = next; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--key-file" && i + 1 < argc && !keyFile) {
+      keyFile = argv[++i];
+    } else if (!file && a.rfind("--", 0) != 0) {
+      file = a;
+    } else {
+      std::cerr << "ostrel: " << command << " takes one file and a --key-file at most\n" << kUsage;
+      return 2;
+    }
+  }
+  if (command == "--check") return Check(file ? *file : DefaultPasswordFile(), keyFile);
+  if (!file) {
+    std::cerr << "ostrel: --protect needs the password file to protect\n" << kUsage;
+    return 2;
+  }
+  return Protect(*file, keyFile);
 }
 
 bool HasDisplay() {
@@ -130,12 +211,8 @@ int main(int argc, char** argv) {
   ostrel::SessionOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--check") {
-      if (i + 2 < argc) {
-        std::cerr << "ostrel: --check takes one file at most\n" << kUsage;
-        return 2;
-      }
-      return Check(i + 1 < argc ? argv[i + 1] : DefaultPasswordFile());
+    if (a == "--check" || a == "--protect") {
+      return FileCommand(a, argc, argv, i + 1);
     } else if (a == "--help" || a == "-h") {
       std::cout << kUsage;
       return 0;

@@ -3,9 +3,31 @@
 #include "store/Blocks.h"
 #include "store/Codec.h"
 #include "store/SlotLimits.h"
+#include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
 
 namespace ostrel {
+
+namespace {
+
+// The count of a protected file's mark as it is sealed (see ChangeMark.h).
+std::string Seal(StoreContext& context, const std::string& count) {
+  context.DataCipher.SetContent(count);
+  return context.DataCipher.Encrypt(SlotBinding(context, ChangeMark::kOffset));
+}
+
+int32_t Unseal(StoreContext& context, const std::string& seal) {
+  try {
+    context.DataCipher.Decrypt(seal, SlotBinding(context, ChangeMark::kOffset));
+    const std::string count = context.DataCipher.Content();
+    int16_t pos = 1;
+    return UnpackInteger(pos, count) - 1;
+  } catch (const OstrelError&) {
+    return ChangeMark::kUnknownSites;
+  }
+}
+
+}  // namespace
 
 ChangeMark ChangeMark::Read(StoreContext& context, IRecordFile& file) {
   ChangeMark mark;
@@ -16,7 +38,13 @@ ChangeMark ChangeMark::Read(StoreContext& context, IRecordFile& file) {
     if (text.empty()) return mark;
     int16_t pos = 1;
     mark.sites = UnpackInteger(pos, text) - 1;
+    mark.stated = mark.sites;
     mark.journal = UnpackString(pos, text);
+    if (context.Protected()) {
+      const std::string seal = UnpackString(pos, text);
+      mark.sealed = !seal.empty();
+      mark.sites = Unseal(context, seal);
+    }
   } catch (const OstrelError&) {
     mark = ChangeMark();
   }
@@ -25,8 +53,16 @@ ChangeMark ChangeMark::Read(StoreContext& context, IRecordFile& file) {
 
 std::string ChangeMark::Image(StoreContext& context, int32_t sites, const std::string& journal) {
   const std::string count = PackInteger(ToInteger(sites < 0 ? 0 : sites + 1));
-  const bool fits = count.size() + 1 + journal.size() <= static_cast<size_t>(kMaxUserRecordBytes);
-  std::string record = count + PackString(fits ? journal : std::string());
+  std::string seal;
+  if (context.Protected()) {
+    if (!context.DataCipher.HasKey()) {
+      throw OstrelError(err::kInternalError, "a protected file changed without its data key");
+    }
+    if (sites < 0) throw OstrelError(err::kCorruptedFile, "the site count in the header cannot be verified");
+    seal = PackString(Seal(context, count));
+  }
+  const bool fits = count.size() + 1 + journal.size() + seal.size() <= static_cast<size_t>(kMaxUserRecordBytes);
+  std::string record = count + PackString(fits ? journal : std::string()) + seal;
   EncryptBlock(context, record, kBytes, true);
   return record;
 }

@@ -13,10 +13,20 @@ void EncryptionSvr::SetContent(std::string strValue) { mData->SetContent(std::mo
 
 const std::string& EncryptionSvr::Content() const { return mData->Content(); }
 
-void EncryptionSvr::Decrypt(std::string_view strString) { mData->Decrypt(strString); }
+void EncryptionSvr::Decrypt(std::string_view strString, std::string_view associated) {
+  mData->Decrypt(strString, associated);
+}
 
 void EncryptionSvr::SetSecret(const std::string& strNewVal) { mData->SetSecret(strNewVal); }
 
-std::string EncryptionSvr::Encrypt() { return mData->Encrypt(); }
+void EncryptionSvr::SetKey(const SecretKey& key) { mData->SetKey(key); }
+
+void EncryptionSvr::ForgetKey() { mData->ForgetKey(); }
+
+bool EncryptionSvr::HasKey() const { return mData->HasKey(); }
+
+const SecretKey& EncryptionSvr::Key() const { return mData->Key(); }
+
+std::string EncryptionSvr::Encrypt(std::string_view associated) { return mData->Encrypt(associated); }
 
 }  // namespace ostrel

@@ -7,6 +7,7 @@
 namespace ostrel {
 
 class EncryptedData;
+class SecretKey;
 
 // The system's only access to encryption: a thin wrapper over the
 // platform's EncryptedData, which it creates at construction and owns.
@@ -23,15 +24,25 @@ class EncryptionSvr {
   void SetContent(std::string strValue);
   const std::string& Content() const;
 
-  // Decrypts `strString` (cipher text, NUL padding allowed) into Content.
-  void Decrypt(std::string_view strString);
+  // Decrypts `strString` (cipher text, NUL padding allowed) into Content;
+  // `associated` must be the associated data it was encrypted with.
+  void Decrypt(std::string_view strString, std::string_view associated = {});
 
   // Derives the key from `strNewVal`; slow on purpose (Argon2id, about
   // 100 ms at most), so call it once per key, not per block.
   void SetSecret(const std::string& strNewVal);
 
-  // Content encrypted under the current secret, as NUL-free Base64 text.
-  std::string Encrypt();
+  // Uses `key` as it is (a protected file's data key), no derivation.
+  void SetKey(const SecretKey& key);
+  // Wipes the key: nothing derived from a password stays behind.
+  void ForgetKey();
+  bool HasKey() const;
+  // The key in use; err::kCipherNoSecret when none is.
+  const SecretKey& Key() const;
+
+  // Content encrypted under the current secret, as NUL-free Base64 text,
+  // with `associated` authenticated along.
+  std::string Encrypt(std::string_view associated = {});
 
  private:
   std::unique_ptr<EncryptedData> mData;

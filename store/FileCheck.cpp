@@ -2,9 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/cipher/Base64.h"
+#include "platform/cipher/EncryptedData.h"
+#include "platform/cipher/KeyWrap.h"
 #include "store/Blocks.h"
 #include "store/BuiltInKey.h"
+#include "store/ChangeMark.h"
 #include "store/Codec.h"
+#include "store/FileInfo.h"
 #include "store/Journal.h"
 #include "store/SlotLimits.h"
 #include "store/WebRecord.h"
@@ -28,9 +33,10 @@ std::string Count(size_t n, const char* what) {
 std::string Slot(int32_t n, const char* kind) { return std::string(kind) + " slot " + std::to_string(n); }
 
 // The plaintext of a slot image; false when it cannot be decrypted.
-bool Decrypt(StoreContext& context, std::string_view image, bool header, std::string& text) {
+bool Decrypt(StoreContext& context, std::string_view image, bool header, std::string& text,
+             int64_t offset = kUnbound) {
   try {
-    text = DecryptSlot(context, image, header);
+    text = DecryptSlot(context, image, header, offset);
     return true;
   } catch (const OstrelError&) {
     return false;
@@ -41,11 +47,31 @@ bool AllNul(std::string_view bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\0'; });
 }
 
+// Whether a slot image has the form of an encrypted record (Base64 of a
+// nonce, text and tag, NUL-padded), for slots that cannot be opened.
+bool LooksSealed(std::string_view image) {
+  const size_t end = std::min(image.find('\0'), image.size());
+  if (end < static_cast<size_t>(EncryptedData::TextLength(0)) || !AllNul(image.substr(end))) return false;
+  std::vector<unsigned char> sealed(end / 4 * 3);
+  return DecodeBase64(image.substr(0, end), sealed.data()) >= EncryptedData::kNonceBytes + EncryptedData::kTagBytes;
+}
+
+// Whether a wrap has its size and limits in range.
+bool WrapWhole(const std::string& wrap) {
+  try {
+    KeyWrap::Limits(wrap);
+    return true;
+  } catch (const OstrelError&) {
+    return false;
+  }
+}
+
 }  // namespace
 
-FileCheck::Result FileCheck::Run(const std::string& path) {
+FileCheck::Result FileCheck::Run(const std::string& path, const std::optional<std::string>& recoveryKey) {
   Result result;
   mUnknownUser = false;
+  mContext.FileIdentity.clear();
   auto file = mContext.Files().OpenForReading(path, kUserSlotSize, Links::kFollow);
   file->Lock(FileLock::kShared);
   mContext.HeaderCipher.SetSecret(BuildBuiltInKey());
@@ -79,12 +105,25 @@ FileCheck::Result FileCheck::Run(const std::string& path) {
     result.summary = "the header cannot be read, so the user and site slots were not checked";
     return result;
   }
+  if (header.isProtected) result.contentsChecked = OpenRecovery(header, recoveryKey, result);
   const std::vector<int16_t> users = CheckUsers(*file, header, result);
-  const int32_t sites = CheckSites(*file, length, users, result);
   const int64_t siteSlots = length > kSitesStart ? (length - kSitesStart) / kSiteSlotSize : 0;
+  if (siteSlots > kMaxSiteRecords) {
+    result.problems.push_back("the file holds " + std::to_string(siteSlots) + " site slots, more than " +
+                              std::to_string(kMaxSiteRecords));
+  }
+  const int32_t slots = header.isProtected ? CountedSlots(*file, length, result)
+                                           : static_cast<int32_t>(std::min<int64_t>(siteSlots, kMaxSiteRecords));
+  const int32_t sites = CheckSites(*file, slots, users, result);
   result.summary = "header version " + std::to_string(header.version) + ", " +
                    Count(users.size(), "user") + ", " + Count(static_cast<size_t>(sites), "site") +
                    " in " + Count(static_cast<size_t>(siteSlots), "site slot");
+  if (header.isProtected) {
+    result.summary = "protected with each person's password, " + result.summary +
+                     (result.contentsChecked ? ""
+                                             : std::string("; the contents were not checked") +
+                                                   (recoveryKey ? "" : " (no key was given)"));
+  }
   if (journal.Found() == Journal::State::kNotBegun) {
     result.summary += "; a journal cut off before its change began lies next to the file "
                       "(Ostrel removes it)";
@@ -116,11 +155,22 @@ FileCheck::Header FileCheck::CheckHeader(IRecordFile& file, int64_t length, Resu
     header.lastUserID = UnpackInteger(pos, text);
     header.version = UnpackByte(pos, text);
     header.key = UnpackString(pos, text);
+    header.isProtected = header.version >= FileInfo::kProtectedVersion;
+    if (header.isProtected) {
+      mContext.FileIdentity = UnpackString(pos, text);
+      header.recovery = UnpackString(pos, text);
+    }
   } catch (const OstrelError&) {
     result.problems.push_back("header (slot 16): its record is cut short");
     return header;
   }
-  if (header.key.empty()) {
+  if (header.isProtected) {
+    if (mContext.FileIdentity.empty()) {
+      result.problems.push_back("header (slot 16): holds no file identity");
+      return header;
+    }
+    if (!WrapWhole(header.recovery)) result.problems.push_back("header (slot 16): its recovery wrap is damaged");
+  } else if (header.key.empty()) {
     result.problems.push_back("header (slot 16): holds no encryption key");
     return header;
   }
@@ -129,9 +179,47 @@ FileCheck::Header FileCheck::CheckHeader(IRecordFile& file, int64_t length, Resu
       !Decrypt(mContext, std::string_view(slots).substr(0, kUserSlotSize), true, text)) {
     result.problems.push_back("reserved header slot 15: " + std::string(kUnreadable));
   }
-  mContext.DataCipher.SetSecret(header.key);
+  if (!header.isProtected) mContext.DataCipher.SetSecret(header.key);
   header.readable = true;
   return header;
+}
+
+bool FileCheck::OpenRecovery(const Header& header, const std::optional<std::string>& key, Result& result) {
+  if (!key) return false;
+  SecretKey dataKey;
+  try {
+    if (KeyWrap::Unwrap(header.recovery, *key, dataKey)) {
+      mContext.DataCipher.SetKey(dataKey);
+      return true;
+    }
+  } catch (const OstrelError&) {
+    return false;  // told as a damaged wrap already
+  }
+  result.problems.push_back("the key given is not this file's encryption key, so the contents were not checked");
+  return false;
+}
+
+int32_t FileCheck::CountedSlots(IRecordFile& file, int64_t length, Result& result) {
+  const ChangeMark mark = ChangeMark::Read(mContext, file);
+  if (!mark.sealed) {
+    result.problems.push_back("reserved header slot 15: holds no sealed site count");
+    return 0;
+  }
+  int32_t count = mark.stated;
+  if (mContext.DataCipher.HasKey()) {
+    if (mark.sites != mark.stated) {
+      result.problems.push_back("reserved header slot 15: its site count does not agree with its seal (changed "
+                                "or damaged)");
+    }
+    if (mark.sites >= 0) count = mark.sites;
+  }
+  const int64_t inFile = length > kSitesStart ? (length - kSitesStart) / kSiteSlotSize : 0;
+  if (count > inFile) {
+    result.problems.push_back("the file ends after site slot " + std::to_string(inFile) + ", but the header counts " +
+                              Count(static_cast<size_t>(count), "site slot") + " (the file was cut short)");
+    count = static_cast<int32_t>(inFile);
+  }
+  return std::max(count, 0);
 }
 
 std::vector<int16_t> FileCheck::CheckUsers(IRecordFile& file, const Header& header,
@@ -147,7 +235,7 @@ std::vector<int16_t> FileCheck::CheckUsers(IRecordFile& file, const Header& head
       ended = true;
       continue;
     }
-    if (!Decrypt(mContext, image, false, text)) {
+    if (!Decrypt(mContext, image, header.isProtected, text, int64_t{i - 1} * kUserSlotSize)) {
       // Whose it was is unknown: the sites of no listed user may be its.
       result.problems.push_back(Slot(i, "user") + ": " + kUnreadable);
       mUnknownUser = true;
@@ -163,7 +251,10 @@ std::vector<int16_t> FileCheck::CheckUsers(IRecordFile& file, const Header& head
       int16_t pos = 1;
       id = UnpackInteger(pos, text);
       name = UnpackString(pos, text);
-      UnpackString(pos, text);
+      const std::string secret = UnpackString(pos, text);
+      if (header.isProtected && !name.empty() && !WrapWhole(secret)) {
+        result.problems.push_back(Slot(i, "user") + ": the key wrap of user \"" + name + "\" is damaged");
+      }
     } catch (const OstrelError&) {
       result.problems.push_back(Slot(i, "user") + ": its record is cut short");
       mUnknownUser = true;
@@ -191,14 +282,9 @@ std::vector<int16_t> FileCheck::CheckUsers(IRecordFile& file, const Header& head
   return ids;
 }
 
-int32_t FileCheck::CheckSites(IRecordFile& file, int64_t length, const std::vector<int16_t>& users,
+int32_t FileCheck::CheckSites(IRecordFile& file, int32_t slots, const std::vector<int16_t>& users,
                               Result& result) {
-  const int64_t count = length > kSitesStart ? (length - kSitesStart) / kSiteSlotSize : 0;
-  if (count > kMaxSiteRecords) {
-    result.problems.push_back("the file holds " + std::to_string(count) + " site slots, more than " +
-                              std::to_string(kMaxSiteRecords));
-  }
-  const int32_t slots = static_cast<int32_t>(std::min<int64_t>(count, kMaxSiteRecords));
+  const bool opened = !mContext.Protected() || mContext.DataCipher.HasKey();
   WebRecord record(mContext);
   int32_t sites = 0;
   int32_t firstEmpty = 0;  // the first empty slot of a run of them
@@ -212,7 +298,12 @@ int32_t FileCheck::CheckSites(IRecordFile& file, int64_t length, const std::vect
       const std::string_view image(run.data() + static_cast<size_t>(k - bottom) * kSiteSlotSize,
                                    kSiteSlotSize);
       std::string text;
-      if (!Decrypt(mContext, image, false, text)) {
+      if (!opened) {
+        if (!LooksSealed(image)) result.problems.push_back(Slot(k, "site") + ": holds no encrypted record");
+        ++sites;
+        continue;
+      }
+      if (!Decrypt(mContext, image, false, text, kSitesStart + int64_t{k - 1} * kSiteSlotSize)) {
         result.problems.push_back(Slot(k, "site") + ": " + kUnreadable);
         firstEmpty = 0;
         continue;

@@ -17,7 +17,7 @@ constexpr int64_t kHeaderOffset = 15 * kUserSlotSize;     // slot 16
 
 bool operator==(const FileInfo::Fields& a, const FileInfo::Fields& b) {
   return a.LastUserID == b.LastUserID && a.Version == b.Version &&
-         a.EncryptionKey == b.EncryptionKey;
+         a.EncryptionKey == b.EncryptionKey && a.Identity == b.Identity && a.Recovery == b.Recovery;
 }
 }  // namespace
 
@@ -63,6 +63,31 @@ void FileInfo::SetEncryptionKey(const std::string& strKey) {
   ChangeHeader([&](Fields& fields) { fields.EncryptionKey = strKey; });
 }
 
+bool FileInfo::Protected() { return Header().Version >= kProtectedVersion; }
+
+std::string FileInfo::Identity() { return Header().Identity; }
+
+std::string FileInfo::Recovery() { return Header().Recovery; }
+
+void FileInfo::CreateProtected(const std::string& identity, const std::string& recovery) {
+  if (!IsEmpty()) {
+    throw OstrelError(err::kRecordChanged, "the file has a header already",
+                      "This password file was set up by another Ostrel window or program in the "
+                      "meantime, so it was not changed; close this window and open it again.");
+  }
+  ChangeHeader([&](Fields& fields) {
+    fields.Version = kProtectedVersion;
+    fields.Identity = identity;
+    fields.Recovery = recovery;
+  });
+}
+
+const FileInfo::Fields& FileInfo::Reload(PasswordFile& file) {
+  mFields = ReadFields(file);
+  mLoaded = file.Length() != 0;
+  return mFields;
+}
+
 // Under the exclusive lock, the header in the file must still be the one
 // this object last saw (none, when it saw an empty file): otherwise another
 // window or program changed it meanwhile (a user created there would get the
@@ -99,7 +124,12 @@ FileInfo::Fields FileInfo::UnpackHeader(const std::string& text, bool withKey) {
   int16_t pos = 1;
   fields.LastUserID = UnpackInteger(pos, text);
   fields.Version = UnpackByte(pos, text);
-  if (withKey) fields.EncryptionKey = UnpackString(pos, text);
+  if (!withKey) return fields;
+  fields.EncryptionKey = UnpackString(pos, text);
+  if (fields.Version >= kProtectedVersion) {
+    fields.Identity = UnpackString(pos, text);
+    fields.Recovery = UnpackString(pos, text);
+  }
   return fields;
 }
 
@@ -136,6 +166,7 @@ std::string FileInfo::EncodeHeader(const Fields& fields) {
   std::string header = PackInteger(fields.LastUserID) +
                        PackByte(ToByte(fields.Version)) +
                        PackString(fields.EncryptionKey);
+  if (fields.Version >= kProtectedVersion) header += PackString(fields.Identity) + PackString(fields.Recovery);
   EncryptBlock(mContext, header, kUserSlotSize, true);
   return header;
 }

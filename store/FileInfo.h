@@ -10,6 +10,10 @@ namespace ostrel {
 
 // The password file's header: slot 16 of the 256-byte view holds
 //   LastUserID (integer), Version (byte), EncryptionKey (short string),
+//   and from version 3 on (a protected file, see FileProtection)
+//   Identity (short string, 16 random bytes) and Recovery (short string,
+//   the data key wrapped under the file's encryption key, see KeyWrap);
+//   a protected file's EncryptionKey is empty,
 // and slot 15 is a reserved record (an encrypted empty record), both
 // encrypted with context.HeaderCipher, which must hold the built-in key
 // before a FileInfo is made. Every file access uses the path that
@@ -39,9 +43,12 @@ class FileInfo {
     int16_t LastUserID = 0;
     int16_t Version = 0;
     std::string EncryptionKey;
+    std::string Identity;
+    std::string Recovery;
   };
 
   static constexpr int16_t kCurrentVersion = 2;
+  static constexpr int16_t kProtectedVersion = 3;
 
   explicit FileInfo(StoreContext& context);
 
@@ -64,13 +71,27 @@ class FileInfo {
   std::string EncryptionKey();
   void SetEncryptionKey(const std::string& strKey);
 
+  // A protected file's identity and recovery wrap (empty otherwise).
+  bool Protected();
+  std::string Identity();
+  std::string Recovery();
+  // Makes an empty file a protected one (version 3) holding `identity` and
+  // `recovery`, whole or not at all; raises err::kRecordChanged, writing
+  // nothing, when the file has a header by now.
+  void CreateProtected(const std::string& identity, const std::string& recovery);
+
+  // The encrypted slot 16 holding `fields`.
+  std::string EncodeHeader(const Fields& fields);
+  // The fields of the header as the file holds them now (under `file`'s
+  // lock), cached as the object's own.
+  const Fields& Reload(PasswordFile& file);
+
  private:
   // The header's fields, loaded from the file on the first call.
   const Fields& Header();
   Fields ReadFields(PasswordFile& file);
   // Loads, applies change to a copy, writes it, then keeps it.
   void ChangeHeader(const std::function<void(Fields&)>& change);
-  std::string EncodeHeader(const Fields& fields);
   void WriteHeader(PasswordFile& file, const std::string& slot);
   int16_t ReadVersion();
   void Upgrade();

@@ -46,6 +46,7 @@ int16_t SiteSlots::Count() {
     throw OstrelError(err::kOverflow, "the password file is longer than 32765 site slots");
   }
   const int32_t kept = ChangeMark::Read(mContext, mFile.File()).sites;
+  if (mContext.Protected()) return SealedCount(kept, n);
   if (kept >= 0 && kept <= n && (kept == 0 || Holds(kept, true)) && (kept == n || Holds(kept + 1, false))) {
     return static_cast<int16_t>(kept);
   }
@@ -59,10 +60,23 @@ int16_t SiteSlots::Count() {
     for (int32_t k = top; k >= bottom; --k) {
       const std::string_view image(run.data() + static_cast<size_t>(k - bottom) * kSiteSlotSize,
                                    kSiteSlotSize);
-      if (!DecryptSlot(mContext, image, false).empty()) return static_cast<int16_t>(k);
+      if (!DecryptSlot(mContext, image, false, OffsetOf(k)).empty()) return static_cast<int16_t>(k);
     }
   }
   return 0;
+}
+
+// A protected file's count is the one sealed in its change mark: slots
+// past it are never read, and a file that ends before it was cut short.
+int16_t SiteSlots::SealedCount(int32_t sealed, int64_t slots) {
+  if (sealed < 0) {
+    throw OstrelError(err::kCorruptedFile, "the site count in the header cannot be verified");
+  }
+  if (sealed > slots) {
+    throw OstrelError(err::kCorruptedFile, "the file ends before site slot " + std::to_string(sealed) +
+                                               ", the last its header counts");
+  }
+  return static_cast<int16_t>(sealed);
 }
 
 bool SiteSlots::Holds(int32_t slot, bool record) {
@@ -76,7 +90,7 @@ bool SiteSlots::Holds(int32_t slot, bool record) {
 std::string SiteSlots::Text(int32_t slot) {
   std::string image(kSiteSlotSize, '\0');
   mFile.Read(OffsetOf(slot), kSiteSlotSize, image.data());
-  return DecryptSlot(mContext, image, false);
+  return DecryptSlot(mContext, image, false, OffsetOf(slot));
 }
 
 void SiteSlots::CheckHolds(const ListedSite& site, int16_t count) {
@@ -108,7 +122,7 @@ void SiteSlots::ForEach(int32_t first, int32_t last,
 std::vector<ListedSite> SiteSlots::List(int16_t owner, int16_t count) {
   std::vector<ListedSite> sites;
   ForEach(1, count, [&](int32_t slot, std::string_view image) {
-    const std::string text = DecryptSlot(mContext, image, false);
+    const std::string text = DecryptSlot(mContext, image, false, OffsetOf(slot));
     if (text.empty()) return;
     int16_t pos = 1;
     if (UnpackInteger(pos, text) != owner) return;
@@ -122,7 +136,7 @@ SiteSlots::Removal SiteSlots::OwnedBy(int16_t owner, int16_t count) {
   std::vector<bool> remove(static_cast<size_t>(count), false);
   int32_t first = 0;
   ForEach(1, count, [&](int32_t slot, std::string_view image) {
-    const std::string text = DecryptSlot(mContext, image, false);
+    const std::string text = DecryptSlot(mContext, image, false, OffsetOf(slot));
     int16_t pos = 1;
     if (text.empty() || UnpackInteger(pos, text) == owner) {
       remove[static_cast<size_t>(slot - 1)] = true;
@@ -153,10 +167,18 @@ void SiteSlots::Keep(FileChange& change, const Removal& removal) {
               static_cast<int64_t>(removal.last - removal.first + 1) * kSiteSlotSize, kSiteSlotSize);
 }
 
+// In a protected file a slot is sealed for its place: a record that moves
+// is sealed anew for the slot it goes to, and each freed slot gets an empty
+// record of its own.
 void SiteSlots::Move(FileChange& change, const Removal& removal) {
   if (removal.first == 0) return;
-  std::string empty;
-  EncryptBlock(mContext, empty, kSiteSlotSize, false);
+  const bool reseal = mContext.Protected();
+  auto empty = [&](int32_t slot) {
+    std::string image;
+    EncryptBlock(mContext, image, kSiteSlotSize, false, reseal ? OffsetOf(slot) : kUnbound);
+    return image;
+  };
+  const std::string unbound = reseal ? std::string() : empty(0);
   const size_t runBytes = static_cast<size_t>(kRunSlots) * kSiteSlotSize;
   std::string out;
   out.reserve(runBytes);
@@ -171,13 +193,18 @@ void SiteSlots::Move(FileChange& change, const Removal& removal) {
   // run in memory is never overwritten before it is used.
   ForEach(removal.first, removal.last, [&](int32_t slot, std::string_view image) {
     if (removal.remove[static_cast<size_t>(slot - removal.first)]) return;
-    out.append(image);
+    const int32_t target = next + static_cast<int32_t>(out.size() / kSiteSlotSize);
+    if (reseal && target != slot) {
+      ResealSlot(mContext, image, false, OffsetOf(slot), OffsetOf(target), kSiteSlotSize, out);
+    } else {
+      out.append(image);
+    }
     if (out.size() >= runBytes) flush();
   });
   flush();
   while (next <= removal.last) {
     const int32_t slots = std::min(kRunSlots, removal.last - next + 1);
-    for (int32_t i = 0; i < slots; ++i) out += empty;
+    for (int32_t i = 0; i < slots; ++i) out += reseal ? empty(next + i) : unbound;
     flush();
   }
 }

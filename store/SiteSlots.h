@@ -31,7 +31,9 @@ class SiteSlots {
   // last change left in the file's change mark (ChangeMark) is taken at
   // once when its slot is occupied and the next one empty (or past n):
   // occupied slots have no gaps, so that is the count whoever changed the
-  // file since; otherwise the slots are read as above.
+  // file since; otherwise the slots are read as above. A protected file's
+  // count is the one sealed in its mark, always: err::kCorruptedFile when
+  // that cannot be verified or the file ends before it.
   int16_t Count();
 
   // The decrypted text of one slot (err::kCorruptedFile when it cannot be).
@@ -72,6 +74,7 @@ class SiteSlots {
   // Whether slot `slot` holds a record (or, with `record` false, holds the
   // empty record); false when it cannot be read.
   bool Holds(int32_t slot, bool record);
+  static int16_t SealedCount(int32_t sealed, int64_t slots);
 
   StoreContext& mContext;
   PasswordFile& mFile;

@@ -7,6 +7,7 @@
 // The password file is one file of fixed-size slots, read in two views over
 // the same bytes:
 //   bytes 0..3071     256-byte slots 1..12    user table (WebUsers)    DataCipher
+//                                                      (a protected file: HeaderCipher)
 //   bytes 3072..3583  256-byte slots 13..14   never written, read as NUL
 //   bytes 3584..3839  256-byte slot 15        reserved (FileInfo)      HeaderCipher
 //   bytes 3840..4095  256-byte slot 16        header (FileInfo)        HeaderCipher
@@ -31,6 +32,9 @@ inline constexpr int32_t kMaxUserRecordBytes = MaxPackedBytes(kUserSlotSize);
 // So the bytes of user name and password together are at most this.
 inline constexpr int32_t kMaxUserNamePasswordBytes = kMaxUserRecordBytes - 4;
 
+// A protected file's user record: id (2) + name (1 + a) + wrap (1 + 91).
+inline constexpr int32_t kMaxProtectedUserNameBytes = kMaxUserRecordBytes - 4 - 91;
+
 // The header record (slot 16): last user id (2) + version (1) + key (1 + k).
 inline constexpr int32_t kMaxEncryptionKeyBytes = kMaxUserRecordBytes - 4;
 inline constexpr int32_t kMinEncryptionKeyLength = 8;
@@ -52,5 +56,6 @@ inline constexpr int16_t kMaxUsers = 12;
 
 static_assert(kMaxUserRecordBytes == 152);
 static_assert(kMaxSiteRecordBytes == 1496);
+static_assert(kMaxProtectedUserNameBytes == 57);
 
 }  // namespace ostrel

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/cipher/KeyWrap.h"
 #include "platform/files/RecordFiles.h"
 #include "store/EncryptionSvr.h"
 #include "store/ListedSite.h"
@@ -22,6 +23,12 @@ class FileHold;
 //   DataCipher       - keyed with the file's encryption key (header field
 //                      EncryptionKey); protects user slots and site records.
 //   HeaderCipher     - keyed with BuildBuiltInKey(); protects header slots.
+//   FileIdentity     - empty, or for a protected file (header version 3,
+//                      see FileProtection) its 16 random bytes: every user
+//                      and site slot is then sealed with the file's identity
+//                      and the slot's offset as associated data (Blocks.h),
+//                      user slots under HeaderCipher and site slots under
+//                      DataCipher keyed with the file's random data key.
 // Both ciphers are created without a secret: SetSecret them before the first
 // slot is read or written. A context is used from one thread only.
 class StoreContext {
@@ -35,6 +42,11 @@ class StoreContext {
   std::string PasswordFileName;
   EncryptionSvr DataCipher;
   EncryptionSvr HeaderCipher;
+  std::string FileIdentity;
+  // The Argon2id limits of the wraps this context writes (tests lower them).
+  WrapLimits PasswordLimits = KeyWrap::kDefaultLimits;
+
+  bool Protected() const { return !FileIdentity.empty(); }
 
   // Opening slots, file lengths and copying files (the window copies the
   // password file through this).

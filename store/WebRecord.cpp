@@ -93,7 +93,7 @@ std::string_view WebRecord::ReadAhead(PasswordFile& file, int16_t Index) {
 
 bool WebRecord::Read(int16_t Index, int16_t intRequestedUserID, std::string& SiteName) {
   PasswordFile& file = OpenFile();
-  std::string text = DecryptSlot(mContext, ReadAhead(file, Index), false);
+  std::string text = DecryptSlot(mContext, ReadAhead(file, Index), false, SiteSlots::OffsetOf(Index));
   int16_t pos = 1;
   if (UnpackInteger(pos, text) != intRequestedUserID) return false;
   UnpackInteger(pos, text);
@@ -134,7 +134,9 @@ void WebRecord::SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSi
   ForgetReadAhead();
   if (intIndex != -1) CheckSlotNumber(intIndex);
   std::string slot = Pack(intUserID);
-  EncryptBlock(mContext, slot, kSiteSlotSize, false);
+  // Sealed for its slot once that is known (a protected file binds it).
+  const bool bound = mContext.Protected();
+  if (!bound) EncryptBlock(mContext, slot, kSiteSlotSize, false);
 
   PasswordFile file(mContext, PasswordFile::Access::kWrite);
   SiteSlots slots(mContext, file);
@@ -153,6 +155,7 @@ void WebRecord::SaveChecked(int16_t intUserID, int16_t& intIndex, const ListedSi
                           std::to_string(count) + ")");
   }
   if (listed) slots.CheckHolds(*listed, count);
+  if (bound) EncryptBlock(mContext, slot, kSiteSlotSize, false, SiteSlots::OffsetOf(index));
   FileChange::Replace(file, SiteSlots::OffsetOf(index), slot, kSiteSlotSize, std::max<int32_t>(count, index));
   intIndex = static_cast<int16_t>(index);
 }

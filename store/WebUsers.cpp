@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/cipher/KeyWrap.h"
 #include "store/Blocks.h"
 #include "store/Codec.h"
 #include "store/FileChange.h"
@@ -26,7 +27,7 @@ void CheckIndex(int16_t index) {
 
 int64_t OffsetOf(int32_t slot) { return static_cast<int64_t>(slot - 1) * kUserSlotSize; }
 
-bool AllNul(const std::string& slot) {
+bool AllNul(std::string_view slot) {
   return std::all_of(slot.begin(), slot.end(), [](char c) { return c == '\0'; });
 }
 
@@ -48,7 +49,11 @@ const std::string& WebUsers::UserName(int16_t Index) const {
   return mNames[Index];
 }
 
-std::string WebUsers::EncodePassword(const std::string& strPassword) { return strPassword; }
+// A protected file keeps no password: the data key wrapped under it.
+std::string WebUsers::EncodePassword(const std::string& strPassword) {
+  if (!mContext.Protected()) return strPassword;
+  return KeyWrap::Wrap(mContext.DataCipher.Key(), strPassword, mContext.PasswordLimits);
+}
 
 std::string WebUsers::PackUser(int16_t id, const std::string& name,
                                const std::string& password) {
@@ -62,12 +67,12 @@ std::string WebUsers::ReadRecord(PasswordFile& file, int16_t slot) {
   std::string text(kUserSlotSize, '\0');
   file.Read(OffsetOf(slot), kUserSlotSize, text.data());
   if (AllNul(text)) return {};
-  DecryptBlock(mContext, text, false);
+  DecryptBlock(mContext, text, mContext.Protected(), OffsetOf(slot));
   return text;
 }
 
 void WebUsers::WriteRecord(PasswordFile& file, int16_t slot, std::string record) {
-  EncryptBlock(mContext, record, kUserSlotSize, false);
+  EncryptBlock(mContext, record, kUserSlotSize, mContext.Protected(), OffsetOf(slot));
   FileChange::Replace(file, OffsetOf(slot), record, kUserSlotSize);
 }
 
@@ -117,7 +122,17 @@ void WebUsers::Load() {
 }
 
 bool WebUsers::CheckPassword(int16_t Index, const std::string& strPassword) {
-  return ReadUser(Index).password == EncodePassword(strPassword);
+  const User user = ReadUser(Index);
+  if (!mContext.Protected()) return user.password == strPassword;
+  SecretKey key;
+  try {
+    if (!KeyWrap::Unwrap(user.password, strPassword, key)) return false;
+  } catch (const OstrelError& e) {
+    if (e.Number() != err::kCipherBadData) throw;
+    throw OstrelError(err::kCorruptedFile, "the key wrap of user slot " + std::to_string(Index) + " is damaged");
+  }
+  mContext.DataCipher.SetKey(key);
+  return true;
 }
 
 // The new user goes to the end of the table as it is in the file, so a
@@ -150,13 +165,25 @@ void WebUsers::ChangePassword(int16_t Index, const std::string& strPassword) {
   WriteRecord(file, Index, std::move(record));
 }
 
+// In a protected file each slot is sealed for its place: the moved users
+// are sealed anew one slot lower (slots never written stay NUL).
 std::string WebUsers::Shifted(PasswordFile& file, int16_t Index) {
   std::string empty;
-  EncryptBlock(mContext, empty, kUserSlotSize, false);
+  EncryptBlock(mContext, empty, kUserSlotSize, mContext.Protected(), OffsetOf(kMaxUsers));
   const int32_t moved = kMaxUsers - Index;
   std::string slots(static_cast<size_t>(moved) * kUserSlotSize, '\0');
   if (moved > 0) file.Read(OffsetOf(Index + 1), static_cast<int64_t>(slots.size()), slots.data());
-  return slots + empty;
+  if (!mContext.Protected()) return slots + empty;
+  std::string sealed;
+  for (int32_t i = 0; i < moved; ++i) {
+    const std::string_view image = std::string_view(slots).substr(static_cast<size_t>(i) * kUserSlotSize, kUserSlotSize);
+    if (AllNul(image)) {
+      sealed.append(image);
+    } else {
+      ResealSlot(mContext, image, true, OffsetOf(Index + 1 + i), OffsetOf(Index + i), kUserSlotSize, sealed);
+    }
+  }
+  return sealed + empty;
 }
 
 // Slots Index+1..12 are read raw and written back one slot lower, with an

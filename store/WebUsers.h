@@ -14,7 +14,11 @@ namespace ostrel {
 // 256-byte view, one user per slot (table index = slot number), each slot a
 // packed record
 //   user id (integer), user name (short string), password (short string)
-// encrypted with context.DataCipher. The table ends at the first slot that
+// encrypted with context.DataCipher. In a protected file (see
+// FileProtection) the third field is instead the file's data key wrapped
+// under the password (KeyWrap), and the slot is encrypted with
+// context.HeaderCipher and bound to its place (Blocks.h), so the names can
+// be listed before anyone logs in. The table ends at the first slot that
 // is empty (never written, or an encrypted empty record) or holds an empty
 // name. Ids come from the header's LastUserID and are never reused.
 //
@@ -50,8 +54,15 @@ class WebUsers {
   void Load();
 
   // True exactly when the stored password equals strPassword byte for byte.
+  // In a protected file: when strPassword opens the user's wrap, which then
+  // also keys context.DataCipher with the file's data key (one slow
+  // derivation); a wrap that is not whole raises err::kCorruptedFile.
   bool CheckPassword(int16_t Index, const std::string& strPassword);
 
+  // In a protected file CreateUser and ChangePassword wrap the data key that
+  // context.DataCipher holds (err::kCipherNoSecret when it holds none) under
+  // the password, with context.PasswordLimits.
+  //
   // Writes a new user with id intLastUserID + 1 into slot Count + 1 and
   // then sets intLastUserID to that id and adds one to Count; the caller
   // stores intLastUserID back into the header. Refused before anything is
@@ -84,7 +95,7 @@ class WebUsers {
   struct User {
     int16_t id = 0;
     std::string name;
-    std::string password;
+    std::string password;  // a protected file: the wrap
   };
 
   std::string ReadRecord(PasswordFile& file, int16_t slot);
@@ -94,7 +105,7 @@ class WebUsers {
   User ReadUser(PasswordFile& file, int16_t slot);
   // The raw slots Index..12 moved down one, with an empty record in 12.
   std::string Shifted(PasswordFile& file, int16_t Index);
-  static std::string EncodePassword(const std::string& strPassword);
+  std::string EncodePassword(const std::string& strPassword);
   static std::string PackUser(int16_t id, const std::string& name,
                               const std::string& password);
 

@@ -56,12 +56,14 @@ void BuildLoginPanels(QWidget* window, MainPanels& p, ControlList& controls) {
                              "information to ensure privacy of all your usernames and passwords.",
                              240, 540, 3825, 1005);
   p.txtInitialFilePathName = ui.TextBox(f, "txtInitialFilePathName", 76, kPathBytes, false, 240,
-                                        2730, 3375);
+                                        2835, 3375);
+  p.chkProtect = ui.CheckBox(f, "chkProtect", {26, 1}, "Protect the file with each person's password",
+                             240, 1905, 3825, false);
   p.lblWelcomeFile = ui.Label(f, "lblWelcomeFile", 77,
                               "If you already have a Ostrel file containing your username and "
                               "password information, please enter it here:",
-                              240, 2010, 3825, 690);
-  p.cmdOpenFile = ui.PictureButton(f, "cmdOpenFile", 78, 3660, 2715);
+                              240, 2145, 3825, 690);
+  p.cmdOpenFile = ui.PictureButton(f, "cmdOpenFile", 78, 3660, 2820);
 
   // 6 NewUser
   f = p.fra[6] = ui.Frame(window, "fra", 31, 6, kLeft, 0, kWidth, kHeight);

@@ -79,6 +79,8 @@ struct MainPanels {
   QLineEdit* txtEncryptionKey = nullptr;
   QLineEdit* txtInitialFilePathName = nullptr;
   CommandButton* cmdOpenFile = nullptr;
+  // A new file protected with each person's password (off by default).
+  QCheckBox* chkProtect = nullptr;
   CommandButton* cmdContinue = nullptr;
 
   // 6 NewUser
@@ -124,6 +126,10 @@ struct MainPanels {
   CommandButton* cmdChangeFile = nullptr;
   QLabel* lblCopyFile = nullptr;
   CommandButton* cmdCopyFile = nullptr;
+  // Protecting the file in use with each person's password, and a
+  // forgotten password set anew with the file's encryption key.
+  CommandButton* cmdProtectFile = nullptr;
+  CommandButton* cmdResetPassword = nullptr;
 
   // Every text box, for emptying them all when the window loads.
   std::vector<QLineEdit*> TextBoxes() const {

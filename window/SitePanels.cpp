@@ -56,7 +56,7 @@ void BuildSitePanels(QWidget* window, MainPanels& p, ControlList& controls) {
   p.cmdCancel[9] = ui.Button(f, "cmdCancel", 73, "Cancel", kCancelLeft, kBottomTop, kPairWidth,
                              PanelLayout::kButtonHeight, 9);
   QGroupBox* file = p.Frame3 =
-      ui.Frame(f, "Frame3", 74, -1, 120, 780, 4065, 2160, QStringLiteral("Your Ostrel file"));
+      ui.Frame(f, "Frame3", 74, -1, 120, 660, 4065, 2040, QStringLiteral("Your Ostrel file"));
   p.lblOptions = ui.Label(f, "lblOptions", 75, "Ostrel Options", 240, 240, 3825, 360);
   QFont heading = p.lblOptions->font();
   heading.setBold(true);
@@ -68,6 +68,9 @@ void BuildSitePanels(QWidget* window, MainPanels& p, ControlList& controls) {
   p.lblCopyFile = ui.Label(file, "lblCopyFile", 82,
                            "To copy your current Ostrel file to another location, click here ",
                            120, 960, 3780, 540);
+  p.cmdProtectFile = ui.Button(f, "cmdProtectFile", {82, 1}, "Protect the File...", 120, 2760, 1995);
+  p.cmdProtectFile->setToolTip(QStringLiteral("Protect the file with each person's password"));
+  p.cmdResetPassword = ui.Button(f, "cmdResetPassword", {82, 2}, "Reset a Password...", 2190, 2760, 1995);
 }
 
 }  // namespace ostrel

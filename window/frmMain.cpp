@@ -203,6 +203,8 @@ void frmMain::Connect() {
   on(p.cmdReRecord, &frmMain::cmdReRecord_Click);
   on(p.cmdChangeFile, &frmMain::cmdChangeFile_Click);
   on(p.cmdCopyFile, &frmMain::cmdCopyFile_Click);
+  on(p.cmdProtectFile, &frmMain::cmdProtectFile_Click);
+  on(p.cmdResetPassword, &frmMain::cmdResetPassword_Click);
   on(p.cmdGenerate, &frmMain::cmdGenerate_Click);
   on(p.cmdCopyNewPassword, &frmMain::cmdCopyNewPassword_Click);
   for (auto [action, handler] : {std::pair{p.actCopyUserName, &frmMain::mnuCopyUserName_Click},
@@ -307,6 +309,16 @@ void frmMain::ShowError(int32_t number) {
 
 void frmMain::ReportError(const OstrelError& error) {
   InUse use(*this);
+  if (error.Number() == err::kCorruptedFile && mLoaded && ProtectedElsewhere()) {
+    // Its slots no longer open with the key this window holds.
+    LogError(error);
+    if (mHooks) mHooks->EndRecording();
+    ForgetUser();
+    ShowPanel(kLogin);
+    Message("Another Ostrel window or program protected this password file with each person's password "
+            "in the meantime, so nothing was done; please log in again.");
+    return;
+  }
   if (error.Number() != err::kRecordChanged || !mLoaded) {
     ostrel::ReportError(*mServices.messages, error);
     return;

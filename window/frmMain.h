@@ -188,6 +188,20 @@ class frmMain : public QWidget, public IMainWindow, public ILoginWindow {
   void cmdCopyFile_Click();
   void OptionsOK();
 
+  // A password file protected with each person's password
+  // (frmMainProtection.cpp).
+  // Reads the header anew before a login: a file another program protected
+  // meanwhile is opened as protected from now on.
+  void PickUpHeader();
+  // Whether the file was protected since this window opened it.
+  bool ProtectedElsewhere();
+  // Asks for the file's encryption key with `prompt`; true when it is the
+  // file's (a protected file's data key is then held until the next
+  // log-off). A wrong key is told with `refused`; Cancel says nothing.
+  bool UnlockWithEncryptionKey(const std::string& prompt, const std::string& refused);
+  void cmdProtectFile_Click();
+  void cmdResetPassword_Click();
+
   // Users and login (frmMainUsers.cpp).
   // The new password typed in first and again in second, without
   // surrounding blanks, when both agree and it is not blank. Otherwise says

@@ -2,6 +2,7 @@
 // Cancel.
 #include "store/StoreContext.h"
 #include "window/Text.h"
+#include "store/FileProtection.h"
 #include "window/frmMain.h"
 
 namespace ostrel {
@@ -151,7 +152,11 @@ void frmMain::cmdCancel_Click(int16_t Index) {
   switch (Index) {
     case kLogin:
     case kWelcome:
+      hide();
+      break;
     case kNewUser:
+      // The data key of a file just made is not kept for whoever comes back.
+      if (mLoggedInUserID == -1) FileProtection::Lock(*mContext);
       hide();
       break;
     case kOptions:

@@ -8,6 +8,7 @@
 
 #include "store/BuiltInKey.h"
 #include "platform/cipher/EncryptedData.h"
+#include "store/FileProtection.h"
 #include "store/PasswordFile.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
@@ -218,7 +219,7 @@ bool frmMain::CheckFile(const std::string& path) {
 }
 
 void frmMain::OpenPasswordFile() {
-  mContext->DataCipher.SetSecret(FileHeader->EncryptionKey());
+  FileProtection::Prepare(*mContext, *FileHeader);
   FillUserList();
   ShowPanel(Users->Count() == 0 ? kNewUser : kLogin);
 }
@@ -231,15 +232,14 @@ void frmMain::SwitchPasswordFile(const std::string& path) {
   mContext->PasswordFileName = path;
   try {
     auto header = std::make_unique<FileInfo>(*mContext);
-    const std::string key = header->EncryptionKey();
     auto users = std::make_unique<WebUsers>(*mContext);
-    mContext->DataCipher.SetSecret(key);
+    FileProtection::Prepare(*mContext, *header);
     users->Load();
     FileHeader = std::move(header);
     Users = std::move(users);
   } catch (...) {
     mContext->PasswordFileName = previous;
-    if (!FileHeader->IsEmpty()) mContext->DataCipher.SetSecret(FileHeader->EncryptionKey());
+    if (!FileHeader->IsEmpty()) FileProtection::Prepare(*mContext, *FileHeader);
     throw;
   }
 }
@@ -286,8 +286,12 @@ void frmMain::cmdContinue_Click() {
             std::to_string(kMaxEncryptionKeyBytes) + " bytes.");
     return;
   }
-  mContext->DataCipher.SetSecret(key);
-  FileHeader->SetEncryptionKey(key);
+  if (mPanels.chkProtect->isChecked()) {
+    FileProtection::Create(*mContext, *FileHeader, key);
+  } else {
+    mContext->DataCipher.SetSecret(key);
+    FileHeader->SetEncryptionKey(key);
+  }
   ShowPanel(kNewUser);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 
+#include "store/FileProtection.h"
 #include "store/SlotLimits.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -25,6 +26,17 @@ const char kBlankPassword[] =
 std::string TooLongText() {
   return "The user name and the password are too long: together they may have at most " +
          std::to_string(kMaxUserNamePasswordBytes) + " bytes.";
+}
+
+// A protected file stores no password: only the name counts.
+bool TooLong(bool isProtected, const std::string& name, const std::string& password, std::string& why) {
+  if (isProtected) {
+    why = "The user name is too long: in a file protected with each person's password it may have at most " +
+          std::to_string(kMaxProtectedUserNameBytes) + " bytes.";
+    return name.size() > static_cast<size_t>(kMaxProtectedUserNameBytes);
+  }
+  why = TooLongText();
+  return name.size() + password.size() > static_cast<size_t>(kMaxUserNamePasswordBytes);
 }
 
 }  // namespace
@@ -58,6 +70,7 @@ void frmMain::LoginOK() {
     Message("Select a user from the list before you click on the OK button.");
     return;
   }
+  PickUpHeader();
   if (Users->CheckPassword(i, Text(mPanels.txtPassword))) {
     SaveSetting("User", std::to_string(i));
     mLoggedInUserID = Users->GetUserID(i);
@@ -97,8 +110,16 @@ void frmMain::NewUserOK() {
             " users, the most it can hold. Delete a user before you create another one.");
     return;
   }
-  if (name.size() + first.size() > static_cast<size_t>(kMaxUserNamePasswordBytes)) {
-    Message(TooLongText());
+  std::string why;
+  if (TooLong(mContext->Protected(), name, first, why)) {
+    Message(why);
+    return;
+  }
+  // Only who knows the file's encryption key adds a person to a protected
+  // file (whoever is creating the file holds its data key already).
+  if (mContext->Protected() && !mContext->DataCipher.HasKey() &&
+      !UnlockWithEncryptionKey("To create a user, type the encryption key of this Ostrel file:",
+                               "Invalid encryption key. No user was created.")) {
     return;
   }
   int16_t lastUserID = FileHeader->LastUserID();
@@ -126,8 +147,9 @@ void frmMain::ModifyPasswordOK() {
       NewPasswordTypedTwice(p.txtNewPassword1, p.txtNewPassword2);
   if (!password) return;
   const std::string& first = *password;
-  if (Users->UserName(i).size() + first.size() > static_cast<size_t>(kMaxUserNamePasswordBytes)) {
-    Message(TooLongText());
+  std::string why;
+  if (TooLong(mContext->Protected(), Users->UserName(i), first, why)) {
+    Message(why);
     return;
   }
   Users->ChangePassword(i, first);
@@ -149,10 +171,16 @@ void frmMain::cmdDeleteUser_Click() {
   }
   const std::string name = Users->UserName(i);
   const std::string typed = Text(mPanels.txtPassword);
-  if (!Users->CheckPassword(i, typed)) {
-    Message(typed.empty() ? "To delete the user " + name +
-                                ", type their password in the Password box, then click on the "
-                                "Delete button."
+  // A protected file takes the file's encryption key as well (for a person
+  // who left); either leaves the data key in memory only for this handler.
+  const FileProtection::LockOnExit relock(*mContext);
+  const bool allowed = Users->CheckPassword(i, typed) ||
+                       (mContext->Protected() && !typed.empty() &&
+                        FileProtection::Unlock(*mContext, *FileHeader, TrimBlanks(typed)));
+  if (!allowed) {
+    Message(typed.empty() ? "To delete the user " + name + ", type their password" +
+                                (mContext->Protected() ? " (or the file's encryption key)" : "") +
+                                " in the Password box, then click on the Delete button."
                           : "Invalid password. The user " + name + " was not deleted.");
     mPanels.txtPassword->clear();
     mPanels.txtPassword->setFocus();
@@ -197,6 +225,7 @@ void frmMain::LogOffIdle() {
 
 void frmMain::ForgetUser() {
   mLoggedInUserID = -1;
+  if (mContext) FileProtection::Lock(*mContext);
   for (QLineEdit* box : mPanels.SecretBoxes()) box->clear();
   mPanels.lstSites->clear();
   mPanels.txtFilter->clear();

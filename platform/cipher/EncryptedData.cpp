@@ -1,8 +1,10 @@
 #include "platform/cipher/EncryptedData.h"
 
+#include <pthread.h>
 #include <sodium.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/cipher/Base64.h"
@@ -15,6 +17,7 @@ namespace ostrel {
 namespace {
 
 static_assert(EncryptedData::kKeyBytes == crypto_aead_xchacha20poly1305_ietf_KEYBYTES);
+static_assert(EncryptedData::kKeyBytes == SecretKey::kBytes);
 static_assert(EncryptedData::kNonceBytes == crypto_aead_xchacha20poly1305_ietf_NPUBBYTES);
 static_assert(EncryptedData::kTagBytes == crypto_aead_xchacha20poly1305_ietf_ABYTES);
 
@@ -28,6 +31,10 @@ constexpr unsigned char kSalt[crypto_pwhash_SALTBYTES] = {
     'O', 's', 't', 'r', 'e', 'l', ' ', 's', 'l', 'o', 't', ' ', 'k', 'e', 'y', '1'};
 
 constexpr int kBase64 = sodium_base64_VARIANT_ORIGINAL;
+
+// Counts the forks of this process: a child draws its nonces anew.
+std::atomic<unsigned> gForks{0};
+[[maybe_unused]] const int gForksCounted = pthread_atfork(nullptr, nullptr, [] { gForks.fetch_add(1); });
 
 void StartLibrary() {
   if (sodium_init() < 0) {
@@ -55,35 +62,61 @@ bool AllNul(std::string_view bytes) {
 
 EncryptedData::EncryptedData() { StartLibrary(); }
 
-EncryptedData::~EncryptedData() { sodium_memzero(key_.data(), key_.size()); }
+EncryptedData::~EncryptedData() { sodium_memzero(plain_.data(), plain_.size()); }
 
 void EncryptedData::SetSecret(std::string_view secret) {
-  std::array<unsigned char, kKeyBytes> key{};
-  if (crypto_pwhash(key.data(), key.size(), secret.data(), secret.size(), kSalt,
+  SecretKey key;
+  if (crypto_pwhash(key.Data(), kKeyBytes, secret.data(), secret.size(), kSalt,
                     kOpsLimit, kMemLimit, crypto_pwhash_ALG_ARGON2ID13) != 0) {
     throw OstrelError(err::kCipherNoSecret, "key derivation ran out of memory");
   }
-  key_ = key;
-  sodium_memzero(key.data(), key.size());
+  key_ = std::move(key);
   hasKey_ = true;
+}
+
+void EncryptedData::SetKey(const SecretKey& key) {
+  std::memcpy(key_.Data(), key.Data(), kKeyBytes);
+  hasKey_ = true;
+}
+
+void EncryptedData::ForgetKey() {
+  key_.Wipe();
+  hasKey_ = false;
+  sodium_memzero(plain_.data(), plain_.size());
+  sodium_memzero(content_.data(), content_.size());
+  content_.clear();
+}
+
+const SecretKey& EncryptedData::Key() const {
+  if (!hasKey_) throw OstrelError(err::kCipherNoSecret, "no key was set");
+  return key_;
 }
 
 // The text format: Base64 (standard alphabet, '=' padding, no line breaks)
 // of
 //   nonce (24 random bytes) | cipher text (as long as Content) | tag (16)
 // where cipher text and tag are XChaCha20-Poly1305 (IETF) of Content under
-// the derived key and the nonce, with no additional data. So a content of n
+// the derived key and the nonce, with the associated data given (none by
+// default). So a content of n
 // bytes gives TextLength(n) = 4 * ceil((n + 40) / 3) characters.
-std::string EncryptedData::Encrypt() const {
+std::string EncryptedData::Encrypt(std::string_view associated) const {
   if (!hasKey_) throw OstrelError(err::kCipherNoSecret, "encrypt before a secret was set");
   std::string sealed(kNonceBytes + content_.size() + kTagBytes, '\0');
   auto* nonce = reinterpret_cast<unsigned char*>(sealed.data());
-  randombytes_buf(nonce, kNonceBytes);
+  const unsigned forks = gForks.load();
+  if (noncesUsed_ + kNonceBytes > nonces_.size() || forks != noncesForks_) {
+    randombytes_buf(nonces_.data(), nonces_.size());
+    noncesUsed_ = 0;
+    noncesForks_ = forks;
+  }
+  std::memcpy(nonce, nonces_.data() + noncesUsed_, kNonceBytes);
+  noncesUsed_ += kNonceBytes;
   unsigned long long sealedLength = 0;
   crypto_aead_xchacha20poly1305_ietf_encrypt(
       nonce + kNonceBytes, &sealedLength,
       reinterpret_cast<const unsigned char*>(content_.data()), content_.size(),
-      nullptr, 0, nullptr, nonce, key_.data());
+      reinterpret_cast<const unsigned char*>(associated.data()), associated.size(), nullptr, nonce,
+      key_.Data());
 
   std::string text(sodium_base64_encoded_len(sealed.size(), kBase64), '\0');
   sodium_bin2base64(text.data(), text.size(), nonce, sealed.size(), kBase64);
@@ -91,7 +124,7 @@ std::string EncryptedData::Encrypt() const {
   return text;
 }
 
-void EncryptedData::Decrypt(std::string_view text) {
+void EncryptedData::Decrypt(std::string_view text, std::string_view associated) {
   if (!hasKey_) throw OstrelError(err::kCipherNoSecret, "decrypt before a secret was set");
   const size_t end = text.find('\0');
   if (end != std::string_view::npos) {
@@ -109,8 +142,9 @@ void EncryptedData::Decrypt(std::string_view text) {
   plain_.resize(std::max(plain_.size(), plainLength));
   if (crypto_aead_xchacha20poly1305_ietf_decrypt(
           plain_.data(), nullptr, nullptr, nonce + kNonceBytes,
-          static_cast<unsigned long long>(sealedLength) - kNonceBytes, nullptr, 0, nonce,
-          key_.data()) != 0) {
+          static_cast<unsigned long long>(sealedLength) - kNonceBytes,
+          reinterpret_cast<const unsigned char*>(associated.data()), associated.size(), nonce,
+          key_.Data()) != 0) {
     throw BadData("wrong key or damaged text");
   }
   content_.assign(reinterpret_cast<const char*>(plain_.data()), plainLength);

@@ -14,6 +14,7 @@ class QtMessageBox : public IMessageBox {
   explicit QtMessageBox(QWidget* parent = nullptr) : parent_(parent) {}
   void Show(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
+  std::optional<std::string> AskSecret(const std::string& text) override;
 
  private:
   QPointer<QWidget> parent_;

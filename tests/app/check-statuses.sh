@@ -35,7 +35,20 @@ if [ "$(id -u)" -ne 0 ]; then
   expect 5 "$dir/locked.xps" "cannot be checked"
 fi
 
+# A protected copy: sound without a key (contents not checked), sound with
+# its key, a problem with another.
+cp "$samples/sound.xps" "$dir/protected.xps"
+printf 'sample data key\n' >"$dir/key"
+printf 'sample data kez\n' >"$dir/wrong"
+"$ostrel" --protect "$dir/protected.xps" --key-file "$dir/key" >/dev/null || fail "--protect gave status $?"
+out=$("$ostrel" --check "$dir/protected.xps") && grep -qF "contents were not checked" <<<"$out" ||
+  fail "--check without a key said: $out"
+"$ostrel" --check "$dir/protected.xps" --key-file "$dir/key" >/dev/null || fail "--check with the key failed"
+"$ostrel" --check "$dir/protected.xps" --key-file "$dir/wrong" >/dev/null && fail "--check took a wrong key"
+
 help=$("$ostrel" --help)
+grep -qF -- "--protect FILE" <<<"$help" || fail "--help lacks --protect"
+grep -q 'ostrel \\-\\-protect' "$manual" || fail "the manual page lacks --protect"
 for status in "4 there is no such file" "5 it cannot be read" "6 it is not" "7 something"; do
   grep -qF -- "$status" <<<"$help" || fail "--help does not list \"$status\""
 done

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,17 @@ class RecordingMessageBox : public IMessageBox {
     answers.pop_front();
     return yes;
   }
+  std::optional<std::string> AskSecret(const std::string& text) override {
+    questions.push_back(text);
+    if (secrets.empty()) return std::nullopt;
+    std::optional<std::string> typed = secrets.front();
+    secrets.pop_front();
+    return typed;
+  }
   std::vector<std::string> shown;
   std::vector<std::string> questions;
   std::deque<bool> answers;
+  std::deque<std::optional<std::string>> secrets;  // typed into AskSecret, in turn
   bool otherwise;
 };
 

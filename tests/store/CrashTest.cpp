@@ -60,7 +60,7 @@ TEST(KillTest, ChildrenKilledAtRandomInstants) {
   test::TrialCounts total;
   for (const test::CrashOperation& operation : test::CrashOperations(3000)) {
     if (operation.name != "delete the first site" && operation.name != "delete a user with their sites" &&
-        operation.name != "save appending") {
+        operation.name != "save appending" && operation.name != "protect the file") {
       continue;
     }
     total.Add(test::RunKillTrials(Keys(), operation, dir.Path(), 3000, 8, 42));

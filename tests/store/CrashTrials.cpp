@@ -14,6 +14,7 @@
 #include "store/Blocks.h"
 #include "store/BuiltInKey.h"
 #include "store/FileInfo.h"
+#include "store/FileProtection.h"
 #include "store/Journal.h"
 #include "store/PasswordFile.h"
 #include "store/SiteSlots.h"
@@ -75,6 +76,35 @@ void Count(TrialCounts& counts, const FileState& state, const FileState& before,
   }
 }
 
+// A protected file as its recovery key (the trials' data key) opens it; its
+// random identity and wraps count only by what they open.
+void ReadProtected(StoreContext& context, FileState& state) {
+  StoreContext own(std::make_unique<ForwardingRecordFiles>(context.Files()));
+  own.PasswordFileName = context.PasswordFileName;
+  own.HeaderCipher = std::move(context.HeaderCipher);
+  try {
+    FileInfo header(own);
+    FileProtection::Prepare(own, header);
+    if (!FileProtection::Unlock(own, header, kDataKey)) throw OstrelError(err::kCorruptedFile, "recovery wrap");
+    state.header = "protected, last user " + std::to_string(header.LastUserID());
+    WebUsers users(own);
+    users.Load();
+    state.users.clear();
+    for (int16_t i = 1; i <= users.Count(); ++i) {
+      const std::string& name = users.UserName(i);
+      state.users.push_back(name + (users.CheckPassword(i, name + "-pw") ? " opens" : " is shut"));
+    }
+    PasswordFile file(own, PasswordFile::Access::kRead);
+    SiteSlots sites(own, file);
+    const int16_t count = sites.Count();
+    for (int16_t k = 1; k <= count; ++k) state.sites.push_back(sites.Text(k));
+  } catch (...) {
+    context.HeaderCipher = std::move(own.HeaderCipher);
+    throw;
+  }
+  context.HeaderCipher = std::move(own.HeaderCipher);
+}
+
 }  // namespace
 
 bool FileState::operator==(const FileState& other) const {
@@ -94,12 +124,14 @@ FileState ReadState(StoreContext& context) {
       const std::string_view all(slots);
       DecryptSlot(context, all.substr(14 * kUserSlotSize, kUserSlotSize), true);
       state.header = DecryptSlot(context, all.substr(15 * kUserSlotSize, kUserSlotSize), true);
-      for (int i = 0; i < kMaxUsers; ++i) {
+      const bool isProtected = state.header.size() > 2 && state.header[2] >= FileInfo::kProtectedVersion;
+      if (isProtected) ReadProtected(context, state);
+      for (int i = 0; i < kMaxUsers && !isProtected; ++i) {
         const std::string_view image = all.substr(static_cast<size_t>(i) * kUserSlotSize, kUserSlotSize);
         state.users.push_back(AllNul(image) ? "" : DecryptSlot(context, image, false));
       }
       SiteSlots sites(context, file);
-      const int16_t count = sites.Count();
+      const int16_t count = isProtected ? 0 : sites.Count();
       for (int16_t k = 1; k <= count; ++k) state.sites.push_back(sites.Text(k));
     }
   } catch (const OstrelError& e) {
@@ -144,6 +176,14 @@ std::vector<CrashOperation> CrashOperations(int sites) {
        }},
       {"change a password", false, [](StoreContext& c) { WebUsers(c).ChangePassword(2, "new bob pw"); }},
       {"header", false, [](StoreContext& c) { FileInfo(c).SetLastUserID(7); }},
+      {"protect the file", false,
+       [](StoreContext& c) {
+         StoreContext own(std::make_unique<ForwardingRecordFiles>(c.Files()));
+         own.PasswordFileName = c.PasswordFileName;
+         own.HeaderCipher.SetKey(c.HeaderCipher.Key());
+         own.PasswordLimits = {1, 8};
+         FileProtection::Convert(own, "");
+       }},
       {"first header of a new file", true,
        [](StoreContext& c) { FileInfo(c).SetEncryptionKey(kDataKey); }},
       {"first header of an empty file", true,

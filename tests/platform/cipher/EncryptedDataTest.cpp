@@ -1,6 +1,8 @@
 #include "platform/cipher/EncryptedData.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -33,6 +35,23 @@ TEST_F(EncryptedDataTest, SameContentTwiceGivesDifferentTextsThatBothDecrypt) {
   cipher_.SetContent("");
   cipher_.Decrypt(b);
   EXPECT_EQ(cipher_.Content(), "user\x01pass");
+}
+
+// Nonces are drawn ahead: a forked process must not use those its parent
+// will use next (the same key and nonce twice would reveal both contents).
+TEST_F(EncryptedDataTest, AForkedProcessDrawsNoncesOfItsOwn) {
+  EncryptText("draws the first nonces");
+  int channel[2];
+  ASSERT_EQ(::pipe(channel), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const std::string text = EncryptText("x");
+    ::_exit(::write(channel[1], text.data(), 32) == 32 ? 0 : 1);
+  }
+  std::string theirs(32, '\0');
+  ASSERT_EQ(::read(channel[0], theirs.data(), 32), 32);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_NE(EncryptText("x").substr(0, 32), theirs);  // the nonce's Base64
 }
 
 TEST_F(EncryptedDataTest, TextIsBase64OfThePredictedLength) {
