@@ -5,7 +5,6 @@
 #include "browser/ScriptLink.h"
 #include "browser/UrlOrigin.h"
 #include "page/FramePath.h"
-#include "page/WebControl.h"
 #include "store/WebRecord.h"
 #include "support/ErrorNumbers.h"
 #include "support/OstrelError.h"
@@ -242,13 +241,6 @@ void LoginRecorder::NextPage() {
   } catch (const std::exception&) {
     // The page moved on again: its own load comes.
   }
-}
-
-bool LoginRecorder::HasPassword(const WebRecord& record) {
-  for (int16_t i = 1; i <= record.ControlsCount(); ++i) {
-    if (record.Control(i).CtlType == ctl::kPassword) return true;
-  }
-  return false;
 }
 
 LoginStep LoginRecorder::StepOf(const WebRecord& record, const WebPage& page) const {

@@ -97,7 +97,6 @@ class LoginRecorder {
   std::unique_ptr<WebPage> Capture();
   void Pressed(const NavigationInfo& navigation);
   void NextPage();
-  static bool HasPassword(const WebRecord& record);
   LoginStep StepOf(const WebRecord& record, const WebPage& page) const;
   void Assemble(WebRecord& record, const std::string& name) const;
   void Sent(const NavigationInfo& navigation, std::unique_ptr<WebPage> page,

@@ -124,11 +124,7 @@ void DevToolsBrowser::Listen() {
 void DevToolsBrowser::RequestSent(const nlohmann::json& params) {
   const nlohmann::json& request = Obj(params, "request");
   if (!handler_ || in_handler_ || Str(request, "url").rfind("http", 0) != 0) return;
-  std::string body = Str(request, "postData");
-  for (const auto& entry : devtools::Arr(request, "postDataEntries")) {
-    if (body.empty()) body += Str(entry, "bytes");
-  }
-  Notify(NavigationInfo::Kind::kRequest, Str(request, "url"), body);
+  Notify(NavigationInfo::Kind::kRequest, Str(request, "url"), Str(request, "postData"));
 }
 
 void DevToolsBrowser::Notify(NavigationInfo::Kind kind, const std::string& url, const std::string& body) {

@@ -45,7 +45,7 @@ function fillForm(fill) {
   const late = () => fill.deadline > 0 && Date.now() > fill.deadline;
   const formOf = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'form').get;
   const buttonType = Object.getOwnPropertyDescriptor(HTMLButtonElement.prototype, 'type').get;
-  const connected = (node) => Object.getOwnPropertyDescriptor(Node.prototype, 'isConnected').get.call(node);
+  const connected = ostrelConnected;
   const disabled = (el) => Element.prototype.matches.call(el, ':disabled');
   // Finds the form and its fields, writes the values and, to submit,
   // finds the button: the first submit input, else the first image input
@@ -109,18 +109,20 @@ function fillForm(fill) {
     const state = {status: 'ready', form, button, written};
     if (fill.pressed && !button) {
       state.status = 'nobutton';
-    } else if (!connected(form) ||
-        !written.every((el) => connected(el) && (ownerForm(el) === form || ownerForm(el) === null))) {
+    } else if (!inPlace(form, written)) {
       state.status = 'replaced';
     } else if (button && (disabled(button) || !connected(button))) {
       state.status = 'disabled';
     }
     return state;
   };
+  // The form and the fields written are still in the page, each field in
+  // that form (or in none).
+  const inPlace = (form, written) => connected(form) &&
+      written.every((el) => connected(el) && (ownerForm(el) === form || ownerForm(el) === null));
   const ownerForm = (el) => ostrelClass(el) === '[object HTMLInputElement]' ? formOf.call(el) : null;
   const ready = (r) => (r.status === 'ready' || r.status === 'disabled' || r.status === 'nobutton') &&
-      connected(r.form) &&
-      r.written.every((el) => connected(el) && (ownerForm(el) === r.form || ownerForm(el) === null)) &&
+      inPlace(r.form, r.written) &&
       (fill.pressed ? r.button && connected(r.button) && !disabled(r.button)
                     : !r.button || (connected(r.button) && !disabled(r.button)));
   const custom = [];
